@@ -3,8 +3,8 @@
 #include "app/settings_table.h"
 
 #include "app/cmdline.h"
-#include "commands/help_links.h"
 
+#include "core/frame.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/message.h"
@@ -152,10 +152,10 @@ static void booleans_b() {
         lowercase = static_cast<i32>(v);
     }
     {
-        // The pause the help viewer holds while it is open is not the user's.
-        bool paused = emu_paused && (reading() || !help_holds_pause());
+        // Only the user's own pause is kept; the program's own last for the run.
+        bool paused = emu_paused_by(PauseCause::user);
         ini_field_bool("paused", &paused);
-        if (reading()) emu_paused = paused;
+        if (reading()) emu_restore_user_pause(paused);
     }
     ini_field_bool("pausebreak", &pausebreak);
     ini_field_bool("pauselog", &pauselog);
@@ -445,6 +445,14 @@ bool settings_walk() {
     integers_a();
     integers_b();
     integers_c();
-    if (reading()) prefs_take_user_choice();
+    // Which of the kept settings the user chose: those win over a machine's
+    // set-up's own values. A file without the line: none.
+    char chosen[1024];
+    std::snprintf(chosen, sizeof chosen, "%s", reading() ? "" : prefs_chosen_keys().c_str());
+    if (reading() || chosen[0]) ini_field_text("userchosen", chosen, sizeof chosen);
+    if (reading()) {
+        prefs_take_user_choice();
+        prefs_read_chosen_keys(chosen);
+    }
     return true;
 }

@@ -238,7 +238,7 @@ void cmd_new(ArexxCall& call) {
     call.result = rexx_host_name;
 }
 void cmd_pause(ArexxCall&) {
-    emu_pause();
+    emu_pause(PauseCause::user);
 }
 void cmd_unpause(ArexxCall&) {
     emu_unpause();

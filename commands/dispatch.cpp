@@ -9,6 +9,7 @@
 #include "computers/cd2650.h"
 #include "computers/twin_sdos.h"
 #include "core/frame.h"
+#include "core/user_prefs.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/machine.h"
@@ -76,6 +77,9 @@ const char* cmd_run(const CmdRow& row, const CmdCall& call) {
     } else if (row.run) {
         cmd_take_failure(); // only this action's failure counts
         row.run(row, call);
+        // A setting the user sets through a command is the user's own, even
+        // where it picks the value a load or a set-up left.
+        if (row.arg) prefs_user_chose(row.arg);
     }
     if (call.from == CmdFrom::MENU) gui_update_pointer(0);
     return why;
@@ -342,7 +346,7 @@ void act_ambient_sounds(const CmdRow& row, const CmdCall& call) {
 
 void act_pause(const CmdRow&, const CmdCall& call) {
     if (toggled(emu_paused, call))
-        emu_pause();
+        emu_pause(PauseCause::user);
     else
         emu_unpause();
     gui_update_menu_item(257);

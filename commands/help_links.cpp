@@ -39,13 +39,9 @@ bool help_available() {
     return is_file(help_document());
 }
 
-// Set while the emulation is paused because the help viewer opened.
-static bool paused_for_help = false;
-
 void help_show_node(const char* node) {
     if (!help_available()) return;
-    if (!emu_paused) paused_for_help = true;
-    emu_pause();
+    emu_pause(PauseCause::manual);
     gui_help_show(help_document().c_str(), node && *node ? node : "MAIN");
 }
 
@@ -90,17 +86,11 @@ const char* help_window_node(int window, int m) {
 }
 
 void help_check_closed() {
-    if (!paused_for_help || gui_help_is_open()) return;
-    paused_for_help = false;
-    emu_unpause();
-}
-
-bool help_holds_pause() {
-    return paused_for_help && emu_paused;
+    if (!emu_paused_by(PauseCause::manual) || gui_help_is_open()) return;
+    emu_release(PauseCause::manual);
 }
 
 void help_install() {
-    paused_for_help = false; // a fresh start: no viewer of ours holds the emulation
     gui_host_set_help_handler(help_show_node);
 }
 

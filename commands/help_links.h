@@ -23,13 +23,10 @@ void help_show_node(const char* node);
 // The node of tool window `window` (a ToolWindow) on machine `m`, as its Help
 // key opens it ("" none: the window has no section of its own).
 const char* help_window_node(int window, int m);
-// Once the help viewer that paused the emulation is closed, it runs again.
-// Called every event pass.
+// The help viewer holds the emulation paused while it is open (its own cause,
+// never saved); once it is closed, that hold ends. Called every event pass.
 void help_check_closed();
-// Whether the pause in effect is the help viewer's own, not the user's.
-bool help_holds_pause();
-// Hands the Help key of the tool windows to help_show_node; no earlier viewer
-// counts as having paused the emulation.
+// Hands the Help key of the tool windows to help_show_node.
 void help_install();
 
 // Opens `address` in the desktop's browser; a failure beeps and says so on the

@@ -227,7 +227,7 @@ void emu_measure_speed() {
 }
 
 void frame_reset() {
-    emu_paused = false;
+    emu_restore_user_pause(false);
     turbo = 0;
     auto_frame_skip = 0;
     frame_skip = 1;
@@ -267,7 +267,23 @@ bool display_refresh_due() {
     return true;
 }
 
-void emu_pause() {
+// The causes holding the emulation paused, one bit each; emu_paused is set
+// exactly while any is held, and only the functions below change either.
+static u32 pause_holders;
+
+static constexpr u32 bit(PauseCause why) {
+    return 1u << static_cast<u32>(why);
+}
+
+const char* pause_cause_name(PauseCause why) {
+    static constexpr const char* names[PAUSE_CAUSES] = {"user", "autopause", "debugger",
+                                                        "manual", "web page"};
+    const auto i = static_cast<std::size_t>(why);
+    return i < std::size(names) ? names[i] : "?";
+}
+
+void emu_pause(PauseCause why) {
+    pause_holders |= bit(why);
     if (emu_paused) return;
     emu_paused = true;
     if (in_frame && !emu_paused_mid_frame) emu_mark_paused_mid_frame();
@@ -276,11 +292,30 @@ void emu_pause() {
     core_hooks_run(CoreHook::paused);
 }
 
-void emu_unpause() {
+static void run_again() {
     if (!emu_paused) return;
     emu_paused = false;
     ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE | UI_POINTER);
     core_hooks_run(CoreHook::unpaused);
+}
+
+void emu_unpause() {
+    pause_holders = 0;
+    run_again();
+}
+
+void emu_release(PauseCause why) {
+    pause_holders &= ~bit(why);
+    if (!pause_holders) run_again();
+}
+
+bool emu_paused_by(PauseCause why) {
+    return emu_paused && (pause_holders & bit(why));
+}
+
+void emu_restore_user_pause(bool paused) {
+    pause_holders = paused ? bit(PauseCause::user) : 0;
+    emu_paused = paused;
 }
 
 // What can be chosen between frames only is ghosted while a frame is under way.
@@ -347,7 +382,7 @@ void emu_end_of_frame() {
         dbg_clear_run_targets();
         dbg_run_to_frame = 0;
         con_printf(cat_str(200, "Reached next frame (%d).\n\n"), static_cast<int>(frame_counter));
-        emu_pause();
+        emu_pause(PauseCause::debugger);
     }
 
     ui_mark(UI_REFRESH_WINDOWS);

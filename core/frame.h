@@ -157,8 +157,33 @@ void emu_restart_timing();
 // Back to the start-up state: normal speed, no turbo, frame skip 1, not paused,
 // counters and timing cleared.
 void frame_reset();
-void emu_pause();
+// Who holds the emulation paused. It stays paused while any cause holds it,
+// and each cause lets go on its own. Only the user's own pause is a
+// preference: the settings' "paused" reads and writes that cause alone, so a
+// pause the program made for itself never outlives the run.
+enum class PauseCause : u8 {
+    user,      // the Pause item, its key and button, the port's PAUSE, the debugger's G/P,
+               // and "paused" read from the settings at start-up
+    autopause, // another program's window became active, with "autopause" on
+    debugger,  // a breakpoint, watchpoint, logged warning, step or run target reached
+    manual,    // the help viewer is open
+    web_page,  // an opcode's page in the browser, opened from the opcodes chart
+    count
+};
+constexpr int PAUSE_CAUSES = static_cast<int>(PauseCause::count);
+// The cause's name as the log and the tests give it.
+const char* pause_cause_name(PauseCause why);
+// `why` holds the emulation paused (pausing it, when nothing held it yet).
+void emu_pause(PauseCause why);
+// The emulation runs again: every cause lets go (the user resumes, or the
+// debugger runs to its next stop).
 void emu_unpause();
+// `why` lets go; the emulation runs again once no other cause holds it.
+void emu_release(PauseCause why);
+bool emu_paused_by(PauseCause why);
+// The settings' "paused" read at start-up: the user's own pause, set before
+// anything runs (no sound, menus or hooks to tell yet).
+void emu_restore_user_pause(bool paused);
 void emu_mark_paused_mid_frame();
 void emu_clear_paused_mid_frame();
 bool display_refresh_due();

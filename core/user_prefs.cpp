@@ -7,15 +7,17 @@
 
 namespace {
 
-// One kept setting: its variable, whatever its width.
+// One kept setting: its variable, whatever its width, and its key in the
+// settings file.
 struct Kept {
     void* at;
     std::size_t size;
+    const char* key;
 };
 
-template <typename T> constexpr Kept keep(T& variable) {
+template <typename T> constexpr Kept keep(T& variable, const char* key) {
     static_assert(sizeof(T) <= 4);
-    return {&variable, sizeof(T)};
+    return {&variable, sizeof(T), key};
 }
 
 // Every setting a load, a state, a games-database row, a machine's set-up or
@@ -25,21 +27,29 @@ template <typename T> constexpr Kept keep(T& variable) {
 const Kept kept[] = {
     // the paddles (the first PADDLES): a games-database row and a machine's
     // set-up may bring their own
-    keep(sensitivity_left), keep(sensitivity_right), keep(analog), keep(swapped),
+    keep(sensitivity_left, "sensitivity_left"), keep(sensitivity_right, "sensitivity_right"),
+    keep(analog, "analog"), keep(swapped, "swapped"),
     // video: the machine's standard, a game's colours (the stretch keeps a
     // choice of its own per kind of machine: machine_choose_stretch)
-    keep(emu_region), keep(darkenbg), keep(flagline), keep(blankingareas),
+    keep(emu_region, "region"), keep(darkenbg, "darkenbg"), keep(flagline, "flagline"),
+    keep(blankingareas, "blankingareas"),
     // serial lines, terminals, drives, clocks and board switches
-    keep(pipbug_baudrate), keep(pipbug_vdu), keep(pipbug_peripheral), keep(binbug_baudrate),
-    keep(binbug_userdrives), keep(cd2650_vdu), keep(cd2650_userdrives), keep(fast_selbst),
-    keep(si50_interrupts), keep(si50_intselector), keep(si50_parallelio), keep(si50_toggles),
-    keep(twin_printerunit), keep(debugger_drive),
+    keep(pipbug_baudrate, "pipbug_baudrate"), keep(pipbug_vdu, "pipbug_vdu"),
+    keep(pipbug_peripheral, "pipbug_peripheral"), keep(binbug_baudrate, "binbug_baudrate"),
+    keep(binbug_userdrives, "binbug_userdrives"), keep(cd2650_vdu, "cd2650_vdu"),
+    keep(cd2650_userdrives, "cd2650_userdrives"), keep(fast_selbst, "fastselbstbaucomputer"),
+    keep(si50_interrupts, "si50_interrupts"), keep(si50_intselector, "si50_intselector"),
+    keep(si50_parallelio, "si50_parallelio"), keep(si50_toggles, "si50_toggles"),
+    keep(twin_printerunit, "twin_printerunit"), keep(debugger_drive, "debugger_drive"),
     // the ball-and-paddle games' switches
-    keep(pong_variant), keep(pong_players), keep(pong_angles), keep(pong_speed), keep(pong_serving),
-    keep(pong_lockhorizontal), keep(pong_playerid), keep(pong_batsizes),
+    keep(pong_variant, "pong_variant"), keep(pong_players, "pong_players"),
+    keep(pong_angles, "pong_angles"), keep(pong_speed, "pong_speed"),
+    keep(pong_serving, "pong_serving"), keep(pong_lockhorizontal, "pong_lockhorizontal"),
+    keep(pong_playerid, "pong_playerid"), keep(pong_batsizes, "pong_batsizes"),
     // the coin-op boards' DIP switches
-    keep(dips_astrowars), keep(dips_astrowars_2), keep(dips_galaxia), keep(dips_laserbattle),
-    keep(dips_lazarian_2), keep(dips_lazarian_3)};
+    keep(dips_astrowars, "dips_astrowars"), keep(dips_astrowars_2, "dips_astrowars_2"),
+    keep(dips_galaxia, "dips_galaxia"), keep(dips_laserbattle, "dips_laserbattle"),
+    keep(dips_lazarian_2, "dips_lazarian_2"), keep(dips_lazarian_3, "dips_lazarian_3")};
 
 constexpr std::size_t KEPT = std::size(kept), PADDLES = 4;
 using Value = std::array<unsigned char, 4>;
@@ -48,6 +58,7 @@ Value user[KEPT];    // the user's own choice
 Value applied[KEPT]; // what the last load or switch left
 Value seen[KEPT];    // what held when the outermost PrefsForRun began, or at its last run end
 bool set_for_run[KEPT]; // set by the load or switch under way
+bool chosen[KEPT];      // the user has chosen it: a set-up's own value gives way to it
 bool captured = false;
 int depth = 0; // PrefsForRun alive
 
@@ -75,7 +86,10 @@ void settle() {
     }
     for (std::size_t i = 0; i < KEPT; i++) {
         const Value now = live(kept[i]);
-        if (now != applied[i]) user[i] = applied[i] = now;
+        if (now != applied[i]) {
+            user[i] = applied[i] = now;
+            chosen[i] = true;
+        }
     }
 }
 
@@ -86,7 +100,50 @@ void mark_applied() {
 
 Value running[KEPT]; // put aside while PrefsUserChoice lives
 
+std::size_t index_of(const void* at) {
+    for (std::size_t i = 0; i < KEPT; i++)
+        if (kept[i].at == at) return i;
+    return KEPT;
+}
+
 } // namespace
+
+void prefs_user_chose(const void* at) {
+    const std::size_t i = index_of(at);
+    if (i == KEPT) return;
+    if (depth == 0) settle();
+    user[i] = applied[i] = live(kept[i]);
+    chosen[i] = true;
+}
+
+bool prefs_setup_may_set(const void* at) {
+    const std::size_t i = index_of(at);
+    return i == KEPT || !chosen[i];
+}
+
+std::string prefs_chosen_keys() {
+    std::string keys;
+    for (std::size_t i = 0; i < KEPT; i++) {
+        if (!chosen[i]) continue;
+        if (!keys.empty()) keys += ',';
+        keys += kept[i].key;
+    }
+    return keys;
+}
+
+void prefs_read_chosen_keys(const std::string& keys) {
+    for (std::size_t i = 0; i < KEPT; i++) {
+        const std::string key = kept[i].key;
+        std::size_t at = 0;
+        chosen[i] = false;
+        while (!chosen[i] && at <= keys.size()) {
+            std::size_t end = keys.find(',', at);
+            if (end == std::string::npos) end = keys.size();
+            chosen[i] = keys.compare(at, end - at, key) == 0;
+            at = end + 1;
+        }
+    }
+}
 
 PrefsForRun::PrefsForRun(bool active) : active_(active) {
     if (!active_ || depth++ != 0) return;

@@ -5,10 +5,21 @@
 // debugger, the guest's console buttons) is the user's choice; one made while
 // a load, a machine switch or a frame of a playback runs holds for that run.
 //
+// Once the user has chosen one of them, the choice wins over a machine's
+// set-up's own value from then on, across restarts too (the settings file
+// lists the chosen keys): a set-up sets its own values through
+// prefs_setup_value, which gives way to the user's. What the user sets
+// through a command (the command table's dispatcher) or a window (the
+// Sensitivity window) is marked with prefs_user_chose, so that a pick equal
+// to what runs is seen as well; a change found between loads any other way
+// (the debugger, the guest's console buttons) counts as chosen too.
+//
 // Usage: a load or switch holds a PrefsForRun while it sets up; the settings
 // walk holds a PrefsUserChoice while it writes, and calls
 // prefs_take_user_choice() after it read a file.
 #pragma once
+
+#include <string>
 
 // While one lives, what changes in the kept settings holds for what runs and
 // is not the user's choice. Nests: the outermost one counts.
@@ -45,6 +56,22 @@ void prefs_take_user_choice();
 // takes the user's own choice again, so that the machine to come sets up
 // from the user's settings and not from those the run before left.
 void prefs_end_run();
+
+// The user has just chosen the kept setting at `at` (what it holds now),
+// whatever the value.
+void prefs_user_chose(const void* at);
+// Whether a machine's set-up may set the kept setting at `at` for its run:
+// not once the user has chosen it (any setting not kept: yes).
+bool prefs_setup_may_set(const void* at);
+// A machine's set-up's own value for a setting: it holds for this run, unless
+// the user has chosen one.
+template <typename T, typename V> void prefs_setup_value(T& setting, V value) {
+    if (prefs_setup_may_set(&setting)) setting = static_cast<T>(value);
+}
+// The keys of the settings the user has chosen, comma-separated, as the
+// settings file keeps them; and reading them back.
+std::string prefs_chosen_keys();
+void prefs_read_chosen_keys(const std::string& keys);
 
 // The user's own paddle sensitivities, "analog" and "swapped" in effect
 // again, for a program that brings none of its own.

@@ -406,7 +406,7 @@ static void cmd_go() {
             emu_unpause();
             con_printf("Unpausing...\n\n");
         } else {
-            emu_pause();
+            emu_pause(PauseCause::user);
             con_printf("Pausing...\n\n");
         }
         return;

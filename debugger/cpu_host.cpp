@@ -19,7 +19,7 @@ void dbg_install_cpu_host(void (*event_pass)()) {
     cpu_host = CpuHost{};
     cpu_host.format_address = dbg_format_address;
     cpu_host.address_comments = dis_print_address_comments;
-    cpu_host.pause = emu_pause;
+    cpu_host.pause = [] { emu_pause(PauseCause::debugger); };
     cpu_host.paused = emulation_paused;
     cpu_host.event_pass = event_pass;
     cpu_host.wait_events = app_wait_events;

@@ -81,5 +81,5 @@ void gui_autopause_check() {
     if (!autopause || emu_paused_mid_frame || emu_paused) return;
     const int active = gui_host_active_window();
     if (active && (active == main_window || gui_window_is_open(active))) return;
-    emu_pause();
+    emu_pause(PauseCause::autopause);
 }

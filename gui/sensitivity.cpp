@@ -1,5 +1,6 @@
 #include "gui/sensitivity.h"
 
+#include "core/user_prefs.h"
 #include "core/gamesdb.h"
 #include "core/seams_games.h"
 #include "core/settings_vars.h"
@@ -95,6 +96,8 @@ bool handle(const GuiEvent& e) {
     if (result == 1) {
         sensitivity_left = values[0];
         sensitivity_right = values[1];
+        prefs_user_chose(&sensitivity_left);
+        prefs_user_chose(&sensitivity_right);
     }
     return result != 0;
 }

@@ -206,7 +206,7 @@ static void toggle_pause(bool play_key) {
     if (emu_paused)
         emu_unpause();
     else if (play_key || !machine_traits().pause_on_play_only)
-        emu_pause();
+        emu_pause(PauseCause::user);
 }
 
 static void change_speed(int step) {

@@ -86,7 +86,7 @@ bool opcodes_event(const GuiEvent& e) {
     case GE_GADGET: {
         const int op = e.gid - GID_OPCODE_FIRST;
         if (op < 0 || op > 255 || !opcode_clickable(cpu_type, static_cast<u8>(op))) break;
-        emu_pause();
+        emu_pause(PauseCause::web_page);
         open_url(opcode_manual_address(static_cast<u8>(op)).c_str());
         break;
     }

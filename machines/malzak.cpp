@@ -1,5 +1,6 @@
 #include "machines/malzak.h"
 
+#include "core/user_prefs.h"
 #include "core/guest_roms.h"
 #include "core/io_ports.h"
 #include "core/loader.h"
@@ -161,7 +162,8 @@ void malzak_setup() {
     malzak_v_scroll = 0;
     static constexpr i32 fire[4] = {2, 2, 2, 2};
     std::memcpy(fire_button_assign, fire, sizeof fire);
-    analog = swapped = 0;
+    prefs_setup_value(analog, 0);
+    prefs_setup_value(swapped, 0);
     MachineLive& row = machine_live[MALZAK];
     row.clocks_per_frame = 23608;
     video_set_line_length(75);

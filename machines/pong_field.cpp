@@ -2,6 +2,7 @@
 // glue: the per-variant layout table, the collision map, the bat tests with
 // their rebound angles, the console buttons, the 18-byte input record, reset,
 // set-up and the save-state fields.
+#include "core/user_prefs.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
@@ -895,8 +896,10 @@ void pong_reset() {
 }
 
 void pong_machine_init() {
-    sensitivity_left = sensitivity_right = 5;
-    analog = 1;
+    // The ball-and-paddle machine's own paddle settings, unless the user chose others.
+    prefs_setup_value(sensitivity_left, 5);
+    prefs_setup_value(sensitivity_right, 5);
+    prefs_setup_value(analog, 1);
     static constexpr i32 roles_29[4] = {2, 2, 2, 2}, roles_28[4] = {2, 0, 0, 8};
     std::memcpy(fire_button_assign, memmap == 29 ? roles_29 : roles_28, sizeof fire_button_assign);
     input_direction_names();

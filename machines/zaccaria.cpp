@@ -1,5 +1,6 @@
 #include "machines/zaccaria.h"
 
+#include "core/user_prefs.h"
 #include "core/guest_roms.h"
 #include "core/io_ports.h"
 #include "core/loader.h"
@@ -141,8 +142,8 @@ void board_timing() {
     row.clocks_per_frame = 23608; // 104 lines of 75 clock periods, 208 of 76
     row.first_label_row = row.last_label_row = -1;
     video_set_line_length(75);
-    analog = 0;
-    swapped = 0;
+    prefs_setup_value(analog, 0);
+    prefs_setup_value(swapped, 0);
 }
 
 void common_setup(u32 map) {

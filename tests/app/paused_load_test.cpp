@@ -58,7 +58,7 @@ TEST_F(PausedLoad, TheOpenMenuShowsTheStatesPictureAndRunsNoFurther) {
                                    false));
         for (int i = 0; i < 30; ++i)
             emu_run_frame();
-        emu_pause();
+        emu_pause(PauseCause::user);
         const std::vector<u8> saved = save_state("a.cos");
 
         gui_headless_answer_file_requests({{0, dir, "a.cos"}});

@@ -190,7 +190,7 @@ TEST_F(Frame, SpeedTextsInTheThreeViews) {
 
 TEST_F(Frame, PauseAndTheTitleWords) {
     in_frame = 1;
-    emu_pause();
+    emu_pause(PauseCause::user);
     EXPECT_TRUE(emu_paused_mid_frame);
     char title[128] = "B";
     gui_title_state(title, sizeof title);
@@ -262,7 +262,7 @@ TEST_F(Frame, HighScoresAreScannedOnlyInFairPlay) {
     rec_state = REC_RECORDING;
     EXPECT_TRUE(hiscore_scan_allowed());
     rec_state = REC_IDLE;
-    emu_pause();
+    emu_pause(PauseCause::user);
     EXPECT_FALSE(hiscore_scan_allowed());
     emu_unpause();
     trainer_time = 1;

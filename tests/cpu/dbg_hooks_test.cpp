@@ -150,7 +150,7 @@ TEST_F(DbgHooksTest, PausedLoopsSleepBetweenPassesAndEndOnQuit) {
         dbg_pause_loop();
     };
     auto single_step = [] {
-        cpu_host.pause = emu_pause;
+        cpu_host.pause = [] { emu_pause(PauseCause::debugger); };
         guest_memory[cpu_iar] = 0x01; // LODZ r1
         dbg_single_step = 1;
         verbosity = 0;

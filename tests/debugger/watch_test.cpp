@@ -249,7 +249,7 @@ TEST_F(WatchTest, APendingStepGoesWithTheOtherRunTargets) {
         const char* what;
         void (*drop)();
     } cases[] = {
-        {"pause", [] { emu_pause(); }},
+        {"pause", [] { emu_pause(PauseCause::user); }},
         {"reset", [] { machine_reset(); }},
         {"switch", [] { ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false)); }},
     };

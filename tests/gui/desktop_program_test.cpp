@@ -3,6 +3,8 @@
 // the menu strip, Yes in the quit window, Record in the papertape window.
 // Skipped where Xvfb, xwininfo or xdotool is missing (or, for a full disk, no
 // small file system can be mounted).
+#include "core/frame.h"
+#include "core/machine_table.h"
 #include "tests/core/loading_support.h"
 #include "tests/record/tools.h"
 #include "tests/support/count_of.h"
@@ -1001,4 +1003,129 @@ TEST_F(DesktopProgram, SaveStateAsRevertAndTheRecentFilesNameWhatRuns) {
     EXPECT_EQ(send("PEEK 256", &peeked), 0);
     EXPECT_EQ(peeked, "90") << "Revert loads the autosave the title names";
     EXPECT_EQ(ask("QUIT"), 0);
+}
+
+// Every cause of a pause, driven where the user meets it, then Quit: only the
+// user's own pause is written as "paused", and only then does the next start
+// begin paused. The rows are the program's own causes.
+TEST_F(DesktopProgram, OnlyTheUsersOwnPauseOutlivesTheRun) {
+    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+    test_write_file(home.path() / "a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
+    const auto paused_shown = [&] {
+        for (int i = 0; i < 30; i++) {
+            if (wait_for("Brindlemox 36", false).name.find("paused") != std::string::npos) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    };
+    const auto quit = [&](int rc) {
+        EXPECT_EQ(ask("QUIT"), rc);
+        EXPECT_EQ(wait_exit(), 0) << log();
+        pid = -1;
+    };
+    for (int c = 0; c < PAUSE_CAUSES; c++) {
+        const auto cause = static_cast<PauseCause>(c);
+        SCOPED_TRACE(pause_cause_name(cause));
+        ASSERT_FALSE(start_on_display().name.empty()) << log();
+        int quit_rc = 0;
+        switch (cause) {
+        case PauseCause::user:
+            ASSERT_EQ(ask("PAUSE"), 0);
+            break;
+        case PauseCause::autopause: { // another program's window made active, then ours again
+            ASSERT_EQ(ask("MENU SETTINGS.SPEED.AUTOPAUSE"), 0);
+            focus_main();
+            x.run("/usr/bin/xmessage -geometry +700+700 other & echo $! > '" +
+                  (home.path() / "other.pid").string() + "'");
+            for (int i = 0; i < 50 && x.run("/usr/bin/xdotool search --name '^xmessage$' "
+                                             "windowfocus --sync") != 0;
+                 i++)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            EXPECT_TRUE(paused_shown());
+            x.run("kill $(cat '" + (home.path() / "other.pid").string() + "')");
+            focus_main();
+            ASSERT_EQ(ask("MENU SETTINGS.SPEED.AUTOPAUSE"), 0); // the option itself back off
+            break;
+        }
+        case PauseCause::debugger: // stopped at a breakpoint inside a frame
+            ASSERT_EQ(ask("SETMACHINE ARCADIA"), 0);
+            ASSERT_EQ(ask("OPEN " + (home.path() / "a1.bin").string()), 0);
+            ASSERT_EQ(ask("DEBUGGER \"E 1 0\""), 0);
+            ASSERT_EQ(ask("DEBUGGER \"BP 0\""), 0);
+            ASSERT_EQ(ask("MENU PROJECT.RESETTOGAME"), 0);
+            ASSERT_TRUE(printed("Hit code breakpoint at $0")) << log();
+            quit_rc = 5; // names the autosave it cannot write
+            break;
+        case PauseCause::manual:
+            ASSERT_EQ(ask("MENU HELP.MANUAL"), 0);
+            break;
+        case PauseCause::web_page: { // a click on LODZ r0 in the opcodes chart
+            ASSERT_EQ(ask("MENU HELP.OPCODES"), 0);
+            const XWindow chart = wait_for("Opcodes");
+            ASSERT_FALSE(chart.name.empty()) << log();
+            click(chart.left + 90, chart.top + 12);
+            break;
+        }
+        case PauseCause::count:
+            break;
+        }
+        EXPECT_TRUE(paused_shown()) << "the cause did not pause";
+        quit(quit_rc);
+        const bool users = cause == PauseCause::user;
+        EXPECT_NE(test_read_file(ini).find(users ? "\npaused=true\n" : "\npaused=false\n"),
+                  std::string::npos);
+        ASSERT_FALSE(start_on_display().name.empty()) << log();
+        EXPECT_EQ(paused_shown(), users);
+        ASSERT_EQ(ask("UNPAUSE"), 0);
+        quit(0);
+    }
+}
+
+// Sensitivity chosen in its window on the ball-and-paddle machine, whose
+// set-up brings 5 and 5 of its own, holds across a restart and whatever
+// machine's set-up ran since: its window shows it, and a step of the left
+// slider from there is what the exit writes. The rows are the program's
+// machines.
+TEST_F(DesktopProgram, TheSensitivityTheUserChoseWinsOverAMachinesOwn) {
+    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+    const auto kept = [&](int left) {
+        const std::string text = test_read_file(ini);
+        return text.find("\nsensitivity_left=" + std::to_string(left) + "\nsensitivity_right=1\n") !=
+               std::string::npos;
+    };
+    // The window, as the user meets it, left with OK after `moves`.
+    const auto sensitivity_ok = [&](const std::string& moves) {
+        ASSERT_FALSE(wait_for("Sensitivity").name.empty()) << log();
+        x.run("/usr/bin/xdotool search --name '^Sensitivity$' windowfocus --sync");
+        keys(moves + " Return");
+        ASSERT_TRUE(wait_for("Sensitivity", true, true).name.empty());
+    };
+    const auto quit = [&] {
+        EXPECT_EQ(ask("QUIT"), 0);
+        EXPECT_EQ(wait_exit(), 0) << log();
+        pid = -1;
+    };
+    std::string result;
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    ASSERT_LT(send("SETMACHINE PONG", &result), 10) << result;
+    ASSERT_EQ(ask("MENU SETTINGS.INPUT.SENSITIVITY"), 0);
+    ASSERT_NO_FATAL_FAILURE(sensitivity_ok("Left Left Left Tab Tab Left Left Left Left")); // 2, 1
+    quit();
+    ASSERT_TRUE(kept(2));
+
+    // Each row: a restart on Pong, a switch to the row's machine and back
+    // (both set-ups run), and the window's step from what it shows.
+    int left = 2;
+    for (u32 m = 0; m < MACHINES; m++) {
+        SCOPED_TRACE(machine_table[m].keyword);
+        ASSERT_FALSE(start_on_display().name.empty()) << log();
+        ASSERT_LT(send(std::string("SETMACHINE ") + machine_table[m].keyword, &result), 10);
+        ASSERT_LT(send("SETMACHINE PONG", &result), 10) << result;
+        ASSERT_EQ(ask("MENU SETTINGS.INPUT.SENSITIVITY"), 0);
+        const bool up = left == 2;
+        ASSERT_NO_FATAL_FAILURE(sensitivity_ok(up ? "Right" : "Left"));
+        left += up ? 1 : -1;
+        quit();
+        EXPECT_TRUE(kept(left)) << left;
+    }
 }

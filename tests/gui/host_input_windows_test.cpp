@@ -75,7 +75,7 @@ TEST_F(HostInputWindows, KeyboardClickPressesForOneFrameEvenWhilePaused) {
     EXPECT_EQ(gui_get_text(win, gid), machine_key_label(0, GK_KEYPAD1));
     EXPECT_EQ(gui_headless_background(win, gid), LEFT_PLAYER);
 
-    emu_pause();
+    emu_pause(PauseCause::user);
     gui_headless_post(win, gadget(gid));
     gui_subwindows_input();
     EXPECT_TRUE(host_key_down(static_cast<u32>(k)));

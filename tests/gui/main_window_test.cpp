@@ -834,7 +834,7 @@ TEST_F(MainWindow, ClosingTheHelpViewerResumesTheEmulationItPaused) {
     gui_help_close();
     gui_main_window_events();
     EXPECT_FALSE(emu_paused);
-    emu_pause(); // the user's own pause outlives the viewer
+    emu_pause(PauseCause::user); // the user's own pause outlives the viewer
     help_show(-1);
     gui_help_close();
     gui_main_window_events();

@@ -99,7 +99,7 @@ TEST_F(UiPass, FrameEndPauseAndResetMarkWhatTheyChange) {
     };
     const Case cases[] = {
         {"end of frame", [] { emu_end_of_frame(); }, UI_REFRESH_WINDOWS},
-        {"pause", [] { emu_pause(); }, UI_TITLE | UI_MENUS | UI_TOOLBAR | UI_POINTER},
+        {"pause", [] { emu_pause(PauseCause::user); }, UI_TITLE | UI_MENUS | UI_TOOLBAR | UI_POINTER},
         {"unpause", [] { emu_unpause(); }, UI_TITLE | UI_MENUS | UI_TOOLBAR | UI_POINTER},
         {"paused mid-frame", [] { emu_mark_paused_mid_frame(); }, UI_MENUS | UI_TOOLBAR},
         {"reset", [] { machine_reset(); }, UI_REFRESH_WINDOWS},
@@ -164,7 +164,7 @@ TEST_F(UiPass, TheTitleFollowsTheLoadedFileAtTheNextPass) {
     file_name_running("/games/marked.bin", false);
     ui_take_changes(); // as though the naming were not marked
     EXPECT_EQ(gui_headless_title(main_window), before); // not yet: nothing marked
-    emu_pause();                                        // marks the title
+    emu_pause(PauseCause::user);                                        // marks the title
     gui_main_window_events();
     const std::string after = gui_headless_title(main_window);
     EXPECT_NE(after.find("marked.bin"), std::string::npos) << after;
