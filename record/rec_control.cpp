@@ -601,7 +601,7 @@ void rec_start(int kind) {
                 return;
             }
         }
-        if (!rec_file_open(host, "a+b")) {
+        if (!rec_file_open(host)) {
             refusal = rec_file_take_failure();
             return;
         }
