@@ -275,8 +275,9 @@ void message_reset() {
 }
 
 void log_mode_select(int mode) {
-    if (mode >= LOG_APPEND && mode <= LOG_REPLACE) log_mode_failed = -1; // the user's choice
-    log_open_failure.clear(); // only this choice's
+    // The user's choice; what its open says is this choice's alone.
+    if (mode >= LOG_APPEND && mode <= LOG_REPLACE) log_mode_failed = -1;
+    log_open_failure.clear();
     if (mode < LOG_APPEND || mode > LOG_REPLACE || mode == log_mode) return;
     log_file_close();
     log_mode = mode;

@@ -37,11 +37,11 @@ namespace {
 namespace fs = std::filesystem;
 
 struct WriterRow {
-    std::string line;               // the request, with DIR for the folder it writes into
-    std::vector<std::string> names; // the files it writes there (all its suffixes)
+    std::string line;                  // the request, with DIR for the folder it writes into
+    std::vector<std::string> names;    // the files it writes there (all its suffixes)
     const char* home_drawer = nullptr; // a fixed folder of the home in place of DIR
-    bool read_only = true; // false: written in place by design (the log), a folder it may not write is no refusal
-    std::string source = ""; // a source it reads in DIR ("" none)
+    bool read_only = true;             // false: written in place by design (the log)
+    std::string source = "";           // a source it reads in DIR ("" none)
 };
 
 std::vector<WriterRow> writer_rows() {
@@ -61,7 +61,8 @@ std::vector<WriterRow> writer_rows() {
         for (std::string a; arguments >> a && a.find("<filename>") == std::string::npos;)
             words += a.find("end") != std::string::npos ? " $90F" : " $900";
         if (words == "ASM") row.source = stem + ".s";
-        row.line = "DEBUGGER \"" + words + " DIR/" + (row.source.empty() ? stem : row.source) + "\"";
+        row.line =
+            "DEBUGGER \"" + words + " DIR/" + (row.source.empty() ? stem : row.source) + "\"";
         rows.push_back(row);
     }
     for (const ArexxCmd* c = g_arexx_commands; c->name; c++) {
@@ -137,7 +138,8 @@ class FailedWrites : public ProgramTest {
     void start_program() {
         if (as_nobody) {
             prefix = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
-            ASSERT_EQ(std::system(("chown -R nobody:nogroup '" + home.path().string() + "'").c_str()), 0);
+            ASSERT_EQ(
+                std::system(("chown -R nobody:nogroup '" + home.path().string() + "'").c_str()), 0);
             fs::permissions(home.path(), fs::perms::owner_all);
         }
         ASSERT_TRUE(start({"PORTNAME", "E2E"}));
@@ -155,7 +157,8 @@ class FailedWrites : public ProgramTest {
             if (as_nobody && !row.read_only) continue;
             SCOPED_TRACE(row.line);
             fs::create_directories(dir);
-            if (!row.source.empty()) test_write_file(dir / row.source, "\tORG $900\n\tDB 1\n\tEND\n");
+            if (!row.source.empty())
+                test_write_file(dir / row.source, "\tORG $900\n\tDB 1\n\tEND\n");
             for (const std::string& name : row.names) {
                 const fs::path file = as_nobody ? dir / name : dir / name / "inside";
                 fs::create_directories(file.parent_path());
@@ -172,7 +175,8 @@ class FailedWrites : public ProgramTest {
             std::string said;
             int rc = ask(line, &said);
             // A command of other machines goes from machine to machine until one takes it.
-            for (int m = 0; said == "Wrong guest machine!\n\n" && m < static_cast<int>(MACHINES); m++)
+            for (int m = 0; said == "Wrong guest machine!\n\n" && m < static_cast<int>(MACHINES);
+                 m++)
                 if (machine_table[m].keyword && machine_table[m].keyword[0]) {
                     ask(std::string("SETMACHINE ") + machine_table[m].keyword, &said);
                     rc = ask(line, &said);
@@ -225,7 +229,8 @@ TEST_F(FailedWrites, AFolderTheUserMayNotWriteFailsEveryWriter) {
     ASSERT_EQ(ask("MENU MACRO.GENERATE", &said), 0) << said;
     const int opened = ask("OPEN " + take.string(), &said);
     EXPECT_GE(std::max(opened, ask("MENU MACRO.STOP", &stopped)), 5) << said << stopped;
-    EXPECT_NE((said + stopped).find("Can't write to " + (dir / "take.").string()), std::string::npos)
+    EXPECT_NE((said + stopped).find("Can't write to " + (dir / "take.").string()),
+              std::string::npos)
         << said << stopped;
     for (const auto& entry : fs::directory_iterator(dir))
         EXPECT_EQ(entry.path(), take) << "left behind";
