@@ -515,6 +515,8 @@ void act_frame_based(const CmdRow& row, const CmdCall&) {
 void act_log_mode(const CmdRow& row, const CmdCall&) {
     log_mode_select(row.value);
     gui_refresh_menus();
+    if (const std::string why = log_take_open_failure(); !why.empty())
+        cmd_action_failed("the log was not opened", why);
 }
 
 void act_filter(const CmdRow& row, const CmdCall&) {

@@ -4,6 +4,7 @@
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
 #include <string>
@@ -24,6 +25,7 @@ static bool in_event_pass = false;
 static bool log_held = false;
 static std::string log_kept_back;
 static std::string log_left_why; // why this session writes no log ("" when it may)
+static std::string log_open_failure; // why the last open failed ("" when it did not)
 // What start-up may say before its session starts is a few lines; a flood
 // beyond this is not kept for the log.
 constexpr size_t LOG_KEPT_BACK_MAX = 64 * 1024;
@@ -207,6 +209,7 @@ void log_file_open(int quiet) {
         log_file = fdopen(fd, mode == LOG_REPLACE ? "w" : "a");
         if (!log_file) close(fd);
     }
+    log_open_failure = log_file ? "" : "can't write " + path + ": " + std::strerror(errno);
     if (!log_file) {
         log_mode_failed = mode;
         log_mode = LOG_OFF;
@@ -219,6 +222,12 @@ void log_file_open(int quiet) {
         put_opening_line(b, mode);
         con_printf("%s", line);
     }
+}
+
+std::string log_take_open_failure() {
+    std::string why;
+    why.swap(log_open_failure);
+    return why;
 }
 
 void log_file_close() {
@@ -256,6 +265,7 @@ void message_reset() {
     log_file = nullptr;
     log_mode = LOG_OFF;
     log_mode_failed = -1;
+    log_open_failure.clear();
     asm_output_file = nullptr;
     rexx_quiet = 0;
     con_output_seen = 0;
@@ -265,7 +275,9 @@ void message_reset() {
 }
 
 void log_mode_select(int mode) {
-    if (mode >= LOG_APPEND && mode <= LOG_REPLACE) log_mode_failed = -1; // the user's choice
+    // The user's choice; what its open says is this choice's alone.
+    if (mode >= LOG_APPEND && mode <= LOG_REPLACE) log_mode_failed = -1;
+    log_open_failure.clear();
     if (mode < LOG_APPEND || mode > LOG_REPLACE || mode == log_mode) return;
     log_file_close();
     log_mode = mode;

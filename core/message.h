@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 constexpr int CON_BUFFER_SIZE = 16384; // longer messages are cut to fit
 constexpr const char* LOG_FILE_NAME = "RAM:Brindlemox.log";
@@ -72,7 +73,13 @@ const char* latin1_char_utf8(unsigned char c, char* out);
 
 // Opens the log file as `log_mode` says ("w" to replace, "a" to append). On
 // failure logging is switched off. Unless `quiet`, prints the opening line.
+// The log is the one file written as a stream, not through the replacing
+// writer: it is appended to by design, and a crash leaves what it said.
 void log_file_open(int quiet);
+// Why the last open of the log failed ("can't write <host path>: <reason>"),
+// "" when it did not; taking it forgets it. A menu item that chose a log mode
+// and opened nothing has failed, and says so on the port.
+std::string log_take_open_failure();
 
 // Prints the closing line (so that it reaches the file) and closes the log file.
 void log_file_close();

@@ -66,14 +66,9 @@ void rec_write_byte(u8 byte) {
     if (rec_file && std::fputc(byte, rec_file) == EOF) note_write_failure();
 }
 
-void rec_write_bytes(const void* data, std::size_t size) {
-    if (rec_file && (std::fwrite(data, 1, size, rec_file) != size || std::fflush(rec_file) != 0))
-        note_write_failure();
-}
-
-bool rec_file_open(const std::string& host_path, const char* mode) {
+bool rec_file_open(const std::string& host_path) {
     rec_file_close();
-    rec_file = std::fopen(host_path.c_str(), mode);
+    rec_file = std::fopen(host_path.c_str(), "a+b");
     if (!rec_file) {
         failed(host_path, std::strerror(errno));
         return false;

@@ -44,14 +44,14 @@ void rec_reset();
 u8 rec_read_byte();
 // Appends one byte to the recording file, if one is open.
 void rec_write_byte(u8 byte);
-// The same for `size` bytes, at once on the disk (the part of a playback that a
-// recording goes on from).
-void rec_write_bytes(const void* data, std::size_t size);
 
-// Opens the host file `host_path` as the recording file with `mode` ("a+b"
-// behind the state saved there, "wb" anew). False, with the warning that
-// names the file and the reason, when it cannot be opened.
-bool rec_file_open(const std::string& host_path, const char* mode);
+// Opens the host file `host_path` as the recording file, to append to: what
+// it starts with (the state saved there, or the part of a playback that the
+// recording goes on from) was written whole by the replacing writer
+// (file_write_replace), so that a recording never empties a file in place.
+// False, with the warning that names the file and the reason, when it cannot
+// be opened.
+bool rec_file_open(const std::string& host_path);
 // The host path of the open recording file ("" while none is open).
 const std::string& rec_file_path();
 // Closes the recording file, if one is open. What was recorded and could not

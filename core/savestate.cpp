@@ -286,7 +286,7 @@ bool state_save_file(int kind, int refresh_title, bool stop_recorders) {
         games_audit_drawer(0);
 
     if (kind == FILE_KIND_COR) {
-        if (rec_file_open(path, "a+b")) {
+        if (rec_file_open(path)) {
             rec_state = REC_RECORDING;
             std::memcpy(recording_file_name, file_name_buffer, FILE_NAME_SIZE);
             ui_mark(UI_TITLE | UI_TOOLBAR);

@@ -68,6 +68,16 @@ void state_field_memory(u32 first, u32 last);
 void state_field_skip(u32 count);
 
 // ---- Files --------------------------------------------------------------------
+// Every file the program writes for the user goes through file_write_replace
+// or its kin below (file_replace_open and _commit, file_replace_with): the new
+// file is made beside the old one and takes its name only once it is whole;
+// links are followed; a write-protected file, a folder, a FIFO or a device at
+// the name, and a file the program has in use, are refused with the reason. A
+// write that failed is the writer's failure: it names the file and why, and
+// the command answers 5 or 10 on the port (never "OK." or 0); a batch run
+// exits non-zero. Written otherwise, by design: the log (a stream appended
+// to), a recording under way (appended to the file made here), the cassette in
+// the deck (recorded on in place, as a tape is) and the program's scratch files.
 // Writes `size` bytes to `path` through a temporary file in the same folder that
 // replaces the old file only when the whole write succeeded. On failure the old
 // file is kept and `error` (when given) tells why. With `sync` the data and the

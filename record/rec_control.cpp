@@ -589,12 +589,22 @@ void rec_start(int kind) {
             ui_warning(("Not recorded: " + refusal + ".").c_str());
             return;
         }
-        if (!rec_file_open(path_to_host(file_name_buffer), "wb")) {
+        // The part played replaces the file as every save does: a write that
+        // fails leaves the recording as it was. The rest is appended as it is made.
+        const std::string host = path_to_host(file_name_buffer);
+        const u32 played = filebuf_cursor < rec_length ? filebuf_cursor : rec_length;
+        std::string error;
+        {
+            const FileUseOwnWrite own(FileUse::playback);
+            if (!file_write_replace(host, filebuf, filebuf ? played : 0, &error)) {
+                warn_replace_error(host, error);
+                return;
+            }
+        }
+        if (!rec_file_open(host)) {
             refusal = rec_file_take_failure();
             return;
         }
-        const u32 played = filebuf_cursor < rec_length ? filebuf_cursor : rec_length;
-        if (filebuf) rec_write_bytes(filebuf, played);
         rec_state = REC_RECORDING;
         ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE | UI_REFRESH_WINDOWS);
         return;

@@ -98,9 +98,10 @@ TEST_F(WriteProtected, EverySaveOfThePortRefusesAndKeepsTheFile) {
     EXPECT_EQ(result, "SAVEAS: can't save the state (can't write " +
                           (home.path() / "s.cos").string() + ": Read-only file)\n");
 
-    // The log is not emptied: it is refused as a log that cannot be opened.
+    // The log is not emptied: it is refused as a log that cannot be opened,
+    // and the item that chose it has failed.
     const Kept log_kept = protect(home.path() / "Brindlemox.log", "an old log\n");
-    EXPECT_EQ(send("MENU SETTINGS.EMULATOR.REPLACELOG", &result), 0) << result;
+    EXPECT_EQ(send("MENU SETTINGS.EMULATOR.REPLACELOG", &result), 10) << result;
     EXPECT_TRUE(printed("Can't open RAM:Brindlemox.log for writing!")) << log();
     expect_kept(home.path() / "Brindlemox.log", log_kept);
     send("QUIT", &result);
