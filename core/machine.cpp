@@ -19,6 +19,7 @@
 #include "core/seams_games.h"
 #include "core/seams_services.h"
 #include "peripherals/device_link.h"
+#include "core/held_things.h"
 #include "peripherals/changed_media.h"
 #include "peripherals/printer.h"
 #include "core/settings_vars.h"
@@ -177,8 +178,7 @@ void machine_apply_rotation() {
 }
 
 void emu_finish_outputs() {
-    rec_stop_all();
-    printer_finish_pages();
+    held_finish(HeldScope::machine);
 }
 
 // The stretch the user chose, apart for the machines whose default stretch is
