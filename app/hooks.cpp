@@ -4,6 +4,7 @@
 #include "app/shutdown.h"
 #include "core/files_in_use.h"
 #include "core/frame.h"
+#include "core/held_things.h"
 #include "core/hooks.h"
 #include "core/loader.h"
 #include "core/seams_services.h"
@@ -19,7 +20,9 @@
 #include "input/paddles.h"
 #include "peripherals/floppy.h"
 #include "peripherals/mdcr.h"
+#include "peripherals/changed_media.h"
 #include "peripherals/papertape.h"
+#include "peripherals/printer.h"
 #include "peripherals/tape.h"
 #include "platform/paths.h"
 #include "record/recorder.h"
@@ -105,6 +108,57 @@ void mdcr_tape(std::vector<FileInUse>* out) {
         held_by(out, "the MDCR tape", 0, mdcr_file_identity(), mdcr_file_name);
 }
 
+// The held things and outputs in progress every way out walks
+// (core/held_things.h).
+std::string quoted_names(const std::vector<std::string>& paths) {
+    std::string names;
+    for (const std::string& p : paths)
+        names += (names.empty() ? "\"" : ", \"") + std::string(path_file_part(p.c_str())) + "\"";
+    return names;
+}
+std::string running(const std::string& what, const std::vector<std::string>& paths) {
+    return paths.empty() ? "" : what + " (" + quoted_names(paths) + ")";
+}
+// The punched papertapes that did not go back to their files (or will not,
+// their files having changed), of any machine.
+std::string papertapes_held_back() {
+    std::string list;
+    for (int u = 0; u < PAPERTAPE_UNITS; u++)
+        if (papertape_held_back(u))
+            list += (list.empty() ? "" : ", ") + std::string("unit ") + std::to_string(u) +
+                    " (\"" + path_file_part(papertape_file_name[u]) + "\")";
+    return list.empty() ? "" : "Papertapes not back in their files: " + list;
+}
+std::string papertapes_punching() {
+    std::string list;
+    for (int u = 0; u < PAPERTAPE_UNITS; u++)
+        if (papertape_state[u] == TAPE_PUNCHING)
+            list += (list.empty() ? "" : ", ") +
+                    running("papertape unit " + std::to_string(u), {papertape_file_name[u]});
+    return list;
+}
+void papertapes_write_back() {
+    for (int u = 0; u < PAPERTAPE_UNITS; u++)
+        papertape_close(u);
+}
+std::string cassette_recording() {
+    return tape_state == CASSETTE_RECORDING ? running("tape deck", {tape_file_name}) : "";
+}
+void cassette_finish() {
+    tape_close_sample_file();
+}
+std::string recorders_running() {
+    return running("recorders", rec_running_files());
+}
+std::string pages_half_printed() {
+    std::string list;
+    for (int u = 0; u < PRINTER_UNITS; u++)
+        if (printer_page_pending(u))
+            list += (list.empty() ? "" : ", ") + std::string("printer ") + std::to_string(u) +
+                    " (a page half printed)";
+    return list;
+}
+
 } // namespace
 
 void app_install_hooks() {
@@ -152,6 +206,15 @@ void app_install_hooks() {
     files_in_use_add(FileUse::playback, file_loaded_playback);
     files_in_use_add(FileUse::state, file_loaded_state);
     files_in_use_add(FileUse::recording, rec_files_in_use);
+    // In the order a way out finishes them: the recorders before the tapes,
+    // whose sounds they may be taking in.
+    held_things_clear();
+    held_things_add({"changed disks and MDCR tape", media_changed_text, nullptr, nullptr, false});
+    held_things_add({"recorders", nullptr, recorders_running, rec_stop_all, true});
+    held_things_add({"printer pages", nullptr, pages_half_printed, printer_finish_pages, true});
+    held_things_add({"cassette", nullptr, cassette_recording, cassette_finish, false});
+    held_things_add({"papertapes", papertapes_held_back, papertapes_punching,
+                     papertapes_write_back, false});
     core_slow_keys_held = slow_keys_held;
     core_type_keys = type_keys;
 }

@@ -3,6 +3,7 @@
 #include "peripherals/tape.h"
 
 #include "core/frame.h"
+#include "core/held_things.h"
 #include "core/hiscore.h"
 #include "core/machine.h"
 #include "app/mainloop.h"
@@ -33,6 +34,7 @@ static bool autosave_taken = false;
 static bool windows_closed = false;
 static bool files_taken = false;
 static bool unwritten_said = false; // what a run on a shared home leaves was said
+static bool outputs_finished = false;
 // True while the port's QUIT writes ahead: a display that goes away then
 // starts the exit path afresh, which finishes what was not done.
 static bool writing_ahead = false;
@@ -52,7 +54,8 @@ void (*app_exit_process)(int code) = end_process;
 void app_exit_reset() {
     session_exit_reset();
     app_exit_steps.clear();
-    autosave_taken = windows_closed = files_taken = writing_ahead = unwritten_said = false;
+    autosave_taken = windows_closed = files_taken = outputs_finished = writing_ahead =
+        unwritten_said = false;
     exit_stage = 0;
     ui_take_exit_reports();
 }
@@ -141,23 +144,30 @@ static void write_settings_and_scores() {
     }
 }
 
+// Every output in progress finished (core/held_things.h), once.
+static void finish_outputs() {
+    if (outputs_finished) return;
+    outputs_finished = true;
+    step("outputs");
+    held_finish(HeldScope::program);
+}
+
 void app_exit_write_ahead() {
-    if (!session_writes()) {
-        const bool exiting = app_exiting;
-        app_exiting = true;
-        say_unwritten();
-        app_exiting = exiting;
-        return;
-    }
     // Written ahead it is the way out all the same: a playback under way is
     // not ended by the autosave but finished in the exit path's own step,
-    // and nobody is asked.
+    // and nobody is asked. The outputs in progress are finished here too,
+    // so that the reply names any that could not be.
     const bool exiting = app_exiting;
     app_exiting = writing_ahead = true;
-    step("autosave");
-    write_autosave();
-    if (settings_written()) exit_windows();
-    write_settings_and_scores();
+    if (session_writes()) {
+        step("autosave");
+        write_autosave();
+        if (settings_written()) exit_windows();
+        write_settings_and_scores();
+    } else {
+        say_unwritten();
+    }
+    finish_outputs();
     app_exiting = exiting;
     writing_ahead = false;
 }
@@ -197,12 +207,7 @@ static void exit_begin() {
 
 static void exit_files() {
     if (exit_session) write_settings_and_scores();
-    step("recorders");
-    emu_finish_outputs(); // and the printers' pages half printed
-    step("tapes");
-    tape_close_sample_file();
-    papertape_close(0);
-    papertape_close(1);
+    finish_outputs();
     if (session_remove_temporary_files()) step("temporary files");
     if (log_file) {
         step("log file");

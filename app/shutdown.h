@@ -1,6 +1,8 @@
 // The single way out of the program: app_clean_exit writes what must survive
 // the run, releases every process-lifetime resource in one fixed order
-// (skipping whatever was never acquired) and ends the process.
+// (skipping whatever was never acquired) and ends the process. What it
+// finishes and names is the one list of held things (core/held_things.h),
+// which every other way out walks too.
 //
 // Return codes: 0 normal end, 1 failure (bad argument, no display, a fatal
 // requester), 5 an ASM run with warnings, 10 an ASM run with errors or a

@@ -15,6 +15,7 @@
 #include "core/objfile.h"
 #include "core/recording.h"
 #include "core/savestate.h"
+#include "core/held_things.h"
 #include "core/savestate_seams.h"
 #include "core/seams_services.h"
 #include "core/serial.h"
@@ -793,6 +794,13 @@ int load(LoadRequest r, bool report_missing) {
         if (!r.quiet && fetched != FETCH_REPORTED && (report_missing || fetched != FETCH_MISSING))
             con_printf("%s \"%s\" (%s)!\n\n", cat_str(428, "Can't load"), r.path.c_str(), why);
         return failed();
+    }
+    if (!taken_beside(r.kind)) {
+        // What runs is replaced: its outputs in progress (a recording, a
+        // page half printed) are finished first, under its own name.
+        std::memcpy(file_name_buffer, running, sizeof running);
+        held_finish(HeldScope::machine);
+        std::memcpy(file_name_buffer, r.path.c_str(), r.path.size() + 1);
     }
     if (!set_up_machine_first(r)) return failed();
     const u32 old_region = emu_region;

@@ -19,6 +19,7 @@
 #include "core/seams_games.h"
 #include "core/seams_services.h"
 #include "peripherals/device_link.h"
+#include "core/held_things.h"
 #include "peripherals/changed_media.h"
 #include "peripherals/printer.h"
 #include "core/settings_vars.h"
@@ -177,8 +178,7 @@ void machine_apply_rotation() {
 }
 
 void emu_finish_outputs() {
-    rec_stop_all();
-    printer_finish_pages();
+    held_finish(HeldScope::machine);
 }
 
 // The stretch the user chose, apart for the machines whose default stretch is
@@ -250,8 +250,10 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     if (known_game_id == 65535) known_game_id = -1;
     if (machine_row().leave) machine_row().leave();
 
+    // The machine, or what runs on it, goes: its outputs in progress are
+    // finished first, under the name of what ran.
+    if (static_cast<u32>(new_memmap) != memmap || force || new_game) emu_finish_outputs();
     if (static_cast<u32>(new_memmap) != memmap || force) {
-        emu_finish_outputs();
         core_hooks_run(CoreHook::sound_stop);
         core_hooks_run(CoreHook::machine_leave);
         overlay_mode = 0;

@@ -3,6 +3,7 @@
 #include "core/message.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
+#include "core/held_things.h"
 #include "peripherals/changed_media.h"
 #include "platform/clock.h"
 #include "platform/gui.h"
@@ -144,7 +145,7 @@ void rexx_quit_after_reply() {
     const bool pushed = con_push_sink(con_console_sink);
     // What is dropped is named first: a display that goes away while the
     // windows close ends the program from there.
-    media_report_changed("they are dropped");
+    held_report_lost("they are dropped");
     if (write_ahead) write_ahead();
     if (pushed) con_pop_sink();
     rexx_quiet = quiet;
@@ -171,7 +172,7 @@ void app_clear_break() {
 [[noreturn]] static void leave_unasked(const char* why, int code) {
     app_quit_attended = false;
     con_printf("Brindlemox: %s\n", why);
-    media_report_changed("they are dropped");
+    held_report_lost("they are dropped");
     app_clean_exit(code);
 }
 

@@ -2,6 +2,7 @@
 // usage and help texts, history, and the run-control, switch and breakpoint
 // commands.
 #include "debugger/commands.h"
+#include "core/held_things.h"
 #include "peripherals/changed_media.h"
 #include "debugger/commands_internal.h"
 #include "debugger/coverage.h"
@@ -773,10 +774,10 @@ static void cmd_quit() {
     // about as the window's Quit asks, and whoever quit is shown what could
     // not be finished.
     if (app_acquired.host_gui) {
-        if (!media_held_list().empty() && ui_host.confirm_quit && !ui_host.confirm_quit()) return;
+        if (!held_lost().empty() && ui_host.confirm_quit && !ui_host.confirm_quit()) return;
         app_quit_attended = true;
     }
-    media_report_changed("they are dropped");
+    held_report_lost("they are dropped");
     app_clean_exit(0);
 }
 

@@ -1,6 +1,7 @@
 #include "gui/quit_window.h"
 
 #include "core/emu.h"
+#include "core/held_things.h"
 #include "core/machine_titles.h"
 #include "core/message.h"
 #include "core/session.h"
@@ -12,12 +13,9 @@
 #include "gui/requesters.h"
 #include "input/keys.h"
 #include "peripherals/changed_media.h"
-#include "peripherals/papertape.h"
-#include "peripherals/tape.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
-#include "record/recorder.h"
 
 #include <cctype>
 #include <cstring>
@@ -48,13 +46,6 @@ std::string update_text(int kinds) {
     return cat_str(977, "_Update disk...");
 }
 
-std::string quoted_names(const std::vector<std::string>& paths) {
-    std::string names;
-    for (const std::string& p : paths)
-        names += (names.empty() ? "\"" : ", \"") + std::string(path_file_part(p.c_str())) + "\"";
-    return names;
-}
-
 std::string lines(const std::string& first, const std::string& second) {
     return first.empty() || second.empty() ? first + second : first + "\n" + second;
 }
@@ -62,24 +53,16 @@ std::string lines(const std::string& first, const std::string& second) {
 // What quitting loses, one line for each kind of held thing; "" when nothing.
 std::string lost_text() {
     std::string text;
-    for (const std::string& clause : media_held_list())
+    for (const std::string& clause : held_lost())
         text = lines(text, clause + ".");
     return text;
 }
 
-// What quitting finishes, "" when nothing runs: the recorders' files, the
-// tape being recorded and the papertapes being punched.
+// What quitting finishes (held_running), "" when nothing runs.
 std::string running_text() {
     std::string list;
-    const auto add = [&list](const std::string& what, const std::vector<std::string>& paths) {
-        list += (list.empty() ? "" : ", ") + what + " (" + quoted_names(paths) + ")";
-    };
-    const std::vector<std::string> files = rec_running_files();
-    if (!files.empty()) add("recorders", files);
-    if (tape_state == CASSETTE_RECORDING) add("tape deck", {tape_file_name});
-    for (int u = 0; u < PAPERTAPE_UNITS; u++)
-        if (papertape_state[u] == TAPE_PUNCHING)
-            add("papertape unit " + std::to_string(u), {papertape_file_name[u]});
+    for (const std::string& clause : held_running())
+        list += (list.empty() ? "" : ", ") + clause;
     return list.empty() ? "" : "Still running: " + list + "; quitting finishes them.";
 }
 

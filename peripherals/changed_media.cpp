@@ -4,7 +4,6 @@
 #include "core/message.h"
 #include "core/ui_host.h"
 #include "peripherals/mdcr.h"
-#include "peripherals/papertape.h"
 #include "platform/paths.h"
 
 #include <cctype>
@@ -42,17 +41,6 @@ void forget(int medium) {
         drives[medium].changed = 0;
     else
         mdcr_changed = 0;
-}
-
-// The punched papertapes that did not go back to their files (or will not,
-// their files having changed), "" when none.
-std::string held_tapes_text() {
-    std::string list;
-    for (int u = 0; u < PAPERTAPE_UNITS; u++)
-        if (papertape_held_back(u))
-            list += (list.empty() ? "" : ", ") + std::string("unit ") + std::to_string(u) +
-                    " (\"" + path_file_part(papertape_file_name[u]) + "\")";
-    return list.empty() ? "" : "Papertapes not back in their files: " + list;
 }
 
 std::string kept_refusal; // the last refusal for a kept medium, until taken
@@ -100,27 +88,6 @@ std::string media_changed_text() {
     }
     if (list.empty()) return "";
     return std::string("Changed ") + media_kinds_name(media_changed_kinds()) + " not saved: " + list;
-}
-
-std::vector<std::string> media_held_list() {
-    std::vector<std::string> held;
-    for (std::string clause : {media_changed_text(), held_tapes_text()})
-        if (!clause.empty()) held.push_back(std::move(clause));
-    return held;
-}
-
-void media_report_changed(const char* what) {
-    std::string text;
-    for (std::string clause : media_held_list()) {
-        if (!text.empty()) {
-            clause[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(clause[0])));
-            text += "; ";
-        }
-        text += clause;
-    }
-    if (text.empty()) return;
-    text += std::string("; ") + what + ".";
-    if (!ui_unattended_report(text.c_str(), nullptr)) con_printf("%s\n", text.c_str());
 }
 
 bool media_release(int medium, const char* action, bool may_keep) {

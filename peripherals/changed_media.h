@@ -6,8 +6,7 @@
 // command of the port, a signal, no display) it is named on the console and
 // in the reply of the running command.
 //
-// Quitting also loses the punched papertapes that could not go back to their
-// files: every way out names them with the changed media (media_held_list).
+// Every way out names them (core/held_things.h) with the other held things.
 //
 //   if (!media_release(MEDIUM_MDCR, "Replace", true)) return; // kept
 //   media_changed_text(); // "Changed disks not saved: drive 0 (\"work.raw\")"
@@ -31,16 +30,6 @@ std::string media_changed_text();
 constexpr int MEDIA_DISKS = 1, MEDIA_TAPES = 2;
 int media_changed_kinds();
 const char* media_kinds_name(int kinds);
-// What ending the program now would lose, one clause per kind of held
-// thing: the changed disks and MDCR tape (media_changed_text), then the
-// punched papertapes not back in their files, of any machine ("Papertapes
-// not back in their files: unit 0 (\"k.pap\")"). Empty when nothing is held.
-// The quit window and every other way out name these.
-std::vector<std::string> media_held_list();
-// Names what is held (media_held_list), if anything, on the console and in
-// the reply of a running command of the port, followed by `what` ("they are
-// dropped").
-void media_report_changed(const char* what);
 // Before `medium` goes (replaced, ejected, or dropped by a set-up of the
 // machine): true when it may go. One changed and not saved is named, and the
 // user may update it first (asked again when that fails or is cancelled),

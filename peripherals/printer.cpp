@@ -118,11 +118,15 @@ void twin_paper_marks(int unit) {
     }
 }
 
-void printer_flush(int unit) {
-    if (!eachpage || unit < 0 || unit >= PRINTER_UNITS) return;
-    if (unit >= device_link.printer_units) return;
+bool printer_page_pending(int unit) {
+    if (!eachpage || unit < 0 || unit >= PRINTER_UNITS) return false;
+    if (unit >= device_link.printer_units) return false;
     const PrinterUnit& p = printer_units[unit];
-    if (p.column == 0 && p.lines_fed == 0) return;
+    return p.column != 0 || p.lines_fed != 0;
+}
+
+void printer_flush(int unit) {
+    if (!printer_page_pending(unit)) return;
     printer_page_out.save_page(0, 0, 0, unit);
     printer_page_out.export_text(0, 0, unit, 1);
 }

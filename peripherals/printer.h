@@ -72,6 +72,8 @@ void printer_new_page(int unit);
 // With "eachpage" on, saves the page as picture and text when it holds anything
 // and the machine has that unit.
 void printer_flush(int unit);
+// Whether unit `unit` has a page half printed that printer_flush would save.
+bool printer_page_pending(int unit);
 // Flushes both units and leaves their pages as saved, so that the page is
 // saved once, under its own number, before a machine set-up starts afresh.
 void printer_finish_pages();

@@ -221,8 +221,8 @@ TEST_F(MainLoop, TheExitPathWritesAndReleasesInItsOrder) {
         const long n = static_cast<long>(app_exit_steps.size());
         EXPECT_LT(at("autosave"), at("main window"));
         EXPECT_LT(at("main window"), at("high scores"));
-        EXPECT_LT(at("high scores"), at("recorders"));
-        EXPECT_LT(at("recorders"), at("images"));
+        EXPECT_LT(at("high scores"), at("outputs"));
+        EXPECT_LT(at("outputs"), at("images"));
         EXPECT_LT(at("images"), at("sound"));
         EXPECT_LT(at("sound"), at("display"));
         EXPECT_LT(at("display"), at("end"));

@@ -420,8 +420,10 @@ TEST_F(DesktopProgram, APunchedTapeThatCannotGoBackIsNamedOnTheWayOut) {
             << result;
         send("SETMACHINE PIPBUG", &result);
         if (way == "QUIT") {
+            // The try on the way out is made ahead of the reply, which says why it failed.
             EXPECT_EQ(send("QUIT", &result), 5);
-            EXPECT_EQ(result, named);
+            EXPECT_EQ(result, named + "Can't write the papertape to " + tape.string() +
+                                  ": No space left on device!\n");
         } else {
             kill(pid, SIGTERM);
         }
@@ -507,9 +509,12 @@ TEST_F(DesktopProgram, OnlyEjectWritesAPunchedTapeOverAReplacedFile) {
                 EXPECT_EQ(send("OPEN " + tape.string(), &result), 10) << result;
                 EXPECT_NE(result.find("was replaced by another file"), std::string::npos) << result;
             }
+            // Named as dropped, then not written back, ahead of the reply.
             EXPECT_EQ(send("QUIT", &result), 5);
             EXPECT_EQ(result, "Papertapes not back in their files: unit 0 (\"w.pap\"); "
-                              "they are dropped.\n");
+                              "they are dropped.\nCan't write the papertape back: its file " +
+                                  tape.string() +
+                                  " was replaced by another file since it went in.\n");
         }
         EXPECT_EQ(wait_exit(), 0) << way;
         pid = -1;

@@ -664,8 +664,9 @@ TEST_F(RecordersProgram, LeavingWhileGeneratingOntoAFullDiskAsksNobody) {
         for (const fs::path& p : {settings, scores, autosave})
             EXPECT_TRUE(fs::is_regular_file(p)) << p << " was not written";
         const std::string said = log(), quitting = "Quitting.\n";
-        const std::size_t from = said.find(quitting);
-        ASSERT_NE(from, std::string::npos) << said;
+        ASSERT_NE(said.find(quitting), std::string::npos) << said;
+        // QUIT finishes the outputs ahead of its reply, a signal on the way out.
+        const std::size_t from = way[0] == 'Q' ? 0 : said.find(quitting);
         for (const char* name : {"take.gif", "take.wav"}) {
             const std::string line = failure_line(said.substr(from), dir / name);
             EXPECT_TRUE(line.size() > 24 &&

@@ -1,0 +1,56 @@
+// What the program holds for the user and the outputs it has in progress:
+// the changed disks and MDCR tape, the papertapes, the cassette, the
+// recorders' files, the printers' pages. Every way out walks this one list
+// and treats them alike: the window's Quit, the port's QUIT, the debugger's
+// SYS (typed or sent from the port), a signal, the display going away, a
+// machine switch, Reinitialize and OPEN of another file. Each way out names
+// what it cannot finish (held_lost: what ending now loses; the quit window
+// also shows held_running) and finishes every output in progress
+// (held_finish), whose failures are named where the way out reports: in the
+// port command's reply, on the console, in the quit notice. A holder adds
+// itself here once (app_install_hooks); no way out lists them on its own.
+//
+//   held_things_add({"printer pages", nullptr, pages_running, printer_finish_pages, true});
+//   for (const std::string& clause : held_lost()) ...   // "Changed disks not saved: ..."
+//   held_finish(HeldScope::program);                     // at the end of the program
+#pragma once
+
+#include <string>
+#include <vector>
+
+// How far a way out reaches: the end of the program, or the machine going
+// (a switch, Reinitialize, a load that sets the machine up again).
+enum class HeldScope { program, machine };
+
+struct HeldThing {
+    const char* name; // "papertapes", for a test's row and a message
+    // What ending the program now would lose of it, one clause ("Papertapes
+    // not back in their files: unit 0 (\"k.pap\")"); "" when nothing. May be null.
+    std::string (*lost)();
+    // Its outputs in progress, one clause ("tape deck (\"song.wav\")"); ""
+    // when none. May be null.
+    std::string (*running)();
+    // Finishes its outputs in progress (a recording closed, a half printed
+    // page saved, a punched tape written back); a failure is said as every
+    // warning is. May be null (what it holds is named, never written unasked).
+    void (*finish)();
+    bool with_machine; // finished too when the machine goes (HeldScope::machine)
+};
+
+void held_things_add(const HeldThing& thing);
+// Forgets every holder (the application adds them again).
+void held_things_clear();
+const std::vector<HeldThing>& held_things();
+
+// The clauses of held_lost and held_running of every holder that has one.
+std::vector<std::string> held_lost();
+std::vector<std::string> held_running();
+
+// Names what is held (held_lost), if anything, on the console and in the
+// reply of a running command of the port, followed by `what` ("they are
+// dropped").
+void held_report_lost(const char* what);
+
+// Every output in progress within `scope` finished, in the order the
+// holders were added.
+void held_finish(HeldScope scope);
