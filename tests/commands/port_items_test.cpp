@@ -4,7 +4,11 @@
 // not refused. The rows are the command table's rows that have a script name
 // (asked as MENU <name>) and the port's commands that name their item; the
 // states are every memory map of the machine table, between frames and inside
-// a frame stopped part-way, with and without the main window.
+// a frame stopped part-way, with and without the main window (an item run in
+// one state leaves its tool window open for the next: ghosted there).
+// Not rows: SETMACHINE, CMDSHELL, HIDE and OPENMONITOR pick their item from
+// their word, the machine or the three monitors (arexx_test and the program
+// tests ask them); ACTIVATE and JUMPTOMONITOR keep answers of their own.
 #include "commands/arexx.h"
 #include "commands/command_table.h"
 #include "commands/menu_state.h"
