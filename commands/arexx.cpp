@@ -278,7 +278,8 @@ void cmd_unpause(ArexxCall&) {
     emu_unpause();
 }
 // Every machine with a monitor jumps into it, the TWIN too, whose menu has
-// no "Jump to BIOS" item: the port does not ask the menu.
+// no "Jump to BIOS" item: kept apart from its item on purpose (scripts jump
+// into the TWIN's monitor), with its own machine and frame guards.
 void cmd_jumptomonitor(ArexxCall& call) {
     if (!machine_debug().bios_entry) {
         reply(call, 10, "JUMPTOMONITOR: wrong guest machine\n");
@@ -395,7 +396,6 @@ void cmd_reload(ArexxCall& call) {
 void cmd_saveas(ArexxCall& call) {
     const std::string name = arg_text(call, 0);
     if (name.empty()) return run_as_item(call, Cmd::PROJECT_SAVECOS); // the requester
-
     if (name.size() >= FILE_NAME_SIZE) {
         reply(call, 10, "SAVEAS: file name too long\n");
         return;
