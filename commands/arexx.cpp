@@ -86,18 +86,62 @@ void not_yet(ArexxCall& call) {
     call.result = std::string(call.row->name) + ": function is not available yet\n";
 }
 
-// A command that is also a menu item refuses as the item does (ghosted, between
-// frames, iconified): 5 and the item's refusal.
-void refuse_as_item(ArexxCall& call, const char* why) {
-    reply(call, 5, (std::string(call.row->name) + ": " + why + "\n").c_str());
+// ---- commands that are menu items ------------------------------------------------------
+// A port command that does what a menu item does answers as that item. It is
+// refused exactly when the item is ghosted (menu_item_refusal), or when the
+// item needs the main window while the program is iconified: 10 and the
+// item's reason. When it runs, it runs the item's own handler through cmd_run
+// and fails as the item does. Every such command asks refused_as_item: the
+// rows of g_arexx_commands that name their item (before their handler runs),
+// MENU with the item it names, and the commands whose item depends on their
+// argument (SETMACHINE, OPENMONITOR, CMDSHELL, HIDE).
+const char* item_refusal(const CmdRow& row) {
+    if (const char* why = menu_item_refusal(row)) return why;
+    return cmd_run_refusal(row);
+}
+bool is_menu_command(const ArexxCall& call) {
+    return strcasecmp(call.row->name, "MENU") == 0;
+}
+bool refused_as_item(ArexxCall& call, const CmdRow& row) {
+    const char* why = item_refusal(row);
+    if (!why) return false;
+    if (why == cmd_between_frames_text) con_printf("%s\n", why); // as on every road
+    call.rc = 10;
+    if (is_menu_command(call)) {
+        call.result = why; // MENU answers with the item's reason alone
+        return true;
+    }
+    if (why == cmd_between_frames_text) why = "command is unavailable during the frame";
+    call.result = std::string(call.row->name) + ": " + why + "\n";
+    return true;
 }
 
-// The guards: true (with the reply set) when the command must not run.
-bool refused_as_item(ArexxCall& call, Cmd cmd) {
-    const char* why = cmd_run_refusal(cmd_row(cmd));
-    if (why) refuse_as_item(call, why);
-    return why != nullptr;
+// Runs the item as the menu does (`how.set` for a toggle's new value) and
+// answers as it went: a machine switch that was kept, a load that did not
+// happen or that a kept disk or tape refused (as OPEN answers), a save, a
+// recording or a picture it could not write: 10 and why.
+void run_as_item(ArexxCall& call, const CmdRow& row, CmdCall how = {CmdFrom::SCRIPT}) {
+    if (refused_as_item(call, row)) return;
+    machine_take_switch_refusal(); // only this item's switch counts
+    media_take_refusal();          // and only its load
+    file_load_take_result();
+    how.from = CmdFrom::SCRIPT;
+    cmd_run(row, how);
+    refused_switch(call);
+    const std::string name = call.row->name;
+    const std::string kept = media_take_refusal();
+    const bool failed = file_load_take_result() == LOAD_FAILED;
+    if (call.rc == 0 && (failed || !kept.empty()))
+        failed_load(call, name.c_str(), kept.empty() ? file_load_refusal() : kept);
+    if (const CmdFailure failure = cmd_take_failure(); call.rc == 0 && !failure.what.empty())
+        failed_with(call, (name + ": " + failure.what).c_str(), failure.why);
 }
+void run_as_item(ArexxCall& call, Cmd cmd, CmdCall how = {CmdFrom::SCRIPT}) {
+    run_as_item(call, cmd_row(cmd), how);
+}
+
+// The guards of the commands that are no menu item: true (with the reply set)
+// when the command must not run.
 bool refused_in_frame(ArexxCall& call, const char* text) {
     if (!emu_paused_mid_frame) return false;
     reply(call, 10, text);
@@ -136,10 +180,7 @@ void cmd_deactivate(ArexxCall& call) {
         return;
     // On the program's own screen there is nothing to iconify (the item is
     // ghosted there, and the frame boundary would drop the request).
-    if (const char* why = cmd_refusal(Cmd::PROJECT_ICONIFY)) {
-        reply(call, 5, (std::string("DEACTIVATE/HIDE: ") + why + "\n").c_str());
-        return;
-    }
+    if (refused_as_item(call, cmd_row(Cmd::PROJECT_ICONIFY))) return;
     pending_actions |= PA_ICONIFY; // at the next frame boundary
 }
 void cmd_lockgui(ArexxCall& call) {
@@ -175,7 +216,7 @@ void cmd_cmdshell(ArexxCall& call) {
     const std::string word = arg_text(call, 0);
     const bool open = same(word, "OPEN");
     if (!open && !same(word, "CLOSE")) return;
-    if (refused_as_item(call, Cmd::VIEW_DEBUGGER)) return;
+    if (refused_as_item(call, cmd_row(Cmd::VIEW_DEBUGGER))) return;
     view_debugger[display_mode] = open ? 1 : 0;
     after_view_debugger();
 }
@@ -198,44 +239,37 @@ bool open_windows(std::initializer_list<ToolWindow> windows) {
 template <ToolWindow W> void cmd_close(ArexxCall&) {
     close_windows({W});
 }
-// The menu item that opens window `w` and is ghosted on this machine: the
-// command refuses as the item does. False when the window may open here.
-bool wrong_machine_for(ArexxCall& call, ToolWindow w) {
-    for (const CmdRow& row : cmd_rows) {
-        if (cmd_tool_window(row) != w || !row.usable || (row.flags & CF_STATE)) continue;
-        if (row.usable()) return false;
-        reply(call, 5, (std::string(call.row->name) + ": wrong guest machine\n").c_str());
-        return true;
-    }
-    return false;
-}
+// OPEN<window>: its item's refusal came first (the table names the item).
 template <ToolWindow W> void cmd_open(ArexxCall& call) {
-    if (wrong_machine_for(call, W)) return;
     if (!open_windows({W})) not_yet(call);
 }
 void cmd_closemonitor(ArexxCall&) {
     close_windows({TW_CPU, TW_VIDEO_CHIP, TW_PSG});
 }
+// The monitors whose items are enabled open; refused as the first item when
+// none of the three may open.
 void cmd_openmonitor(ArexxCall& call) {
-    if (!open_windows({TW_CPU, TW_VIDEO_CHIP, TW_PSG})) not_yet(call);
-}
-void cmd_opengameinfo(ArexxCall& call) {
-    if (!file_loaded || !game_info_fields[0][0]) {
-        reply(call, 20, "OPENGAMEINFO: no game loaded or unknown game\n");
-        return;
+    bool opened = false;
+    const CmdRow* refused = nullptr;
+    for (Cmd item : {Cmd::TOOLS_CPU, Cmd::TOOLS_XVI, Cmd::TOOLS_PSG}) {
+        const CmdRow& row = cmd_row(item);
+        if (item_refusal(row)) {
+            if (!refused) refused = &row;
+        } else if (open_windows({static_cast<ToolWindow>(cmd_tool_window(row))})) {
+            opened = true;
+        }
     }
-    if (!open_windows({TW_GAMEINFO})) not_yet(call);
+    if (!opened && refused) refused_as_item(call, *refused);
+    else if (!opened) not_yet(call);
 }
 
 // ---- the emulation -----------------------------------------------------------------------
 void cmd_clear(ArexxCall& call) {
-    if (refused_in_frame(call, "CLEAR is unavailable during the frame\n")) return;
-    emu_reset_request(false);
+    run_as_item(call, Cmd::PROJECT_RESETTOGAME);
 }
 void cmd_new(ArexxCall& call) {
-    if (refused_in_frame(call, "NEW is unavailable during the frame\n")) return;
-    emu_reset_request(false);
-    call.result = rexx_host_name;
+    run_as_item(call, Cmd::PROJECT_RESETTOGAME);
+    if (call.rc == 0) call.result = rexx_host_name;
 }
 void cmd_pause(ArexxCall&) {
     emu_pause(PauseCause::user);
@@ -244,7 +278,8 @@ void cmd_unpause(ArexxCall&) {
     emu_unpause();
 }
 // Every machine with a monitor jumps into it, the TWIN too, whose menu has
-// no "Jump to BIOS" item: the port does not ask the menu.
+// no "Jump to BIOS" item: kept apart from its item on purpose (scripts jump
+// into the TWIN's monitor), with its own machine and frame guards.
 void cmd_jumptomonitor(ArexxCall& call) {
     if (!machine_debug().bios_entry) {
         reply(call, 10, "JUMPTOMONITOR: wrong guest machine\n");
@@ -254,15 +289,18 @@ void cmd_jumptomonitor(ArexxCall& call) {
     const CmdRow& row = cmd_row(Cmd::PROJECT_JUMPTOBIOS);
     row.run(row, {CmdFrom::SCRIPT});
 }
+// The machine's item is the Machine menu's item of its first memory map.
+const CmdRow* machine_item(int m) {
+    for (const CmdRow& row : cmd_rows)
+        if (row.run == act_machine && row.value == machine_table[m].default_memmap) return &row;
+    return nullptr;
+}
 void cmd_setmachine(ArexxCall& call) {
-    // The stopped frame belongs to the machine it runs on.
-    if (refused_in_frame(call, "SETMACHINE: command is unavailable during the frame\n")) return;
     const std::string word = arg_text(call, 0);
     for (int m = 0; m < static_cast<int>(MACHINES); ++m)
         if (same(word, machine_table[m].keyword)) {
-            const i32 map = machine_table[m].default_memmap;
-            if (!machine_switch(m, map, true, true, false)) refused_switch(call);
-            return;
+            if (const CmdRow* item = machine_item(m)) return run_as_item(call, *item);
+            break;
         }
     reply(call, 10, "SETMACHINE: invalid guest machine\n");
 }
@@ -278,15 +316,11 @@ void cmd_setspeed(ArexxCall& call) {
 }
 void cmd_turbo(ArexxCall& call) {
     const std::string word = arg_text(call, 0);
-    if (same(word, "ON"))
-        turbo = 1;
-    else if (same(word, "OFF"))
-        turbo = 0;
-    else {
+    if (!same(word, "ON") && !same(word, "OFF")) {
         reply(call, 10, "Usage: TURBO ON|OFF\n");
         return;
     }
-    after_turbo(); // as the item: the pacing, the menu, the toolbar, the title
+    run_as_item(call, Cmd::SETTINGS_SPEED_TURBO, {CmdFrom::SCRIPT, same(word, "ON") ? 1 : 0});
 }
 void cmd_peek(ArexxCall& call) {
     const long address = call.args[0].number;
@@ -338,7 +372,6 @@ struct AskingTheUser {
 };
 
 void cmd_open_file(ArexxCall& call) {
-    if (refused_in_frame(call, "OPEN is unavailable during the frame\n")) return;
     const std::string name = arg_text(call, 0);
     if (name.empty()) {
         const AskingTheUser asking; // without a name: the load requester asks for one
@@ -358,25 +391,11 @@ void cmd_open_file(ArexxCall& call) {
         failed_load(call, "OPEN", file_load_refusal());
 }
 void cmd_reload(ArexxCall& call) {
-    if (refused_in_frame(call, "RELOAD|REVERT is unavailable during the frame\n")) return;
-    const char* running = file_revert_path();
-    if (!running) {
-        failed_with(call, "RELOAD|REVERT: there was a problem opening the file",
-                    "nothing to revert to");
-        return;
-    }
-    rec_stop_all();
-    char path[FILE_NAME_SIZE];
-    std::memcpy(path, running, sizeof path);
-    if (!file_load_by_name(path, 0)) failed_load(call, "RELOAD|REVERT", file_load_refusal());
+    run_as_item(call, Cmd::PROJECT_REVERT);
 }
 void cmd_saveas(ArexxCall& call) {
-    if (refused_in_frame(call, "SAVEAS: command is unavailable during the frame\n")) return;
     const std::string name = arg_text(call, 0);
-    if (name.empty()) {
-        rec_start(KIND_COS); // the save-as requester road
-        return;
-    }
+    if (name.empty()) return run_as_item(call, Cmd::PROJECT_SAVECOS); // the requester
     if (name.size() >= FILE_NAME_SIZE) {
         reply(call, 10, "SAVEAS: file name too long\n");
         return;
@@ -392,26 +411,19 @@ void cmd_saveas(ArexxCall& call) {
 template <int KIND>
 void cmd_save_picture(ArexxCall& call) {
     const std::string name = arg_text(call, 0);
+    if (name.empty()) return run_as_item(call, call.row->item); // the requester
     if (name.size() >= FILE_NAME_SIZE) {
         reply(call, 10, (std::string(call.row->name) + ": file name too long\n").c_str());
         return;
     }
     std::snprintf(rec_picture_name, sizeof rec_picture_name, "%s", name.c_str());
-    const bool saved = rec_save_picture(KIND, name.empty() ? 1 : 0, 0, 0);
+    const bool saved = rec_save_picture(KIND, 0, 0, 0);
     rec_picture_name[0] = '\0';
-    if (!saved && !name.empty())
+    if (!saved)
         reply(call, 10, (std::string(call.row->name) + ": can't save the picture\n").c_str());
 }
-void cmd_copy(ArexxCall&) {
-    rec_save_picture(KIND_ILBM, 0, 1, 0);
-}
-// A command that is also a menu item runs as the item, refuses as it does and
-// fails as it does: never 0 where the item would have done nothing.
-void run_as_item(ArexxCall& call, Cmd cmd) {
-    if (const char* why = cmd_run(cmd_row(cmd), {CmdFrom::SCRIPT}))
-        return refuse_as_item(call, why);
-    if (const CmdFailure failed = cmd_take_failure(); !failed.what.empty())
-        failed_with(call, (std::string(call.row->name) + ": " + failed.what).c_str(), failed.why);
+void cmd_copy(ArexxCall& call) {
+    run_as_item(call, Cmd::EDIT_COPYSCREEN);
 }
 void cmd_copytext(ArexxCall& call) {
     run_as_item(call, Cmd::EDIT_COPYTEXT);
@@ -534,39 +546,13 @@ void cmd_menu(ArexxCall& call) {
         reply(call, 10, "Unknown menu item\n");
         return;
     }
-    // A refused item does nothing and says why.
-    machine_take_switch_refusal(); // only this item's switch counts
-    media_take_refusal();          // and only its load
-    file_load_take_result();
-    if (const char* why = cmd_run(*row, {CmdFrom::SCRIPT})) {
-        reply(call, 5, why);
-        return;
-    }
-    refused_switch(call);
-    // A load the item made (a quick load, Revert, a recent file) that did not
-    // happen, or that a kept disk or tape refused, answers as OPEN does.
-    const std::string kept = media_take_refusal();
-    const bool failed = file_load_take_result() == LOAD_FAILED;
-    if (call.rc == 0 && (failed || !kept.empty()))
-        failed_load(call, "MENU", kept.empty() ? file_load_refusal() : kept);
-    // A save, a recording or a picture the item could not write.
-    if (const CmdFailure failed = cmd_take_failure(); call.rc == 0 && !failed.what.empty())
-        failed_with(call, ("MENU: " + failed.what).c_str(), failed.why);
+    run_as_item(call, *row);
 }
 
 // ---- netplay ---------------------------------------------------------------------------------
-// A connected link may be ended while its frame waits for the peer.
-bool netplay_refused(ArexxCall& call, const char* wrong, const char* frame) {
-    if (!machine_traits().netplay) {
-        reply(call, 10, wrong);
-        return true;
-    }
-    return !net_connected() && refused_in_frame(call, frame);
-}
+// Their items' refusals came first (a connected link may be ended while its
+// frame waits for the peer).
 void cmd_client(ArexxCall& call) {
-    if (netplay_refused(call, "CLIENT: wrong guest machine\n",
-                        "CLIENT: command is unavailable during the frame\n"))
-        return;
     if (arg_given(call, 0) && !arg_text(call, 0).empty()) {
         net_set_host(arg_text(call, 0).c_str());
         net_host_preset = true;
@@ -579,9 +565,6 @@ void cmd_client(ArexxCall& call) {
     if (net_mode != NET_CLIENT) reply(call, 5, "CLIENT: not connected\n");
 }
 void cmd_server(ArexxCall& call) {
-    if (netplay_refused(call, "SERVER: wrong guest machine\n",
-                        "SERVER: command is unavailable during the frame\n"))
-        return;
     cmd_run(cmd_row(Cmd::TOOLS_SERVER), {CmdFrom::SCRIPT});
     if (net_mode != NET_SERVER) reply(call, 5, "SERVER: not connected\n");
 }
@@ -604,8 +587,8 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"ACTIVATE", 1, cmd_activate, nullptr},
     {"SHOW", 1, cmd_activate, nullptr},
     {"ACTIVATEWINDOW", 2, cmd_activatewindow, nullptr},
-    {"CLEAR", 3, cmd_clear, nullptr},
-    {"CLIENT", 4, cmd_client, "FOO"},
+    {"CLEAR", 3, cmd_clear, nullptr, Cmd::PROJECT_RESETTOGAME},
+    {"CLIENT", 4, cmd_client, "FOO", Cmd::TOOLS_CLIENT},
     {"CLOSECONTROLS", 5, cmd_close<TW_CONTROLS>, nullptr},
     {"CLOSEDIPS", 6, cmd_close<TW_DIPS>, nullptr},
     {"CLOSEDISKDRIVE", 7, cmd_close<TW_FLOPPY>, nullptr},
@@ -620,8 +603,8 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"CLOSESPRITES", 16, cmd_close<TW_SPRITES>, nullptr},
     {"CLOSETAPEDECK", 17, cmd_close<TW_TAPE>, nullptr},
     {"CMDSHELL", 18, cmd_cmdshell, "FOO/A/F"},
-    {"COPY", 19, cmd_copy, nullptr},
-    {"COPYTEXT", 20, cmd_copytext, nullptr},
+    {"COPY", 19, cmd_copy, nullptr, Cmd::EDIT_COPYSCREEN},
+    {"COPYTEXT", 20, cmd_copytext, nullptr, Cmd::EDIT_COPYTEXT},
     {"DEACTIVATE", 21, cmd_deactivate, nullptr},
     {"HIDE", 21, cmd_deactivate, nullptr},
     {"DEBUGGER", 22, cmd_debugger, "QUIET/S,COMMAND/A,ARG1,ARG2,ARG3,ARG4,ARG5,ARG6"},
@@ -641,49 +624,49 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"LOCKGUI", 36, cmd_lockgui, nullptr},
     {"MENU", 37, cmd_menu, "FOO/A"},
     {"MOVEWINDOW", 38, cmd_movewindow, "LEFTEDGE/N/A,TOPEDGE/N/A"},
-    {"NEW", 39, cmd_new, nullptr},
-    {"OPEN", 40, cmd_open_file, "FOO"},
-    {"OPENCONTROLS", 41, cmd_open<TW_CONTROLS>, nullptr},
-    {"OPENDIPS", 42, cmd_open<TW_DIPS>, nullptr},
-    {"OPENDISKDRIVE", 43, cmd_open<TW_FLOPPY>, nullptr},
-    {"OPENGAMEINFO", 44, cmd_opengameinfo, nullptr},
-    {"OPENGAMEPADS", 45, cmd_open<TW_HOST_PADS>, nullptr},
-    {"OPENKEYBOARD", 46, cmd_open<TW_HOST_KEYBOARD>, nullptr},
-    {"OPENMEMORY", 47, cmd_open<TW_MEMORY>, nullptr},
+    {"NEW", 39, cmd_new, nullptr, Cmd::PROJECT_RESETTOGAME},
+    {"OPEN", 40, cmd_open_file, "FOO", Cmd::PROJECT_OPEN},
+    {"OPENCONTROLS", 41, cmd_open<TW_CONTROLS>, nullptr, Cmd::PERIPHERALS_CONTROLS},
+    {"OPENDIPS", 42, cmd_open<TW_DIPS>, nullptr, Cmd::PERIPHERALS_DIPSWITCHES},
+    {"OPENDISKDRIVE", 43, cmd_open<TW_FLOPPY>, nullptr, Cmd::PERIPHERALS_FLOPPYDRIVE},
+    {"OPENGAMEINFO", 44, cmd_open<TW_GAMEINFO>, nullptr, Cmd::HELP_GAMEINFO},
+    {"OPENGAMEPADS", 45, cmd_open<TW_HOST_PADS>, nullptr, Cmd::HELP_HOSTPADS},
+    {"OPENKEYBOARD", 46, cmd_open<TW_HOST_KEYBOARD>, nullptr, Cmd::HELP_HOSTKYBD},
+    {"OPENMEMORY", 47, cmd_open<TW_MEMORY>, nullptr, Cmd::EDIT_MEMORY},
     {"OPENMONITOR", 48, cmd_openmonitor, nullptr},
-    {"OPENMUSIC", 49, cmd_open<TW_MUSIC>, nullptr},
-    {"OPENOPCODES", 50, cmd_open<TW_OPCODES>, nullptr},
-    {"OPENPALETTE", 51, cmd_open<TW_PALETTE>, nullptr},
-    {"OPENSPRITES", 52, cmd_open<TW_SPRITES>, nullptr},
-    {"OPENTAPEDECK", 53, cmd_open<TW_TAPE>, nullptr},
-    {"PASTE", 54, cmd_paste, nullptr},
-    {"PAUSE", 55, cmd_pause, nullptr},
+    {"OPENMUSIC", 49, cmd_open<TW_MUSIC>, nullptr, Cmd::TOOLS_MUSIC},
+    {"OPENOPCODES", 50, cmd_open<TW_OPCODES>, nullptr, Cmd::HELP_OPCODES},
+    {"OPENPALETTE", 51, cmd_open<TW_PALETTE>, nullptr, Cmd::EDIT_PALETTE},
+    {"OPENSPRITES", 52, cmd_open<TW_SPRITES>, nullptr, Cmd::EDIT_SPRITES},
+    {"OPENTAPEDECK", 53, cmd_open<TW_TAPE>, nullptr, Cmd::PERIPHERALS_TAPEDECK},
+    {"PASTE", 54, cmd_paste, nullptr, Cmd::EDIT_PASTETEXT},
+    {"PAUSE", 55, cmd_pause, nullptr, Cmd::SETTINGS_SPEED_PAUSED},
     {"PEEK", 56, cmd_peek, "FOO/A/N"},
-    {"RELOAD", 57, cmd_reload, nullptr},
-    {"REVERT", 57, cmd_reload, nullptr},
+    {"RELOAD", 57, cmd_reload, nullptr, Cmd::PROJECT_REVERT},
+    {"REVERT", 57, cmd_reload, nullptr, Cmd::PROJECT_REVERT},
     {"REQUESTFILE", 58, cmd_requestfile, "TITLE/K,PATH/K,FILE/K,PATTERN/K"},
     {"REQUESTNOTIFY", 59, cmd_requestnotify, "TITLE/K,PROMPT/A"},
     {"REQUESTRESPONSE", 60, cmd_requestresponse, "TITLE/K,PROMPT/A"},
-    {"QUIT", 61, cmd_quit, nullptr},
-    {"SAVEACBM", 62, cmd_save_picture<KIND_ACBM>, "FOO"},
-    {"SAVEAS", 63, cmd_saveas, "FOO"},
-    {"SAVEBMP", 64, cmd_save_picture<KIND_BMP>, "FOO"},
-    {"SAVEGIF", 65, cmd_save_picture<KIND_GIF>, "FOO"},
-    {"SAVEILBM", 66, cmd_save_picture<KIND_ILBM>, "FOO"},
-    {"SAVEPCX", 67, cmd_save_picture<KIND_PCX>, "FOO"},
-    {"SAVEPNG", 68, cmd_save_picture<KIND_PNG>, "FOO"},
-    {"SAVETIFF", 69, cmd_save_picture<KIND_TIFF>, "FOO"},
+    {"QUIT", 61, cmd_quit, nullptr, Cmd::PROJECT_QUIT},
+    {"SAVEACBM", 62, cmd_save_picture<KIND_ACBM>, "FOO", Cmd::PROJECT_SAVESCRN_ACBM},
+    {"SAVEAS", 63, cmd_saveas, "FOO", Cmd::PROJECT_SAVECOS},
+    {"SAVEBMP", 64, cmd_save_picture<KIND_BMP>, "FOO", Cmd::PROJECT_SAVESCRN_BMP},
+    {"SAVEGIF", 65, cmd_save_picture<KIND_GIF>, "FOO", Cmd::PROJECT_SAVESCRN_GIF},
+    {"SAVEILBM", 66, cmd_save_picture<KIND_ILBM>, "FOO", Cmd::PROJECT_SAVESCRN_ILBM},
+    {"SAVEPCX", 67, cmd_save_picture<KIND_PCX>, "FOO", Cmd::PROJECT_SAVESCRN_PCX},
+    {"SAVEPNG", 68, cmd_save_picture<KIND_PNG>, "FOO", Cmd::PROJECT_SAVESCRN_PNG},
+    {"SAVETIFF", 69, cmd_save_picture<KIND_TIFF>, "FOO", Cmd::PROJECT_SAVESCRN_TIFF},
     {"SCREENTOBACK", 70, cmd_screentoback, nullptr},
     {"SCREENTOFRONT", 71, cmd_screentofront, nullptr},
-    {"SERVER", 72, cmd_server, nullptr},
+    {"SERVER", 72, cmd_server, nullptr, Cmd::TOOLS_SERVER},
     {"SETMACHINE", 73, cmd_setmachine, "FOO/A"},
     {"SETPORT", 74, cmd_setport, "FOO/A/N"},
     {"SETSPEED", 75, cmd_setspeed, "FOO/A/N"},
     {"STATUS", 76, cmd_status, "FOO/F"},
-    {"TURBO", 77, cmd_turbo, "FOO/A"},
+    {"TURBO", 77, cmd_turbo, "FOO/A", Cmd::SETTINGS_SPEED_TURBO},
     {"UNLOCKGUI", 78, cmd_unlockgui, nullptr},
-    {"UNPAUSE", 79, cmd_unpause, nullptr},
-    {"VIEWHIGHSCORES", 80, cmd_viewhighscores, nullptr},
+    {"UNPAUSE", 79, cmd_unpause, nullptr, Cmd::SETTINGS_SPEED_PAUSED},
+    {"VIEWHIGHSCORES", 80, cmd_viewhighscores, nullptr, Cmd::VIEW_HIGHSCORES},
     {"WINDOWTOBACK", 81, cmd_windowtoback, nullptr},
     {"WINDOWTOFRONT", 82, cmd_windowtofront, nullptr},
     {nullptr, 0, nullptr, nullptr},
@@ -749,7 +732,9 @@ int arexx_execute(const char* line, std::string* result) {
         *result = why;
         return 10;
     }
-    call.row->handler(call);
+    // A command that is a menu item is refused as the item is.
+    if (call.row->item == Cmd::COUNT || !refused_as_item(call, cmd_row(call.row->item)))
+        call.row->handler(call);
     *result = call.result;
     return call.rc;
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "app/cmdline.h"
+#include "commands/command_table.h"
 #include "core/types.h"
 
 #include <string>
@@ -17,12 +18,15 @@
 struct ArexxCall;
 
 // One command row: its name, id (1..82), handler and argument template
-// (nullptr: no arguments).
+// (nullptr: no arguments), and the menu item it does what it does
+// (Cmd::COUNT none): such a command is refused exactly when its item is
+// ghosted, with 10 and the item's reason, before its handler runs.
 struct ArexxCmd {
     const char* name;
     u16 id;
     void (*handler)(ArexxCall& call);
     const char* tmpl;
+    Cmd item = Cmd::COUNT;
 };
 
 // One call: the row, its parsed arguments (one per template item), and the

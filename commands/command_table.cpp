@@ -272,8 +272,8 @@ constexpr CmdRow line(Cmd c, int plain, const char* text, bool prefill,
                       bool (*usable)() = has_cpu, int (*tick)(const CmdRow&) = nullptr) {
     return {c, static_cast<std::int16_t>(plain), -1, 0, usable, tick, act_debug_line, text, prefill};
 }
-constexpr CmdRow window(Cmd c, int plain, ToolWindow w, bool (*usable)() = nullptr) {
-    return {c, static_cast<std::int16_t>(plain), -1, 0, usable, nullptr, act_open_window, nullptr, w};
+constexpr CmdRow window(Cmd c, int plain, ToolWindow w, bool (*usable)() = nullptr, u8 flags = 0) {
+    return {c, static_cast<std::int16_t>(plain), -1, flags, usable, nullptr, act_open_window, nullptr, w};
 }
 constexpr CmdRow radio(Cmd c, int check, i32 value, CmdHandler run,
                        int (*tick)(const CmdRow&), bool (*usable)() = nullptr, u8 flags = 0,
@@ -530,7 +530,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     toggle(Cmd::SETTINGS_TRAINERS_CHEATTIME, 267, &trainer_time, time_trainer, act_toggle_then<after_trainer>),
     toggle(Cmd::SETTINGS_TRAINERS_INVINCIBILITY, 268, &trainer_invincibility, lives_trainer, act_toggle_then<after_trainer>),
     item(Cmd::SETTINGS_TRAINERS_SKIPLEVEL, 269, act_skip_level, skip_level, CF_FRAME),
-    window(Cmd::HELP_GAMEINFO, 272, TW_GAMEINFO, game_info),
+    window(Cmd::HELP_GAMEINFO, 272, TW_GAMEINFO, game_info, CF_STATE), // no game known: not now
     window(Cmd::HELP_HOSTPADS, 273, TW_HOST_PADS),
     window(Cmd::HELP_HOSTKYBD, 274, TW_HOST_KEYBOARD),
     window(Cmd::HELP_OPCODES, 275, TW_OPCODES, has_cpu),

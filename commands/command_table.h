@@ -509,9 +509,10 @@ const CmdRow* cmd_of_item(int item_id);
 // The row whose script name is `name` (any letter case); nullptr none.
 const CmdRow* cmd_named(const char* name);
 
-// Why the row cannot be used now (its action missing, a frame under way, its
-// window already open, the machine or the program's state), the text the
-// refusal gives; nullptr when it can be used.
+// Why the row cannot be used now (its action missing, a frame under way, the
+// machine or the program's state), the text the refusal gives; nullptr when it
+// can be used. Whether its item is ghosted (its tool window open too) is
+// menu_item_refusal's (commands/menu_state.h).
 const char* cmd_refusal(const CmdRow& row);
 inline const char* cmd_refusal(Cmd cmd) {
     return cmd_refusal(cmd_row(cmd));

@@ -10,6 +10,13 @@
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
 
+const char* const menu_window_open_text = "its window is already open";
+
+const char* menu_item_refusal(const CmdRow& row) {
+    if (const char* why = cmd_refusal(row)) return why;
+    return cmd_window_open(row) ? menu_window_open_text : nullptr;
+}
+
 namespace {
 
 ItemState state_of(const CmdRow* row) {
@@ -18,7 +25,7 @@ ItemState state_of(const CmdRow* row) {
         s.enabled = false;
         return s;
     }
-    s.enabled = !cmd_refusal(*row) && !cmd_window_open(*row);
+    s.enabled = !menu_item_refusal(*row);
     if (row->tick) s.tick = row->tick(*row);
     return s;
 }
@@ -97,7 +104,7 @@ ButtonState toolbar_button_state(int index) {
 
 bool toolbar1_button_enabled(int index) {
     const CmdRow* row = cmd_toolbar_row(1, index + 1);
-    return row && !cmd_refusal(*row);
+    return row && !menu_item_refusal(*row);
 }
 
 void gui_update_toolbar_button(int index) {

@@ -10,6 +10,15 @@ struct ItemState {
     int tick = -1; // -1 no tick, else 0 or 1
 };
 
+struct CmdRow;
+
+// Why the row's item is ghosted now: the row's refusal (cmd_refusal), or its
+// tool window is already open; nullptr when the item is enabled. The menus,
+// the toolbars and the scripting port all ask this, so a port command that is
+// also a menu item is refused exactly when that item is ghosted.
+const char* menu_item_refusal(const CmdRow& row);
+extern const char* const menu_window_open_text;
+
 // The state of the row of plain id 0..316 (the whole menus 283-291 and
 // sub-menus 294-316 included): enabled when the row can be used and its tool
 // window is not open, ticked by the row's tick. Off for an id without a row.

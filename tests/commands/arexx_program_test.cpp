@@ -288,9 +288,9 @@ TEST_F(ArexxProgram, WindowAndPictureCommandsAnswerAsTheMenusDo) {
     std::string result;
     for (const char* machine : {"ARCADIA", "PONG"}) {
         ASSERT_NE(send(std::string("SETMACHINE ") + machine, &result), -1);
-        EXPECT_EQ(send("OPENDISKDRIVE", &result), 5) << machine;
+        EXPECT_EQ(send("OPENDISKDRIVE", &result), 10) << machine;
         EXPECT_EQ(result, "OPENDISKDRIVE: wrong guest machine\n");
-        EXPECT_EQ(send("OPENTAPEDECK", &result), 5) << machine;
+        EXPECT_EQ(send("OPENTAPEDECK", &result), 10) << machine;
         EXPECT_EQ(result, "OPENTAPEDECK: wrong guest machine\n");
     }
     ASSERT_NE(send("SETMACHINE BINBUG", &result), -1); // its ROMs missing: a warning
@@ -321,20 +321,20 @@ TEST_F(ArexxProgram, CommandsOfMenuItemsAnswerAsTheItemsDo) {
     ASSERT_TRUE(port_up());
     std::string result;
     ASSERT_EQ(send("SETMACHINE INTERTON", &result), 0) << result;
-    EXPECT_EQ(send("MENU EDIT.COPYTEXT", &result), 5);
-    EXPECT_EQ(send("COPYTEXT", &result), 5);
+    EXPECT_EQ(send("MENU EDIT.COPYTEXT", &result), 10);
+    EXPECT_EQ(send("COPYTEXT", &result), 10);
     EXPECT_EQ(result, "COPYTEXT: wrong guest machine\n");
-    EXPECT_EQ(send("MENU VIEW.HIGHSCORES", &result), 5);
-    EXPECT_EQ(send("VIEWHIGHSCORES", &result), 5);
+    EXPECT_EQ(send("MENU VIEW.HIGHSCORES", &result), 10);
+    EXPECT_EQ(send("VIEWHIGHSCORES", &result), 10);
     EXPECT_EQ(result, "VIEWHIGHSCORES: wrong guest machine\n");
     ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
     EXPECT_EQ(send("COPYTEXT", &result), 0) << result;
     EXPECT_EQ(send("VIEWHIGHSCORES", &result), 0) << result;
 
     ASSERT_EQ(send("MENU SETTINGS.GRAPHICS.FULLSCREEN", &result), 0) << result;
-    EXPECT_EQ(send("MENU PROJECT.ICONIFY", &result), 5);
-    EXPECT_EQ(send("HIDE", &result), 5);
-    EXPECT_EQ(result, "DEACTIVATE/HIDE: command is unavailable now\n");
+    EXPECT_EQ(send("MENU PROJECT.ICONIFY", &result), 10);
+    EXPECT_EQ(send("HIDE", &result), 10);
+    EXPECT_EQ(result, "HIDE: command is unavailable now\n");
     EXPECT_EQ(send("ACTIVATE", &result), 20); // nothing was iconified
     ASSERT_EQ(send("MENU SETTINGS.GRAPHICS.FULLSCREEN", &result), 0) << result;
     EXPECT_EQ(send("QUIT", &result), 0);
@@ -356,16 +356,16 @@ TEST_F(ArexxProgram, PasteAndCmdshellAnswerAsTheirItems) {
     };
     const char* const not_now = "PASTE: command is unavailable now\n";
     const Case cases[] = {
-        {{"SETMACHINE ARCADIA"}, "EDIT.PASTETEXT", "PASTE", 5, not_now, {}},
-        {{"SETMACHINE PONG"}, "EDIT.PASTETEXT", "PASTE", 5, not_now, {}},
-        {{"SETMACHINE INSTRUCTOR"}, "EDIT.PASTETEXT", "PASTE", 5, not_now, {}},
-        {{"SETMACHINE PHUNSY", "MENU SETTINGS.BIOS.MINIMONITOR"}, "EDIT.PASTETEXT", "PASTE", 5,
+        {{"SETMACHINE ARCADIA"}, "EDIT.PASTETEXT", "PASTE", 10, not_now, {}},
+        {{"SETMACHINE PONG"}, "EDIT.PASTETEXT", "PASTE", 10, not_now, {}},
+        {{"SETMACHINE INSTRUCTOR"}, "EDIT.PASTETEXT", "PASTE", 10, not_now, {}},
+        {{"SETMACHINE PHUNSY", "MENU SETTINGS.BIOS.MINIMONITOR"}, "EDIT.PASTETEXT", "PASTE", 10,
          not_now, {}},
-        {{"SETMACHINE PIPBUG", "PAUSE", "<take>"}, "EDIT.PASTETEXT", "PASTE", 5, not_now,
+        {{"SETMACHINE PIPBUG", "PAUSE", "<take>"}, "EDIT.PASTETEXT", "PASTE", 10, not_now,
          {"MENU MACRO.STOP", "UNPAUSE"}},
         {{"SETMACHINE PHUNSY", "MENU SETTINGS.BIOS.PHUNSY"}, "EDIT.PASTETEXT", "PASTE", 0, "", {}},
         {{"SETMACHINE PIPBUG"}, "EDIT.PASTETEXT", "PASTE", 0, "", {}},
-        {{"MENU SETTINGS.GRAPHICS.FULLSCREEN"}, "VIEW.DEBUGGER", "CMDSHELL OPEN", 5,
+        {{"MENU SETTINGS.GRAPHICS.FULLSCREEN"}, "VIEW.DEBUGGER", "CMDSHELL OPEN", 10,
          "CMDSHELL: command is unavailable now\n", {"MENU SETTINGS.GRAPHICS.FULLSCREEN"}},
         {{}, "VIEW.DEBUGGER", "CMDSHELL CLOSE", 0, "", {}},
     };

@@ -169,7 +169,7 @@ TEST_F(Arexx, HandlersChangeWhatTheySay) {
 
 // What a script is told when a line is refused: debugger lines the debugger
 // refuses answer 10 with the refusal (also under QUIET), those it runs 0;
-// unknown menu items 10, ghosted ones 5 with the reason; OPEN and SAVEAS give
+// unknown menu items 10, ghosted ones 10 with the reason; OPEN and SAVEAS give
 // the reason of a failure.
 TEST_F(Arexx, RefusalsAnswerWithTheirCodeAndReason) {
     TempHome home("arexx_refusals");
@@ -212,14 +212,14 @@ TEST_F(Arexx, RefusalsAnswerWithTheirCodeAndReason) {
         {"DEBUGGER BC 200", 10, "Breakpoint not found at"},
         {"DEBUGGER S", 10, "Wrong guest machine!", false, PONG},
         {"MENU NO.SUCH.ITEM", 10, "Unknown menu item\n"},
-        {"MENU HELP.UPDATE", 5, "command is unavailable now"}, // no update server known
-        {"MENU TOOLS.RETROACHIEVEMENTS", 5, "function is not available yet"},
-        {"MENU SETTINGS.VDU.VT100", 5, "wrong guest machine"},
-        {"MENU PROJECT.REVERT", 5, "command is unavailable now"},
-        {"MENU PROJECT.RECENT8", 5, "command is unavailable now"},
-        {"MENU PROJECT.RESETTOGAME", 5,
+        {"MENU HELP.UPDATE", 10, "command is unavailable now"}, // no update server known
+        {"MENU TOOLS.RETROACHIEVEMENTS", 10, "function is not available yet"},
+        {"MENU SETTINGS.VDU.VT100", 10, "wrong guest machine"},
+        {"MENU PROJECT.REVERT", 10, "command is unavailable now"},
+        {"MENU PROJECT.RECENT8", 10, "command is unavailable now"},
+        {"MENU PROJECT.RESETTOGAME", 10,
          "You can only do this between frames!", true},
-        {"MENU PROJECT.JUMPTOBIOS", 5, "wrong guest machine"},
+        {"MENU PROJECT.JUMPTOBIOS", 10, "wrong guest machine"},
         {"MENU SETTINGS.SPEED.TURBO", 0, ""},
         {"OPEN /no/such/file.bin", 10,
          "OPEN: there was a problem opening the file \"/no/such/file.bin\" (not found)\n"},

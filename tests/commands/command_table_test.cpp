@@ -154,14 +154,14 @@ TEST_F(CommandTable, InsideAFrameEveryRoadGivesTheSameRefusalAndDoesNothing) {
     refused("toolbar", [] { gui_toolbar_command(1, 7, false); });
     refused("hotkey", [] { EXPECT_TRUE(gui_hotkey(40, HK_ALT)); });
     std::string result;
-    refused("script", [&] { EXPECT_EQ(arexx_execute("MENU PROJECT.QUICKLOAD", &result), 5); });
+    refused("script", [&] { EXPECT_EQ(arexx_execute("MENU PROJECT.QUICKLOAD", &result), 10); });
     EXPECT_EQ(result, cmd_between_frames_text);
 
     // A command that needs no boundary runs meanwhile; a ghosted one says why.
     const u32 before = turbo;
     EXPECT_EQ(cmd_run(Cmd::SETTINGS_SPEED_TURBO, {CmdFrom::HOTKEY}), nullptr);
     EXPECT_NE(turbo, before);
-    EXPECT_EQ(arexx_execute("MENU HELP.UPDATE", &result), 5);
+    EXPECT_EQ(arexx_execute("MENU HELP.UPDATE", &result), 10);
     EXPECT_EQ(result, cmd_refusal(Cmd::HELP_UPDATE));
     EXPECT_FALSE(menu_plain_state(279).enabled);
     emu_paused_mid_frame = false;

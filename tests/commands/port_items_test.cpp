@@ -1,0 +1,122 @@
+// A command of the scripting port that does what a menu item does answers as
+// that item: wherever the item is ghosted the command is refused, with 10 and
+// the item's reason; wherever it is enabled it is refused for no such reason. The rows are the command table's rows that have a script name
+// (asked as MENU <name>) and the port's commands that name their item; the
+// states are every memory map of the machine table, between frames and inside
+// a frame stopped part-way, with and without the main window (an item run in
+// one state leaves its tool window open for the next: ghosted there).
+// Not rows: SETMACHINE, CMDSHELL, HIDE and OPENMONITOR pick their item from
+// their word, the machine or the three monitors (arexx_test and the program
+// tests ask them); ACTIVATE and JUMPTOMONITOR keep answers of their own.
+#include "commands/arexx.h"
+#include "commands/command_table.h"
+#include "commands/menu_state.h"
+#include "commands/menu_table.h"
+#include "core/frame.h"
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "core/ui_host.h"
+#include "gui/main_window.h"
+#include "tests/support/fresh_state.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* script_name(const CmdRow& row) {
+    return row.plain >= 0 ? menu_plain_names[row.plain].name
+                          : row.check >= 0 ? menu_check_names[row.check].name : "";
+}
+
+struct Asked {
+    std::string line;
+    const CmdRow* item;
+    std::string prefix; // a named command's refusal names it
+};
+
+// Enabled rows not run, with why: a link waits for a peer, QUIT is the way out
+// (the netplay and quit tests drive them). Their refusals are asked.
+bool not_run(const CmdRow& row) {
+    return row.cmd == Cmd::TOOLS_SERVER || row.cmd == Cmd::TOOLS_CLIENT ||
+           row.cmd == Cmd::PROJECT_QUIT;
+}
+
+// The port's answer to a refusal for `why`.
+std::string refusal(const Asked& a, const char* why) {
+    if (a.prefix.empty()) return why; // MENU answers with the reason alone
+    if (why == cmd_between_frames_text) why = "command is unavailable during the frame";
+    return a.prefix + why + "\n";
+}
+
+TEST(PortItems, APortCommandIsRefusedExactlyWhereItsItemIsGhosted) {
+    fresh_state();
+    TempHome home("port_items");
+    std::vector<Asked> asked;
+    for (const CmdRow& row : cmd_rows) // a name another row has first is that row's
+        if (script_name(row)[0] && cmd_named(script_name(row)) == &row)
+            asked.push_back({std::string("MENU ") + script_name(row), &row, ""});
+    for (const ArexxCmd* c = g_arexx_commands; c->name; ++c) {
+        if (c->item == Cmd::COUNT) continue;
+        // Run without a requester: a file to write or not to find, or the word.
+        const std::string name = c->name, file = (home.path() / name).string();
+        const std::string arg = name == "TURBO"                       ? " ON"
+                                : !c->tmpl || name == "CLIENT"        ? ""
+                                : name == "OPEN"                      ? " \"" + file + ".bin\""
+                                                                      : " \"" + file + "\"";
+        asked.push_back({name + arg, &cmd_row(c->item), name + ": "});
+    }
+    std::vector<int> ghosted(asked.size()), enabled(asked.size());
+    std::set<std::string> reasons = {cmd_between_frames_text, cmd_iconified_text,
+                                     menu_window_open_text};
+    for (int map = 0; map < static_cast<int>(MEMMAPS); ++map) // every item's reason
+        if (!memmap_is_empty(static_cast<u32>(map)) &&
+            machine_switch(memmap_table[map].machine, map, true, true, false))
+            for (const CmdRow& row : cmd_rows)
+                if (const char* why = cmd_refusal(row)) reasons.insert(why);
+    for (int map = 0; map < static_cast<int>(MEMMAPS); ++map)
+        for (const bool window : {false, true})
+            for (const bool mid_frame : {false, true}) {
+                if (memmap_is_empty(static_cast<u32>(map))) continue;
+                // Set again after every line: an item run may change it.
+                const auto set_state = [&] {
+                    if (memmap != static_cast<u32>(map))
+                        machine_switch(memmap_table[map].machine, map, true, true, false);
+                    if (window != (main_window != 0))
+                        window ? gui_open_main_window(0) : gui_close_main_window();
+                    emu_paused_mid_frame = mid_frame;
+                };
+                set_state();
+                for (std::size_t i = 0; i < asked.size(); ++i) {
+                    const Asked& a = asked[i];
+                    const char* why = menu_item_refusal(*a.item);
+                    if (!why) why = cmd_run_refusal(*a.item);
+                    if (why ? ghosted[i] > 2 : enabled[i] > 2 || not_run(*a.item)) continue;
+                    std::string result;
+                    const int rc = ui_unattended_run(arexx_execute, a.line.c_str(), &result);
+                    const std::string where = a.line + " on map " + std::to_string(map) +
+                                              (window ? ", window" : "") +
+                                              (mid_frame ? ", in a frame" : "");
+                    if (why) {
+                        ++ghosted[i];
+                        EXPECT_EQ(rc, 10) << where;
+                        EXPECT_EQ(result, refusal(a, why)) << where;
+                    } else {
+                        ++enabled[i];
+                        for (const std::string& r : reasons)
+                            EXPECT_NE(result, refusal(a, r.c_str())) << where;
+                    }
+                    set_state();
+                }
+            }
+    for (std::size_t i = 0; i < asked.size(); ++i) { // QUIT's item is never ghosted
+        if (not_run(*asked[i].item)) continue;
+        EXPECT_GT(ghosted[i] + enabled[i], 0) << asked[i].line;
+    }
+    fresh_state();
+}
+
+} // namespace
