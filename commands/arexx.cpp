@@ -17,6 +17,7 @@
 #include "core/machine.h"
 #include "app/mainloop.h"
 #include "core/message.h"
+#include "core/questions.h"
 #include "core/recording.h"
 #include "app/rexx_host.h"
 #include "core/savestate.h"
@@ -490,7 +491,8 @@ void cmd_requestresponse(ArexxCall& call) {
     const AskingTheUser asking;
     const std::string title = arg_given(call, 0) ? arg_text(call, 0) : "Brindlemox: Verification";
     // The question kind is not one of the requester's images: information.
-    if (gui_requester(title.c_str(), arg_text(call, 1).c_str(), "OK|Cancel", 1) != 1) call.rc = 5;
+    if (ui_ask(Question::script_question, arg_text(call, 1), nullptr, nullptr, title.c_str()) != 1)
+        call.rc = 5;
 }
 
 // ---- questions -----------------------------------------------------------------------------

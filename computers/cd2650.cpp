@@ -16,6 +16,7 @@
 #include "core/message.h"
 #include "core/notify.h"
 #include "core/objfile.h"
+#include "core/questions.h"
 #include "core/savestate.h"
 #include "core/savestate_fields.h"
 #include "core/seams_services.h"
@@ -306,7 +307,7 @@ void cassette_motor(bool on) {
             tape_record();
         else if (cpu_iar == 0x028D)
             tape_play();
-        else if (ui_question("Question", "Record or play?", "_Record|_Play", 1) == 1) // Return plays
+        else if (ui_ask(Question::record_or_play, "Record or play?") == 1) // Return plays
             tape_record();
         else
             tape_play();

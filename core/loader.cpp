@@ -113,7 +113,7 @@ int finish_game(int result) {
 // the MDCR tape) was changed and is kept (the user's choice, or nobody to
 // ask): the load is refused.
 bool may_replace(int medium) {
-    if (media_release(medium, "Replace", true)) return true;
+    if (media_release(medium, "Replace")) return true;
     load_refusal = media_refusal(medium);
     return false;
 }

@@ -1,6 +1,7 @@
 #include "core/own_outputs.h"
 
 #include "core/filekinds.h"
+#include "core/questions.h"
 #include "core/serial.h"
 #include "core/ui_host.h"
 #include "platform/file_identity.h"
@@ -126,9 +127,7 @@ void own_output_note_file(const std::string& host) {
 bool own_output_may_go(const std::string& host, const std::string& question) {
     struct stat st;
     if (::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || own_output_is(host)) return true;
-    // Return and Escape keep it.
-    return !ui_nobody_to_ask() && ui_host.question &&
-           ui_question("Brindlemox", question.c_str(), "_Replace|_Keep", 1) == 1;
+    return !ui_nobody_to_ask() && ui_host.question && ui_ask(Question::replace_file, question) == 1;
 }
 
 bool own_output_name_made(const char* given, const std::string& written) {

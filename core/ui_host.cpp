@@ -71,10 +71,6 @@ void ui_beep() {
     ui_host.beep();
 }
 
-int ui_question(const char* title, const char* text, const char* buttons, int preset) {
-    return ui_host.question ? ui_host.question(title, text, buttons, preset) : 0;
-}
-
 void ui_reinitialize() {
     if (ui_host.reinitialize)
         ui_host.reinitialize();

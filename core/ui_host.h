@@ -110,11 +110,7 @@ void ui_host_defaults();
 void ui_warning(const char* text);
 void ui_status_text(const char* text);
 void ui_beep();
-// Asks through ui_host.question, `preset` (counted from 0) the button under
-// Return; Escape answers with the last button (0), as nobody to ask does, so
-// the last button is the one that keeps things as they are. 0 without an
-// interface.
-int ui_question(const char* title, const char* text, const char* buttons, int preset = 0);
+// Questions are asked through ui_ask with their row (core/questions.h).
 // Reinitialize through the interface; without one, the current machine and
 // memory map are switched to as a new game.
 void ui_reinitialize();

@@ -749,7 +749,7 @@ void gui_floppy_window_refresh(int scope, int drive) {
 namespace {
 
 void create_disk(int drive) {
-    if (drive >= floppy_drive_count() || !floppy_release_disk(drive, "Replace", true)) return;
+    if (drive >= floppy_drive_count() || !floppy_release_disk(drive, "Replace")) return;
     disk_format_dispatch(drive);
     gui_floppy_window_refresh(3, drive);
 }
@@ -817,13 +817,13 @@ void gadget(int gid, int code) {
         create_disk(drive);
         break;
     case GID_FD_INSERT:
-        if (floppy_release_disk(drive, "Replace", true)) disk_insert_dispatch(1, drive, nullptr);
+        if (floppy_release_disk(drive, "Replace")) disk_insert_dispatch(1, drive, nullptr);
         break;
     case GID_FD_UPDATE:
         disk_save_image(drive);
         break;
     case GID_FD_EJECT:
-        if (!floppy_release_disk(drive, "Eject", true)) break;
+        if (!floppy_release_disk(drive, "Eject")) break;
         drives[drive].present = 0;
         drives[drive].changed = 0;
         gui_floppy_window_refresh(3, drive);

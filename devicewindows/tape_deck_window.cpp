@@ -249,10 +249,10 @@ void gadget(int gid, int code) {
         break;
     // The tape on the deck goes only when its changes may go.
     case GID_MDCR_CREATE:
-        if (media_release(MEDIUM_MDCR, "Replace", true)) mdcr_create_image();
+        if (media_release(MEDIUM_MDCR, "Replace")) mdcr_create_image();
         break;
     case GID_MDCR_INSERT:
-        if (media_release(MEDIUM_MDCR, "Replace", true)) mdcr_load_image(1);
+        if (media_release(MEDIUM_MDCR, "Replace")) mdcr_load_image(1);
         break;
     case GID_MDCR_UPDATE:
         mdcr_save_image();
@@ -527,7 +527,7 @@ static bool tape_deck_event(const GuiEvent& e) {
     case GE_DROP:
         // A dropped file goes in as a tape, or on the PHUNSY as an MDCR image.
         if (file_type_from_name(e.text.c_str()) == KIND_MDCR && machine_traits().mdcr) {
-            if (media_release(MEDIUM_MDCR, "Replace", true)) mdcr_insert_file(e.text.c_str());
+            if (media_release(MEDIUM_MDCR, "Replace")) mdcr_insert_file(e.text.c_str());
         } else {
             tape_insert_file(e.text.c_str());
         }

@@ -214,7 +214,7 @@ bool handle(const GuiEvent& e) {
 
 int gui_choose_path_requester(char* buffer) {
     std::string chosen;
-    if (gui_host_drawer_request(cat_str(840, "Choose Path"), "", &chosen) != 0) return 0;
+    if (gui_drawer_request(cat_str(840, "Choose Path"), "", &chosen) != 0) return 0;
     if (chosen.size() > PATH_TEXT_MAX) {
         gui_beep(); // a drawer whose name does not fit
         return 0;

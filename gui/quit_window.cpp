@@ -4,6 +4,7 @@
 #include "core/held_things.h"
 #include "core/machine_titles.h"
 #include "core/message.h"
+#include "core/questions.h"
 #include "core/session.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -133,11 +134,19 @@ bool answered(Answer a) {
     return true;
 }
 
+// The window's question: quitting loses a changed disk or tape or a punched
+// papertape, or nothing.
+const QuestionRow& question() {
+    return question_row(lost_text().empty() ? Question::quit : Question::quit_losing);
+}
+Answer answer_of(int button) {
+    return button == 0 ? Answer::YES : Answer::NO;
+}
 // What Return, the close gadget and a window closed from outside answer: yes
-// (quit), unless quitting loses a changed disk or tape or a punched
-// papertape: then no, which keeps them, as Escape does.
+// (quit), unless quitting loses something: then no, which keeps it, as
+// Escape does.
 Answer keeping_answer() {
-    return lost_text().empty() ? Answer::YES : Answer::NO;
+    return answer_of(question().on_close);
 }
 
 bool key(const GuiEvent& e) {
@@ -150,8 +159,9 @@ bool key(const GuiEvent& e) {
         if (e.code == RAW_V) return answered(Answer::YES);
         if (e.code == RAW_B) return answered(Answer::NO);
     }
-    if (e.code == RAW_RETURN || e.code == RAW_ENTER) return answered(keeping_answer());
-    if (e.code == RAW_ESC) return answered(Answer::NO);
+    if (e.code == RAW_RETURN || e.code == RAW_ENTER)
+        return answered(answer_of(question().on_return));
+    if (e.code == RAW_ESC) return answered(answer_of(question().on_escape));
     const u16 ch = key_table[e.code].chars[KC_PLAIN + input_keymap()];
     if (ch == 0 || ch >= 0x80) return false;
     const char typed = static_cast<char>(std::toupper(ch));

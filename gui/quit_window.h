@@ -6,7 +6,9 @@
 // is served meanwhile but the scripting port's "a requester is open".
 //
 // Keys: the letters the texts underline (Y, N, C, U), Return and Enter for
-// Yes, Esc for No, right-Amiga V and B; the close gadget answers Yes.
+// Yes, Esc for No, right-Amiga V and B; the close gadget answers Yes. With
+// something held that quitting loses, Return and the close gadget answer No
+// (the rows Question::quit and quit_losing, core/questions.h).
 #pragma once
 
 #include "gui/tool_windows.h"

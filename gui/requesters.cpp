@@ -3,6 +3,7 @@
 #include "core/files_in_use.h"
 #include "core/frame.h"
 #include "core/message.h"
+#include "core/questions.h"
 #include "core/settings_vars.h"
 #include "app/shutdown.h"
 #include "core/ui_host.h"
@@ -14,45 +15,51 @@
 #include "platform/paths.h"
 #include "sound/sound_output.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 u8 gui_modal_active = 0;
 
-// The windows and requesters opened from the outermost of nested modal
-// brackets to its end stay over the main window, which cannot hide them.
-static int modal_depth = 0;
-static void hold_over_main() {
-    if (modal_depth++ == 0) gui_host_modal_over(main_window);
-}
-static void release_main() {
-    if (modal_depth > 0 && --modal_depth == 0) gui_host_modal_over(0);
+// The brackets open, innermost last: whether each marks the title.
+static std::vector<bool> brackets;
+
+void gui_modal_begin(ModalMark mark) {
+    if (brackets.empty()) {
+        gui_close_magnifier(); // no picture floats over the main window while the user answers
+        gui_host_modal_over(main_window);
+        snd_close(0);
+    }
+    const bool marks = mark == ModalMark::title;
+    if (marks && !gui_modal_active) {
+        gui_modal_active = 1;
+        gui_update_main_title();
+    }
+    brackets.push_back(marks);
 }
 
-void gui_modal_begin() {
-    gui_close_magnifier(); // no picture floats over the main window while the user answers
-    hold_over_main();
-    gui_modal_active = 1;
-    gui_update_main_title();
-    snd_close(0);
-}
-
-// The end of every modal window and requester: the frame timing starts
-// afresh, the sound comes back, and what reached the main window meanwhile
-// is dropped; keys let go elsewhere are up for the guest.
-static void modal_over() {
+void gui_modal_end() {
+    if (brackets.empty()) return;
+    const bool marked = brackets.back();
+    brackets.pop_back();
+    if (marked && gui_modal_active &&
+        std::find(brackets.begin(), brackets.end(), true) == brackets.end()) {
+        gui_modal_active = 0;
+        gui_update_main_title();
+    }
+    if (!brackets.empty()) return; // an inner one: the outer window is still open
+    gui_host_modal_over(0);
     emu_restart_timing();
     snd_open(1);
     gui_flush_main_port();
     input_clear_key_matrix();
+    if (marked) gui_focus_guest();
 }
 
-void gui_modal_end() {
-    release_main();
+void gui_modal_reset() {
+    brackets.clear();
     gui_modal_active = 0;
-    gui_update_main_title();
-    modal_over();
-    gui_focus_guest();
 }
 
 // The requester itself, asked unless a command of the scripting port runs
@@ -106,7 +113,7 @@ namespace {
 // the files written beside, none of them a file the program has in use, nor
 // one that a save does not replace (write-protected, a folder, a FIFO or a
 // device).
-SaveChecks save_checks(const SaveName& written, const SaveAlso& also) {
+SaveChecks save_checks(const std::string& title, const SaveName& written, const SaveAlso& also) {
     SaveChecks checks;
     checks.files = [written, also](const std::string& chosen) {
         std::vector<std::string> files{written ? written(chosen) : chosen};
@@ -129,6 +136,11 @@ SaveChecks save_checks(const SaveName& written, const SaveAlso& also) {
         default: return std::string();
         }
     };
+    checks.may_replace = [title](const std::string& f) {
+        const std::string text =
+            std::string(path_file_part(f.c_str())) + " already exists.\nDo you want to replace it?";
+        return ui_ask(Question::save_over, text, nullptr, nullptr, title.c_str()) == 1;
+    };
     return checks;
 }
 
@@ -136,18 +148,18 @@ int request(const char* title, const char* pattern, int flags, const char* drawe
             const SaveName& written, const SaveAlso& also, char* path) {
     constexpr std::size_t PATH_SIZE = 513;
     if (ui_unattended_report(title, "Cancel")) return 1;
-    snd_close(0);
     std::string chosen_drawer, chosen_file;
-    hold_over_main();
+    // The title keeps the main window's state; the focus stays where it was.
+    gui_modal_begin(ModalMark::none);
     const FileRequestMode mode = flags & FILE_REQUEST_SAVE     ? FileRequestMode::save
                                  : flags & FILE_REQUEST_LOOKUP ? FileRequestMode::lookup
                                                                : FileRequestMode::existing;
     const int answer =
         gui_host_file_request(title ? title : "", pattern && pattern[0] ? pattern : "#?", mode,
                               path_to_host(drawer ? drawer : "").c_str(), file ? file : "",
-                              &chosen_drawer, &chosen_file, save_checks(written, also));
-    release_main();
-    modal_over(); // the title and the focus were left alone
+                              &chosen_drawer, &chosen_file,
+                              save_checks(title ? title : "", written, also));
+    gui_modal_end();
     if (answer < 0) {
         gui_beep(); // the requester cannot be shown
         return 1;
@@ -183,4 +195,12 @@ int gui_save_request_also(const char* title, const char* pattern, const char* dr
                           const char* file, const SaveName& written, const SaveAlso& also,
                           char* path) {
     return request(title, pattern, FILE_REQUEST_SAVE, drawer, file, written, also, path);
+}
+
+int gui_drawer_request(const char* title, const char* drawer, std::string* chosen) {
+    if (ui_unattended_report(title, "Cancel")) return 1;
+    gui_modal_begin(ModalMark::none);
+    const int answer = gui_host_drawer_request(title, drawer, chosen);
+    gui_modal_end();
+    return answer;
 }

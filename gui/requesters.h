@@ -10,16 +10,31 @@
 #include "core/ui_host.h"
 
 #include <cstddef>
+#include <string>
 
 // A modal dialog or requester is open: the main window's title says so.
 extern u8 gui_modal_active;
 
-// Around every modal dialog and message requester: stops the sound and marks
-// the title; the end restarts the timing and the sound and forgets keys and
-// input that arrived meanwhile, as the file requester's end does. A plain
-// flag, not a count: an inner bracket's end clears it.
-void gui_modal_begin();
+// The modal bracket, around every modal window and requester the program
+// opens: the rule it keeps is that while one is open no frame runs (the
+// window runs its own loop), a playback does not advance, the sound is off,
+// the window stays over the main window, and keys typed into it never reach
+// the guest. The begin stops the sound and holds what opens over the main
+// window; the end restarts the frame timing (no catch-up) and the sound,
+// drops what reached the main window meanwhile and lets go of the keys held.
+// Brackets nest: a requester opened from a modal window (a warning, a file
+// requester, a question) ends only its own, and the outer one's end does the
+// ending. A dialog, prompt or requester that runs a loop or waits for the
+// user is inside one; none calls the host's requesters around it.
+//
+// ModalMark::title marks the main window's title ("(close subwindow)",
+// gui_modal_active) and gives the guest the keyboard afterwards; the file
+// requesters leave both alone.
+enum class ModalMark { title, none };
+void gui_modal_begin(ModalMark mark = ModalMark::title);
 void gui_modal_end();
+// Forgets every open bracket (the tests' fresh state).
+void gui_modal_reset();
 
 // Shows `body` with the buttons of `buttons` ("OK|Open drawer & close
 // requester", "_Replace|_Keep": a "_" marks the key of a button); returns the button chosen, 1 for the first, 2 for the second
@@ -54,6 +69,9 @@ int gui_save_request(const char* title, const char* pattern, const char* drawer,
 int gui_save_request_also(const char* title, const char* pattern, const char* drawer,
                           const char* file, const SaveName& written, const SaveAlso& also,
                           char* path);
+// The file requester in its drawers-only form (gui_host_drawer_request) in
+// the modal bracket: 0 with the drawer in *chosen, 1 cancelled or not shown.
+int gui_drawer_request(const char* title, const char* drawer, std::string* chosen);
 // `drawer` and `file` joined as the requester joins them: a "/" between them
 // unless the drawer is empty or ends in ":" or "/". False when the result
 // with its end byte needs more than `size` bytes.

@@ -1,5 +1,7 @@
 #include "peripherals/changed_media.h"
 
+#include "core/questions.h"
+
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/ui_host.h"
@@ -90,7 +92,7 @@ std::string media_changed_text() {
     return std::string("Changed ") + media_kinds_name(media_changed_kinds()) + " not saved: " + list;
 }
 
-bool media_release(int medium, const char* action, bool may_keep) {
+bool media_release(int medium, const char* action) {
     if (!changed(medium)) return true;
     std::string sentence = what(medium);
     sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
@@ -98,16 +100,14 @@ bool media_release(int medium, const char* action, bool may_keep) {
     const std::string text = sentence + " (" + name(medium) +
                              ") was changed since it was inserted or updated.\n" + update +
                              " saves it first; " + action + " loses the changes.";
-    std::string buttons = std::string("_") + update + "|_" + action;
-    if (may_keep) buttons += "|_Cancel";
-    // Nobody to ask answers with the last button: Cancel, or the action.
+    // Nobody to ask answers with the last button: Cancel.
     for (;;) {
-        const int answer = ui_question("Brindlemox", text.c_str(), buttons.c_str());
+        const int answer = ui_ask(Question::changed_medium, text, update, action);
         if (answer == 1) {
             if (save(medium)) return true;
             continue; // not saved: asked again
         }
-        return answer == 2 || !may_keep;
+        return answer == 2;
     }
 }
 
@@ -120,7 +120,7 @@ std::string media_release_all() {
     bool let_go[MEDIA] = {};
     for (int m = 0; m < MEDIA; m++) {
         if (!changed(m)) continue;
-        if (!media_release(m, "Drop", true)) return media_refusal(m);
+        if (!media_release(m, "Drop")) return media_refusal(m);
         let_go[m] = changed(m); // not saved: dropped as it is
     }
     // Asked once: the set-up that follows drops them without asking again.
@@ -130,7 +130,11 @@ std::string media_release_all() {
 }
 
 void media_leave_machine(u32 new_machine) {
+    // The switch asked about every changed medium first (media_release_all):
+    // what is still changed here was let go there.
+    if (const std::string still = media_changed_text(); !still.empty())
+        if (!ui_unattended_report((still + "; they are dropped.").c_str(), nullptr))
+            con_printf("%s; they are dropped.\n", still.c_str());
     floppy_leave_machine(new_machine);
-    media_release(MEDIUM_MDCR, "Drop", false);
     forget(MEDIUM_MDCR);
 }

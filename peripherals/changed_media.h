@@ -8,7 +8,7 @@
 //
 // Every way out names them (core/held_things.h) with the other held things.
 //
-//   if (!media_release(MEDIUM_MDCR, "Replace", true)) return; // kept
+//   if (!media_release(MEDIUM_MDCR, "Replace")) return; // kept
 //   media_changed_text(); // "Changed disks not saved: drive 0 (\"work.raw\")"
 #pragma once
 
@@ -33,10 +33,10 @@ const char* media_kinds_name(int kinds);
 // Before `medium` goes (replaced, ejected, or dropped by a set-up of the
 // machine): true when it may go. One changed and not saved is named, and the
 // user may update it first (asked again when that fails or is cancelled),
-// let it go with `action`, or, with `may_keep`, keep it (false). With nobody
-// to ask it is named on the console and in the reply, and it goes only when
-// it may not be kept.
-bool media_release(int medium, const char* action, bool may_keep);
+// let it go with `action`, or keep it (false: Cancel, Escape, the close
+// gadget). With nobody to ask it is named on the console and in the reply,
+// and kept (Question::changed_medium).
+bool media_release(int medium, const char* action);
 // Why a load that would drop `medium` is refused when it is kept: "the disk
 // in drive 0 was changed and not saved". The last such reason is kept for
 // media_take_refusal.
@@ -53,7 +53,7 @@ void media_update_all();
 // by the set-up that follows. Otherwise why the load is refused ("the MDCR
 // tape was changed and not saved"), and nothing was let go.
 std::string media_release_all();
-// A switch from the current machine to `new_machine`, or its set-up again:
-// the drives are emptied (floppy_leave_machine) and the MDCR tape goes, each
-// changed one after media_release ("Drop", not kept).
+// A switch from the current machine to `new_machine`, or its set-up again,
+// after media_release_all: the drives are emptied (floppy_leave_machine) and
+// the MDCR tape goes; one still changed (let go by the user) is named.
 void media_leave_machine(u32 new_machine);

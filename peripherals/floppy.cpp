@@ -10,6 +10,7 @@
 #include "core/notify.h"
 #include "core/objfile.h"
 #include "core/own_outputs.h"
+#include "core/questions.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -133,8 +134,8 @@ std::string floppy_disk_name(int drive) {
     return "\"" + std::string(path_file_part(drives[drive].file_name)) + "\"";
 }
 
-bool floppy_release_disk(int drive, const char* action, bool may_keep) {
-    return !drive_ok(drive) || media_release(drive, action, may_keep);
+bool floppy_release_disk(int drive, const char* action) {
+    return !drive_ok(drive) || media_release(drive, action);
 }
 
 void floppy_leave_machine(u32 new_machine) {
@@ -143,7 +144,6 @@ void floppy_leave_machine(u32 new_machine) {
         machine_table[new_machine].traits.disk_layout == machine_traits().disk_layout;
     for (int d = 0; d < FLOPPY_DRIVES; d++) {
         if (!drives[d].present) continue;
-        floppy_release_disk(d, "Drop", false);
         drives[d].present = 0;
         drives[d].changed = 0;
         if (!same_system) floppy_forget_file(d);
@@ -236,7 +236,7 @@ int ask_replace(int drive, const std::string& host) {
                              " is saved as a disk image under the name " + host +
                              ", which another file already has.\nReplace loses that file; "
                              "Save as... saves the disk under another name.";
-    const int answer = ui_question("Brindlemox", text.c_str(), "_Replace|_Save as...|_Cancel", 2);
+    const int answer = ui_ask(Question::disk_name_taken, text);
     if (answer == 0) {
         const std::string refusal =
             "The disk in drive " + d + " was not saved: " + host +

@@ -139,11 +139,11 @@ void floppy_forget_file(int drive);
 std::string floppy_disk_name(int drive);
 // Before the disk in `drive` goes (replaced, ejected, or left behind on a
 // switch to another machine): true when it may go. A disk changed and not
-// saved is asked about ("Update disk...", `action`, with `may_keep` Cancel)
-// or named where nobody can be asked: media_release (changed_media.h).
-bool floppy_release_disk(int drive, const char* action, bool may_keep);
+// saved is asked about ("Update disk...", `action`, Cancel) or named where
+// nobody can be asked: media_release (changed_media.h).
+bool floppy_release_disk(int drive, const char* action);
 // A switch from the current machine to `new_machine`, or its set-up again:
-// every drive is emptied, each after floppy_release_disk. For another disk
+// every drive is emptied (media_leave_machine asked first). For another disk
 // system their file names go too, so that a later update cannot write one
 // system's image under another's disk.
 void floppy_leave_machine(u32 new_machine);

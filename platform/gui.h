@@ -224,6 +224,8 @@ enum class FileRequestMode { existing, save, lookup };
 struct SaveChecks {
     std::function<std::vector<std::string>(const std::string& chosen)> files;
     std::function<std::string(const std::string& file)> refusal;
+    // The program's question about an existing `file`: true replaces it.
+    std::function<bool(const std::string& file)> may_replace;
 };
 int gui_host_file_request(const char* title, const char* pattern, FileRequestMode mode,
                           const char* drawer, const char* file, std::string* chosen_drawer,

@@ -12,6 +12,7 @@
 #include "core/machine_titles.h"
 #include "core/notify.h"
 #include "core/own_outputs.h"
+#include "core/questions.h"
 #include "core/savestate.h"
 #include "core/serial.h"
 #include "core/session.h"
@@ -57,7 +58,7 @@ bool output_kept(const std::string& path) {
         const std::string question =
             path + " appeared while the recording ran.\nReplace it with the recording's output, "
                    "or keep it (the output is not written: playing the recording makes it again)?";
-        return ui_question("Brindlemox", question.c_str(), "_Replace|_Keep", 1) != 1;
+        return ui_ask(Question::output_appeared, question) != 1;
     }
     return false;
 }
@@ -264,8 +265,7 @@ std::string rec_outputs_refusal(const char* recording, bool psg) {
         const std::string question = std::string(path_file_part(path.c_str())) +
                                      " already exists.\nThe playback generates it anew: "
                                      "replace it?";
-        // As the save requesters ask: Return keeps the file.
-        if (ui_question("Brindlemox", question.c_str(), "_Replace|_Keep", 1) != 1)
+        if (ui_ask(Question::replace_file, question) != 1)
             return path + " exists and was kept";
     }
     return "";

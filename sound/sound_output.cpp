@@ -78,6 +78,10 @@ bool snd_voices_followed() {
     return snd_enabled || snd_voices_recorded();
 }
 
+bool snd_output_running() {
+    return device_running;
+}
+
 bool snd_voices_heard() {
     return snd_enabled && snd_master_volume > 0;
 }

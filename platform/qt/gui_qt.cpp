@@ -1434,7 +1434,8 @@ class FileRequester : public QFileDialog {
 
   private:
     // A file that may not be written is refused with the reason; each that
-    // exists is asked about, No under Return. False keeps the requester open.
+    // exists is asked about (the program's question: it keeps the file under
+    // Return). False keeps the requester open.
     bool may_write(const std::vector<std::string>& files) {
         const QByteArray title = windowTitle().toUtf8();
         if (checks_.refusal)
@@ -1446,10 +1447,7 @@ class FileRequester : public QFileDialog {
         for (const std::string& f : files) {
             const QFileInfo target(QString::fromStdString(f));
             if (!target.exists() && !target.isSymLink()) continue;
-            const QString body = QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
-                                     .arg(target.fileName());
-            if (requester_box(title.constData(), body.toUtf8().constData(), "Yes|No", 2, 1) != 1)
-                return false;
+            if (!checks_.may_replace || !checks_.may_replace(f)) return false;
         }
         return true;
     }

@@ -244,7 +244,7 @@ TEST_F(Mdcr, InsertingATapeForgetsTheChangesOfTheOneBefore) {
     ASSERT_NE(media_changed_text(), "");
     ASSERT_EQ(mdcr_insert_file(image("second.mdcr", 1024, 2).c_str()), 1);
     EXPECT_EQ(media_changed_text(), "");
-    EXPECT_TRUE(media_release(MEDIUM_MDCR, "Replace", true));
+    EXPECT_TRUE(media_release(MEDIUM_MDCR, "Replace"));
     // The same tape put on again after changes comes back as its file holds it.
     write_block(1, std::vector<u8>(256, 0x22));
     ASSERT_NE(media_changed_text(), "");

@@ -3,21 +3,41 @@
 // cannot hide it behind that window.
 #include "tests/qt/qt_session.h"
 
+#include "core/frame.h"
+#include "core/recording.h"
+#include "core/session.h"
 #include "core/settings_vars.h"
 #include "gui/about_windows.h"
 #include "gui/adjust_sound.h"
 #include "gui/choose_paths.h"
 #include "gui/hiscore_window.h"
+#include "gui/main_window.h"
+#include "gui/tool_windows.h"
 #include "gui/prompts.h"
 #include "gui/requesters.h"
 #include "gui/sensitivity.h"
+#include "input/keys.h"
+#include "platform/paths.h"
+#include "platform/qt/gui_qt.h"
+#include "sound/sound_output.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
 #include <QWidget>
 #include <QWindow>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <set>
 #include <string>
 
@@ -109,4 +129,119 @@ TEST_F(ModalWindowsQt, EveryModalWindowAndRequesterStaysOverTheMainWindow) {
         EXPECT_TRUE(seen.dialog) << seen.title;
         event_pass();
     }
+}
+
+namespace {
+
+// The main window's menu rows, each with its path of titles ("Project >
+// Open..."). The strip is rebuilt as the program runs: rows are looked up
+// afresh by path.
+void menu_rows(QMenu* menu, const QString& path, std::vector<std::pair<QString, QAction*>>* rows) {
+    for (QAction* a : menu->actions()) {
+        const QString name = path + " > " + a->text().remove('&').section('\t', 0, 0);
+        if (a->menu())
+            menu_rows(a->menu(), name, rows);
+        else if (!a->isSeparator())
+            rows->push_back({name, a});
+    }
+}
+std::vector<std::pair<QString, QAction*>> main_menu() {
+    std::vector<std::pair<QString, QAction*>> rows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        for (QMenuBar* bar : w->findChildren<QMenuBar*>())
+            for (QAction* title : bar->actions())
+                if (title->menu()) menu_rows(title->menu(), title->text().remove('&'), &rows);
+    return rows;
+}
+
+} // namespace
+
+// Every menu row that opens a window or asks (its text ends in "...", and
+// Quit), picked during a playback, and the debugger line's edit prompt with a
+// value that a warning over it refuses: while any modal window or requester
+// is open, also after one opened from inside it is put away, no frame runs,
+// the sound is off, the title says so (the file requesters leave it alone)
+// and the window stays over another; what is typed into it is not held for
+// the guest afterwards. Each is put away with Escape.
+TEST_F(ModalWindowsQt, WhileAModalWindowIsOpenNothingRunsAndItsKeysStayThere) {
+    const std::filesystem::path home = path_progdir();
+    command("SETMACHINE ARCADIA");
+    ASSERT_EQ(command("SAVEAS " + (home / "take.cos").string()), 0);
+    std::ostringstream take;
+    take << std::ifstream(home / "take.cos", std::ios::binary).rdbuf() << std::string(7000, '\0');
+    std::string recording = take.str();
+    recording[2] = 1; // a recording follows the state: 1000 untouched frames
+    std::ofstream(home / "take.cor", std::ios::binary) << recording;
+    confirmquit = 1;
+
+    std::vector<std::pair<std::string, std::function<void()>>> rows;
+    for (const auto& [name, action] : main_menu()) {
+        // Left out: the update check asks a server on the network.
+        if ((!name.endsWith("...") && !name.endsWith("> Quit")) || name.endsWith("updates..."))
+            continue;
+        rows.push_back({name.toStdString(), [name = name] {
+                            for (const auto& [now, row] : main_menu())
+                                if (now == name && row->isEnabled()) { // else not for this machine
+                                    row->trigger();
+                                    event_pass(); // the pass takes the pick in
+                                }
+                        }});
+    }
+    rows.push_back({"E typed on the debugger's line", [] { gui_run_command("E $500"); }});
+
+    int modals = 0;
+    for (const auto& [name, open] : rows) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(command("OPEN " + (home / "take.cor").string()), 0);
+        ASSERT_EQ(rec_state, REC_PLAYBACK);
+        event_pass();
+        const bool sound = snd_output_running();
+        const u32 frames = frame_counter;
+        int ticks = 0;
+        QPointer<QWidget> seen, typed_in;
+        std::set<QWidget*> old; // shown before (a window freed since may lend its address)
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible()) old.insert(w);
+        qt_as_the_user(
+            [&] {
+                // The user is asked: a requester, or a window shown while the
+                // program waits in the window's own loop (seen on two ticks
+                // running: a tool window shows during one pass only).
+                QWidget* modal = QApplication::activeModalWidget();
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (!modal && !old.count(w) && w->isVisible() && w->windowHandle()) modal = w;
+                const bool waited = modal == seen;
+                seen = modal;
+                if (!modal || !waited) return;
+                const std::string title = modal->windowTitle().toStdString();
+                EXPECT_EQ(frame_counter, frames) << "a frame ran in " << title;
+                EXPECT_FALSE(sound && snd_output_running()) << "the sound plays in " << title;
+                EXPECT_TRUE(gui_modal_active || qobject_cast<QFileDialog*>(modal)) << title;
+                EXPECT_NE(modal->windowHandle()->transientParent(), nullptr) << title;
+                QWidget* focus = modal->focusWidget() ? modal->focusWidget() : modal;
+                if (auto* box = qobject_cast<QMessageBox*>(modal))
+                    return box->buttons().back()->click(); // a requester from inside
+                if (typed_in != modal && title == "Edit Register/Memory") {
+                    QTest::keyClicks(focus, "$300"); // above $FF
+                    QTest::keyClick(focus, Qt::Key_Return);
+                } else if (++ticks == 1) {
+                    QTest::keyClick(focus, Qt::Key_Escape);
+                } else if (ticks == 50) {
+                    modal->close(); // Escape left it open
+                }
+                modals += typed_in != modal;
+                typed_in = modal;
+            },
+            open);
+        EXPECT_LT(ticks, 50) << "Escape left it open";
+        event_pass();
+        EXPECT_EQ(gui_modal_active, 0);
+        EXPECT_EQ(snd_output_running(), sound);
+        for (u32 k = 0; k < RAW_KEYS; k++)
+            EXPECT_EQ(host_key_down(k), 0) << "raw key " << k << " held";
+        gui_close_all_subwindows();
+        pending_actions = 0;
+        command("MENU MACRO.STOP");
+    }
+    EXPECT_GT(modals, 10);
 }

@@ -7,7 +7,9 @@
 #include "tests/qt/qt_session.h"
 
 #include "app/shutdown.h"
+#include "core/questions.h"
 #include "core/recording.h"
+#include "core/session.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "gui/main_window.h"
@@ -313,6 +315,62 @@ TEST_F(QuestionsQt, ReturnAndEscapeKeepWhatAQuestionCouldLose) {
         EXPECT_EQ(tape_state, CASSETTE_PLAYING);
         gui_run_command("WRITEPORT DATA 0");
         EXPECT_TRUE(contents(home / "song.wav") == tape);
+    }
+    command("SETMACHINE ARCADIA");
+}
+
+// Every question of the program's table (core/questions.h) asked as its
+// callers ask it and answered in the real box, or the quit window, with
+// Return, with Escape and with the close gadget: each gives its row's button,
+// and one that can lose something keeps it under all three.
+TEST_F(QuestionsQt, EveryQuestionAnswersReturnEscapeAndCloseWithAKeepingButton) {
+    const fs::path home = path_progdir();
+    // The quit window's own keys, and whether it said yes.
+    const auto quit_answer = [](int key) {
+        confirmquit = 1;
+        int ticks = 0, yes = -1;
+        qt_as_the_user(
+            [&] {
+                QWidget* no = quit_window ? qt_gadget_widget(quit_window, GID_QUIT_NO) : nullptr;
+                if (!no || ++ticks > 1) return;
+                QWidget* w = no->window();
+                if (key == CLOSE_GADGET) return close_gadget(w);
+                press(w->focusWidget() ? w->focusWidget() : w, key);
+            },
+            [&] { yes = gui_confirm_quit(); });
+        app_quit_attended = false;
+        EXPECT_EQ(ticks, 1) << "no quit window, or one the key left open";
+        return yes;
+    };
+    for (std::size_t i = 0; i < question_count; ++i) {
+        const QuestionRow& q = question_table[i];
+        SCOPED_TRACE(q.name);
+        if (q.id == Question::quit_losing) { // something held that quitting loses
+            command("SETMACHINE TWIN");
+            std::ofstream(home / "held.img", std::ios::binary) << twin_image();
+            ASSERT_EQ(command("OPEN " + (home / "held.img").string()), 0);
+            const int d = fs::path(drives[0].file_name).filename() == "held.img" ? 0 : 1;
+            ASSERT_EQ(command("DEBUGGER \"DRIVE " + std::to_string(d) + "\""), 0);
+            ASSERT_EQ(command("DEBUGGER \"FPOKE 400 5A\""), 0);
+        }
+        for (const int key : {int{Qt::Key_Return}, int{Qt::Key_Escape}, CLOSE_GADGET}) {
+            SCOPED_TRACE(key_name(key));
+            const int button = key == Qt::Key_Return                   ? q.on_return
+                               : key == Qt::Key_Escape && q.own_window ? q.on_escape
+                                                                       : q.on_close;
+            if (q.keeps) {
+                EXPECT_TRUE(q.keeps & 1u << button) << "button " << button << " loses";
+            }
+            if (q.own_window) {
+                EXPECT_EQ(quit_answer(key), button == 0 ? 1 : 0);
+                continue;
+            }
+            User user(key);
+            const int answer = ui_ask(q.id, "Go on?", "Update", "Drop", "Asked by");
+            ASSERT_EQ(user.asked, std::vector<std::string>{"Go on?"});
+            EXPECT_EQ(user.unanswered, 0);
+            EXPECT_EQ(answer, question_answer(q, button));
+        }
     }
     command("SETMACHINE ARCADIA");
 }

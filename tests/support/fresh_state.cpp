@@ -53,6 +53,7 @@
 #include "peripherals/papertape.h"
 #include "platform/catalog_file.h"
 #include "platform/headless/fake_clock.h"
+#include "gui/requesters.h"
 #include "platform/headless/gui_headless.h"
 #include "platform/rexx_script.h"
 #include "sound/voice_update.h"
@@ -147,6 +148,7 @@ void fresh_state() {
     // The Arcadia screen editor's pen colour, as at start.
     arcadia_pen = 0;
     gui_dialogs_reset();
+    gui_modal_reset();
     net_reset();
     ui_host_defaults();
     gui_install_ui_host();
