@@ -3,6 +3,7 @@
 // the format's unit of time, so that every animation lasts what the frames
 // took, in the 60 Hz and the 50 Hz standards alike.
 #include "core/machine_table.h"
+#include "tests/record/music_notes.h"
 #include "tests/record/tools.h"
 #include "tests/support/gif_frames.h"
 
@@ -20,30 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using AnimationTime = RecordingProgram;
-
-u32 be32_at(const std::vector<u8>& b, std::size_t at) {
-    return at + 4 <= b.size() ? u32(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3] : 0;
-}
-
-// The delays of an animated PNG's frames, in seconds.
-std::vector<double> apng_delays(const std::vector<u8>& b) {
-    std::vector<double> delays;
-    for (std::size_t at = 8; at + 12 <= b.size(); at += 12 + be32_at(b, at)) {
-        if (std::string(b.begin() + long(at) + 4, b.begin() + long(at) + 8) != "fcTL") continue;
-        const u32 num = b[at + 28] << 8 | b[at + 29], den = b[at + 30] << 8 | b[at + 31];
-        delays.push_back(num / double(den ? den : 100));
-    }
-    return delays;
-}
-
-// The relative times (in sixtieths of a second) of an IFF ANIM's deltas.
-std::vector<u32> anim_times(const std::vector<u8>& b) {
-    std::vector<u32> times;
-    const std::string s(b.begin(), b.end());
-    for (std::size_t at = s.find("ANHD"); at != std::string::npos; at = s.find("ANHD", at + 4))
-        times.push_back(be32_at(b, at + 8 + 14));
-    return times;
-}
 
 struct Standard {
     const char* what;

@@ -1,11 +1,13 @@
-// Test support for the music recordings: the notes of the MIDI and SMUS
-// files a playback generates, read back in frames.
+// Test support for the recordings: the notes of the MIDI and SMUS files a
+// playback generates, read back in frames, and the frame times of the
+// animations.
 #pragma once
 
 #include "core/types.h"
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -15,6 +17,26 @@ using PassNote = std::tuple<u32, u32, int, int, int>;
 
 inline u32 be32_at(const std::vector<u8>& b, std::size_t at) {
     return at + 4 <= b.size() ? u32(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3] : 0;
+}
+
+// The delays of an animated PNG's frames (its fcTL chunks), in seconds.
+inline std::vector<double> apng_delays(const std::vector<u8>& b) {
+    std::vector<double> delays;
+    for (std::size_t at = 8; at + 12 <= b.size(); at += 12 + be32_at(b, at)) {
+        if (b[at + 4] != 'f' || b[at + 5] != 'c' || b[at + 6] != 'T' || b[at + 7] != 'L') continue;
+        const u32 num = b[at + 28] << 8 | b[at + 29], den = b[at + 30] << 8 | b[at + 31];
+        delays.push_back(num / double(den ? den : 100));
+    }
+    return delays;
+}
+
+// The relative times (in sixtieths of a second) of an IFF ANIM's deltas.
+inline std::vector<u32> anim_times(const std::vector<u8>& b) {
+    std::vector<u32> times;
+    const std::string s(b.begin(), b.end());
+    for (std::size_t at = s.find("ANHD"); at != std::string::npos; at = s.find("ANHD", at + 4))
+        times.push_back(be32_at(b, at + 8 + 14));
+    return times;
 }
 
 // Every note of a Standard MIDI File; in *end the time its tracks last.

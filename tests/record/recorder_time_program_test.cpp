@@ -79,15 +79,10 @@ Length gif_length(const fs::path& file) {
     return {hundredths / 100.0, 0.01};
 }
 
-// The fcTL delays of an animated PNG.
 Length apng_length(const fs::path& file) {
-    const std::vector<u8> b = read_bytes(file);
     double seconds = 0;
-    for (std::size_t at = 8; at + 12 <= b.size(); at += 12 + be32_at(b, at)) {
-        if (std::string(b.begin() + long(at) + 4, b.begin() + long(at) + 8) != "fcTL") continue;
-        const u32 den = be16_at(b, at + 30);
-        seconds += be16_at(b, at + 28) / double(den ? den : 100);
-    }
+    for (double delay : apng_delays(read_bytes(file)))
+        seconds += delay;
     return {seconds, 0.001};
 }
 
@@ -110,11 +105,7 @@ Length mng_length(const fs::path& file) {
 // The IFF ANIM's deltas, each giving the time of the picture before it in
 // jiffies; the last leads round to the second picture and is not counted.
 Length anim_length(const fs::path& file) {
-    const std::vector<u8> b = read_bytes(file);
-    const std::string s(b.begin(), b.end());
-    std::vector<u32> times;
-    for (std::size_t at = s.find("ANHD"); at != std::string::npos; at = s.find("ANHD", at + 4))
-        times.push_back(be32_at(b, at + 8 + 14));
+    const std::vector<u32> times = anim_times(read_bytes(file));
     if (times.empty()) return {};
     u32 jiffies = 0;
     for (std::size_t i = 0; i + 1 < times.size(); i++)
