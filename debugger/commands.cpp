@@ -20,6 +20,8 @@
 #include "core/notify.h"
 #include "core/settings_vars.h"
 #include "core/objfile.h"
+#include "commands/command_table.h"
+#include "commands/menu_state.h"
 #include "cpu/bus.h"
 #include "core/session.h"
 #include "core/ui_host.h"
@@ -551,19 +553,13 @@ static void cmd_run_to() {
     if (letter && t == 'F') {
         dbg_clear_run_targets();
         dbg_run_to_frame = 1;
-    } else if (letter && t == 'L') {
-        if (!dbg_machine_has_cpu(true)) return;
-        dbg_clear_run_targets();
+    } else if (letter && t == 'L') { // R L, R I, R S and R R: the Debug menu's rows
+        dbg_clear_run_targets();       // refuse them where the machine has none
         dbg_run_to_loop_end = 1;
     } else if (letter && t == 'I') {
-        if (machine_live_row().pvi_count == 0 && !machine_traits().board_interrupt) {
-            dbg_wrong_machine();
-            return;
-        }
         dbg_clear_run_targets();
         dbg_run_to_interrupt = 1;
     } else if (letter && t == 'S') {
-        if (!dbg_machine_has_cpu(true)) return;
         const u32 target = cpu_ras[((cpu_psu & 7) - 1) & 7] & 0x7FFF;
         con_printf("Running to $%X.\n\n", target);
         dbg_clear_run_targets();
@@ -575,7 +571,7 @@ static void cmd_run_to() {
         mem_attributes[target] |= MEM_BREAKPOINT;
     } else {
         // R R and R <line>, the line a decimal number read whole.
-        if (!dbg_machine_has_raster()) {
+        if (!(letter && t == 'R') && !dbg_machine_has_raster()) {
             dbg_wrong_machine();
             return;
         }
@@ -621,11 +617,7 @@ static void cmd_log() {
         con_printf("Log illegal reads/writes");
         toggle(logreadwrites);
         break;
-    case 'B':
-        if (!machine_traits().bios_log) {
-            dbg_wrong_machine();
-            return;
-        }
+    case 'B': // the Debug menu's row refuses it where the machine has no BIOS log
         con_printf("Log BIOS calls");
         toggle(logbios);
         break;
@@ -1291,10 +1283,21 @@ bool dbg_command_known(const char* word) {
     return dbg_command_description(word) != nullptr;
 }
 
+bool dbg_same_command(const char* a, const char* b) {
+    for (const DbgCommand& c : commands)
+        if (names_match(c.names, a)) return names_match(c.names, b);
+    return false;
+}
+
 int dbg_execute() {
     line_refused = false;
     operand_said = block_ended = false;
     refusal.clear();
+    // A command that is a Debug menu item is refused where its item is ghosted.
+    if (const char* why = debug_line_refusal(g_dbg_line)) {
+        dbg_refuse("%s", cmd_debugger_wording(why));
+        return 10;
+    }
     if (g_dbg_line[0] == '*') {
         if (dbg_shell_start) dbg_shell_start(g_dbg_line + 1);
         return 0;

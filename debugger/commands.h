@@ -27,6 +27,8 @@ extern char cmd_history[DBG_HISTORY_ROWS][DBG_LINE_LENGTH]; // row 0 the newest
 int dbg_execute();
 // Whether a debugger command is named `word` (any alias, any case).
 bool dbg_command_known(const char* word);
+// Whether words `a` and `b` name the same debugger command (aliases, any case).
+bool dbg_same_command(const char* a, const char* b);
 // The commands of the table that write files: names, argument words and the
 // suffixes of what they write (see the table's `writes`).
 struct DbgFileWriter {

@@ -131,10 +131,7 @@ void dbg_cmd_savetvc() {
         dbg_usage();
         return;
     }
-    if (!machine_traits().tvc_files) {
-        dbg_wrong_machine();
-        return;
-    }
+    // Machines without .tvc files: the Debug menu's row refuses the line first.
     u32 start, end;
     if (!read_range(dbg_arg1, dbg_arg2, start, end)) return;
     const u32 game_start = n >= 4 ? address(dbg_arg4) : game_start_address;
