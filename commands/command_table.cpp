@@ -38,7 +38,9 @@
 #include "inspect/video_monitor_window.h"
 #include "peripherals/floppy.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -51,6 +53,7 @@ const char* const wrong_machine_text = "wrong guest machine";
 const char* const not_now_text = "command is unavailable now";
 const char* const no_disk_text = "no disk is inserted";
 const char* const no_drive_text = "invalid drive number";
+const char* const draw_range_text = "drawing mode out of range";
 
 // ---- the questions of the rows ----------------------------------------------------------
 
@@ -928,6 +931,15 @@ const char* cmd_debugger_wording(const char* why) {
     if (why == wrong_machine_text) return "Wrong guest machine!\n\n";
     if (why == no_disk_text) return "No disk is inserted!\n\n";
     if (why == no_drive_text) return "Invalid drive number!\n\n";
+    if (why == draw_range_text) { // the last DRAW item not ghosted
+        static char text[48];
+        int top = 0;
+        for (const CmdRow& row : cmd_rows)
+            if (row.run == act_debug_radio && row.tick == tick_draw && !cmd_refusal(row))
+                top = std::max(top, static_cast<int>(row.value));
+        std::snprintf(text, sizeof text, "Allowable range is 0..%d!\n\n", top);
+        return text;
+    }
     return "Command is unavailable.\n\n";
 }
 
@@ -943,6 +955,9 @@ const char* cmd_refusal(const CmdRow& row) {
         if ((row.usable == drive_at<1> || row.usable == drive_at<2> || row.usable == drive_at<3>) &&
             has_drives())
             return no_drive_text;
+        // A drawing mode past the machine's last.
+        if ((row.usable == draw_tables || row.usable == pvi_console) && debug_graphics())
+            return draw_range_text;
         return row.flags & CF_STATE ? not_now_text : wrong_machine_text;
     }
     return nullptr;

@@ -97,6 +97,15 @@ const char* debug_line_refusal(const char* line) {
     return item ? menu_item_refusal(*item) : nullptr;
 }
 
+const char* debug_line_wording(const char* line) {
+    return cmd_debugger_wording(debug_line_refusal(line));
+}
+
+namespace {
+// The debugger asks the Debug menu's rows before it runs a line.
+[[maybe_unused]] const bool debugger_asks_items = (dbg_item_refusal = debug_line_wording, true);
+} // namespace
+
 namespace {
 
 ItemState state_of(const CmdRow* row) {

@@ -32,6 +32,9 @@ const char* debug_item_line(const CmdRow& row);
 // covers every line of it. Its refusal (menu_item_refusal), nullptr when the
 // line has no item or its item is enabled.
 const char* debug_line_refusal(const char* line);
+// The same refusal as the debugger words it (cmd_debugger_wording); the
+// debugger's dbg_item_refusal.
+const char* debug_line_wording(const char* line);
 
 // The state of the row of plain id 0..316 (the whole menus 283-291 and
 // sub-menus 294-316 included): enabled when the row can be used and its tool

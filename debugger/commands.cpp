@@ -20,8 +20,6 @@
 #include "core/notify.h"
 #include "core/settings_vars.h"
 #include "core/objfile.h"
-#include "commands/command_table.h"
-#include "commands/menu_state.h"
 #include "cpu/bus.h"
 #include "core/session.h"
 #include "core/ui_host.h"
@@ -1271,6 +1269,8 @@ bool dbg_command_known(const char* word) {
     return dbg_command_description(word) != nullptr;
 }
 
+const char* (*dbg_item_refusal)(const char* line) = nullptr;
+
 bool dbg_same_command(const char* a, const char* b) {
     for (const DbgCommand& c : commands)
         if (names_match(c.names, a)) return names_match(c.names, b);
@@ -1282,8 +1282,8 @@ int dbg_execute() {
     operand_said = block_ended = false;
     refusal.clear();
     // A command that is a Debug menu item is refused where its item is ghosted.
-    if (const char* why = debug_line_refusal(g_dbg_line)) {
-        dbg_refuse("%s", cmd_debugger_wording(why));
+    if (const char* why = dbg_item_refusal ? dbg_item_refusal(g_dbg_line) : nullptr) {
+        dbg_refuse("%s", why);
         return 10;
     }
     if (g_dbg_line[0] == '*') {
