@@ -25,6 +25,7 @@
 #include "cpu/debug_state.h"
 #include "cpu/disasm.h"
 #include "debugger/commands.h"
+#include "debugger/watch.h"
 #include "display/host.h"
 #include "gui/clipboard.h"
 #include "gui/iconify.h"
@@ -37,7 +38,9 @@
 #include "inspect/video_monitor_window.h"
 #include "peripherals/floppy.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -48,6 +51,9 @@ namespace {
 const char* const not_built_text = "function is not available yet";
 const char* const wrong_machine_text = "wrong guest machine";
 const char* const not_now_text = "command is unavailable now";
+const char* const no_disk_text = "no disk is inserted";
+const char* const no_drive_text = "invalid drive number";
+const char* const draw_range_text = "drawing mode out of range";
 
 // ---- the questions of the rows ----------------------------------------------------------
 
@@ -129,7 +135,11 @@ bool update_server_known() { return update_check_available(); }
 bool speech_on() { return snd_enabled && speech; }
 bool tvc_files() { return traits().tvc_files; }
 bool drive_ready() { return has_drives() && drive_has_disk(debugger_drive & 3); }
-bool dos_errors() { return traits().dos_errors; }
+// ERROR: the disk system in use has error texts (the CD2650's DOS, not its monitor).
+bool dos_errors() {
+    const auto errors = machine_debug().dos_errors;
+    return errors && errors();
+}
 bool basic_view() { return traits().basic_view; }
 bool bios_view() { return holds(machine_debug().bios_view); }
 bool psg_view() { return map_traits().psg_view; }
@@ -137,6 +147,10 @@ bool screen_view() { return traits().screen_view; }
 bool udg_view() { return video_chip() || traits().udg_characters; }
 bool bios_log() { return traits().bios_log; }
 bool interrupts() { return pvis() || traits().raise_interrupt; }
+// R I: the PVIs or the board interrupt the processor.
+bool interrupt_target() { return pvis() || traits().board_interrupt; }
+// R R: the debugger follows a raster line on this machine.
+bool raster_target() { return has_cpu() && dbg_machine_has_raster(); }
 bool debugger_shown() { return view_debugger[display_mode] != 0; }
 bool cpu_monitor() { return traits().cpu_monitor; }
 bool psg() { return map_traits().psg; }
@@ -269,8 +283,9 @@ constexpr CmdRow view(Cmd c, int plain, u32* views, CmdHandler run, bool (*usabl
     return {c, static_cast<std::int16_t>(plain), -1, CF_STATE | CF_WINDOW, usable, tick_view, run, views, 0};
 }
 constexpr CmdRow line(Cmd c, int plain, const char* text, bool prefill,
-                      bool (*usable)() = has_cpu, int (*tick)(const CmdRow&) = nullptr) {
-    return {c, static_cast<std::int16_t>(plain), -1, 0, usable, tick, act_debug_line, text, prefill};
+                      bool (*usable)() = has_cpu, int (*tick)(const CmdRow&) = nullptr,
+                      u8 flags = 0) {
+    return {c, static_cast<std::int16_t>(plain), -1, flags, usable, tick, act_debug_line, text, prefill};
 }
 constexpr CmdRow window(Cmd c, int plain, ToolWindow w, bool (*usable)() = nullptr, u8 flags = 0) {
     return {c, static_cast<std::int16_t>(plain), -1, flags, usable, nullptr, act_open_window, nullptr, w};
@@ -357,11 +372,12 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     toggle(Cmd::MACRO_GENERATE, 62, &generate, idle, act_toggle, CF_STATE),
     item(Cmd::MACRO_RUNREXX, 63, act_run_script),
     item(Cmd::MACRO_REPEATREXX, 64, act_repeat_script, script_named, CF_STATE),
-    line(Cmd::DEBUG_MESSAGE, 65, "\"", true, netplay_on),
+    line(Cmd::DEBUG_MESSAGE, 65, "\"", true, netplay_on, nullptr, CF_STATE),
     line(Cmd::DEBUG_CLEARCOV, 66, "CLEARCOV", false),
     line(Cmd::DEBUG_CLS, 67, "CLS", false, nullptr),
     line(Cmd::DEBUG_HELP, 68, "HELP ", true, nullptr),
-    line(Cmd::DEBUG_SPEAK, 69, "SAY ", true, speech_on),
+    // The host has no speech facility.
+    line(Cmd::DEBUG_SPEAK, 69, "SAY ", true, speech_on, nullptr, CF_UNBUILT),
     line(Cmd::DEBUG_SYSTEM, 70, "SYSTEM", true, nullptr),
     line(Cmd::DEBUG_SHELL, 71, "*", true, nullptr),
     line(Cmd::DEBUG_ASM, 72, "ASM ", true),
@@ -375,11 +391,11 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     line(Cmd::DEBUG_SAVEHEX, 80, "SAVEHEX ", true),
     line(Cmd::DEBUG_SAVESMS, 81, "SAVESMS ", true),
     line(Cmd::DEBUG_SAVETVC, 82, "SAVETVC ", true, tvc_files),
-    line(Cmd::DEBUG_DELETE, 83, "DELETE ", true, has_drives),
-    line(Cmd::DEBUG_LDIR, 84, "DIR", false, has_drives),
-    line(Cmd::DEBUG_EXTRACT, 85, "EXTRACT ", true, has_drives),
-    line(Cmd::DEBUG_INJECT, 86, "INJECT ", true, has_drives),
-    line(Cmd::DEBUG_RENAME, 87, "RENAME ", true, has_drives),
+    line(Cmd::DEBUG_DELETE, 83, "DELETE ", true, drive_ready),
+    line(Cmd::DEBUG_LDIR, 84, "DIR", false, drive_ready),
+    line(Cmd::DEBUG_EXTRACT, 85, "EXTRACT ", true, drive_ready),
+    line(Cmd::DEBUG_INJECT, 86, "INJECT ", true, drive_ready),
+    line(Cmd::DEBUG_RENAME, 87, "RENAME ", true, drive_ready),
     line(Cmd::DEBUG_DOKE, 89, "DOKE ", true),
     line(Cmd::DEBUG_POKE, 90, "POKE ", true),
     line(Cmd::DEBUG_FPOKE, 91, "FPOKE ", true, drive_ready),
@@ -417,9 +433,9 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     line(Cmd::DEBUG_S, 123, "S", false),
     line(Cmd::DEBUG_R, 124, "R ", true, has_cpu, tick_off),
     line(Cmd::DEBUG_R_F, 125, "R F", false, nullptr, tick_off),
-    line(Cmd::DEBUG_R_I, 126, "R I", false, has_cpu, tick_off),
+    line(Cmd::DEBUG_R_I, 126, "R I", false, interrupt_target, tick_off),
     line(Cmd::DEBUG_R_L, 127, "R L", false, has_cpu, tick_off),
-    line(Cmd::DEBUG_R_R, 128, "R R", false, has_cpu, tick_off),
+    line(Cmd::DEBUG_R_R, 128, "R R", false, raster_target, tick_off),
     line(Cmd::DEBUG_R_S, 129, "R S", false, has_cpu, tick_off),
     line(Cmd::DEBUG_BP, 130, "BP ", true),
     line(Cmd::DEBUG_BC, 131, "BC ", true),
@@ -910,11 +926,38 @@ CmdFailure cmd_take_failure() {
     return failure;
 }
 
+const char* cmd_debugger_wording(const char* why) {
+    if (!why) return nullptr;
+    if (why == wrong_machine_text) return "Wrong guest machine!\n\n";
+    if (why == no_disk_text) return "No disk is inserted!\n\n";
+    if (why == no_drive_text) return "Invalid drive number!\n\n";
+    if (why == draw_range_text) { // the last DRAW item not ghosted
+        static char text[48];
+        int top = 0;
+        for (const CmdRow& row : cmd_rows)
+            if (row.run == act_debug_radio && row.tick == tick_draw && !cmd_refusal(row))
+                top = std::max(top, static_cast<int>(row.value));
+        std::snprintf(text, sizeof text, "Allowable range is 0..%d!\n\n", top);
+        return text;
+    }
+    return "Command is unavailable.\n\n";
+}
+
 const char* cmd_refusal(const CmdRow& row) {
     if (!cmd_built(row)) return not_built_text;
     if ((row.flags & CF_FRAME) && emu_paused_mid_frame && !((row.flags & CF_LINK) && net_connected()))
         return cmd_between_frames_text;
     if (row.usable && !row.usable()) {
+        // The disk commands of the debugger's drive: a machine with drives
+        // and none in that drive.
+        if (row.usable == drive_ready && has_drives()) return no_disk_text;
+        // A drive past the machine's last.
+        if ((row.usable == drive_at<1> || row.usable == drive_at<2> || row.usable == drive_at<3>) &&
+            has_drives())
+            return no_drive_text;
+        // A drawing mode past the machine's last.
+        if ((row.usable == draw_tables || row.usable == pvi_console) && debug_graphics())
+            return draw_range_text;
         return row.flags & CF_STATE ? not_now_text : wrong_machine_text;
     }
     return nullptr;

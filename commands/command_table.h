@@ -517,6 +517,12 @@ const char* cmd_refusal(const CmdRow& row);
 inline const char* cmd_refusal(Cmd cmd) {
     return cmd_refusal(cmd_row(cmd));
 }
+// How the debugger words a refusal of cmd_refusal's: "Wrong guest machine!"
+// for the machine, "No disk is inserted!" for an empty debugger drive,
+// "Invalid drive number!" for a drive past the machine's last, "Allowable
+// range is 0..N!" for a drawing mode past the machine's last,
+// "Command is unavailable." for the rest (each with its blank line); nullptr for none.
+const char* cmd_debugger_wording(const char* why);
 // Whether the program has the row's action at all (independent of the moment).
 bool cmd_built(const CmdRow& row);
 // The texts of the between-frames refusal and of a row that needs the main

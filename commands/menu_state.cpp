@@ -1,14 +1,22 @@
 #include "commands/menu_state.h"
 
+#include "commands/command_actions.h"
 #include "commands/command_table.h"
 #include "commands/menu_table.h"
 #include "commands/menus.h"
 #include "core/frame.h"
+#include "core/machine_debug.h"
 #include "core/machine_table.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
 #include "gui/main_window.h"
+#include "debugger/commands.h"
 #include "gui/tool_windows.h"
+
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
 
 const char* const menu_window_open_text = "its window is already open";
 
@@ -16,6 +24,87 @@ const char* menu_item_refusal(const CmdRow& row) {
     if (const char* why = cmd_refusal(row)) return why;
     return cmd_window_open(row) ? menu_window_open_text : nullptr;
 }
+
+const char* debug_item_line(const CmdRow& row) {
+    if (row.run == act_debug_line || row.run == act_debug_radio)
+        return static_cast<const char*>(row.arg);
+    if (row.run == act_object_save) return machine_debug().object_save_command;
+    if (row.run == act_disk_save) {
+        const char* command = machine_debug().disk_save_command;
+        return command ? command : "SAVEIMAG ";
+    }
+    if (row.run == act_go) return "G";
+    return nullptr;
+}
+
+namespace {
+
+// A line's words; the netplay message and the host shell are a leading '"'
+// or '*' and the rest.
+std::vector<std::string> line_words(const char* line) {
+    std::vector<std::string> words;
+    if (line[0] == '"' || line[0] == '*') {
+        words.emplace_back(1, line[0]);
+        return words;
+    }
+    for (const char* p = line; *p;) {
+        while (*p && std::isspace(static_cast<unsigned char>(*p)))
+            p++;
+        const char* start = p;
+        while (*p && !std::isspace(static_cast<unsigned char>(*p)))
+            p++;
+        if (p > start) words.emplace_back(start, p);
+    }
+    return words;
+}
+
+bool same_word(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); i++)
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+} // namespace
+
+const char* debug_line_refusal(const char* line) {
+    const std::vector<std::string> words = line_words(line);
+    if (words.empty()) return nullptr;
+    const CmdRow* item = nullptr;
+    std::size_t matched = 0;
+    for (const CmdRow& row : cmd_rows) {
+        const char* text = debug_item_line(row);
+        if (!text) continue;
+        const std::vector<std::string> own = line_words(text);
+        // An item that runs a whole line is that line; one that prefills a
+        // command (and G, and the machine's save commands) covers its lines.
+        const bool whole = row.run == act_debug_radio || (row.run == act_debug_line && !row.value);
+        if (own.empty() || own.size() > words.size() || own.size() <= matched) continue;
+        if (whole && own.size() != words.size()) continue;
+        const bool command = own[0] == "\"" || own[0] == "*"
+                                 ? own[0] == words[0]
+                                 : dbg_same_command(own[0].c_str(), words[0].c_str());
+        if (!command) continue;
+        std::size_t i = 1;
+        while (i < own.size() && same_word(own[i], words[i]))
+            i++;
+        if (i < own.size()) continue;
+        item = &row;
+        matched = own.size();
+    }
+    return item ? menu_item_refusal(*item) : nullptr;
+}
+
+const char* debug_line_wording(const char* line) {
+    return cmd_debugger_wording(debug_line_refusal(line));
+}
+
+namespace {
+// The debugger asks the Debug menu's rows before it runs a line.
+[[maybe_unused]] const bool debugger_asks_items = (dbg_item_refusal = debug_line_wording, true);
+} // namespace
 
 namespace {
 

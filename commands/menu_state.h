@@ -19,6 +19,23 @@ struct CmdRow;
 const char* menu_item_refusal(const CmdRow& row);
 extern const char* const menu_window_open_text;
 
+// The debugger line a Debug menu row runs or prefills ("SAVEBIN ", "VIEW BASIC",
+// the machine's own object or disk program command); nullptr for other rows.
+const char* debug_item_line(const CmdRow& row);
+// A debugger command that has a Debug menu item is refused exactly when that
+// item is ghosted, for the item's reason, however the line came (typed in the
+// debugger, run by the item, sent by the port's DEBUGGER): the debugger asks
+// this before it runs a line. The item of a line is the row whose line's words
+// begin the line's most (a command word by any of its names, then fixed
+// words: "VIEW BASIC", "L A", "R F"); an item that runs a whole line ("DIR",
+// "DRIVE 2") is that line alone, one that prefills a command ("SAVEBIN ")
+// covers every line of it. Its refusal (menu_item_refusal), nullptr when the
+// line has no item or its item is enabled.
+const char* debug_line_refusal(const char* line);
+// The same refusal as the debugger words it (cmd_debugger_wording); the
+// debugger's dbg_item_refusal.
+const char* debug_line_wording(const char* line);
+
 // The state of the row of plain id 0..316 (the whole menus 283-291 and
 // sub-menus 294-316 included): enabled when the row can be used and its tool
 // window is not open, ticked by the row's tick. Off for an id without a row.

@@ -375,14 +375,14 @@ static u32 next_address(u32 address) {
     return (address & 0x6000) | ((address + op_length[guest_memory[address & 0x7FFF]]) & 0x1FFF);
 }
 
+// S, O, I, J, T, PB, PL, WARN, WR, BP, BC and BL are Debug menu items: on a
+// machine without a processor their rows refuse the line before it gets here.
 static void cmd_step() {
-    if (!dbg_machine_has_cpu(true)) return;
     dbg_single_step = 1;
     emu_unpause();
 }
 
 static void cmd_step_over() {
-    if (!dbg_machine_has_cpu(true)) return;
     const u8 opcode = guest_memory[cpu_iar & 0x7FFF];
     if ((opcode & 0x78) != 0x38) {
         cmd_step();
@@ -434,7 +434,6 @@ static void cmd_jump() {
         dbg_usage();
         return;
     }
-    if (!dbg_machine_has_cpu(true)) return;
     const u32 address = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
     if (address == static_cast<u32>(REG_NONE)) {
         dbg_range_message(0, 0x7FFF);
@@ -450,7 +449,6 @@ static void cmd_jump() {
 }
 
 static void cmd_ignore() {
-    if (!dbg_machine_has_cpu(true)) return;
     const u8 opcode = guest_memory[cpu_iar & 0x7FFF];
     char where[DBG_ADDRESS_TEXT_SIZE];
     dbg_format_address(cpu_iar, where, 0, 0, 15, 1);
@@ -467,7 +465,6 @@ static void switch_state(u32 on) {
 }
 
 static void cmd_trace() {
-    if (!dbg_machine_has_cpu(true)) return;
     cpu_tracing = !cpu_tracing;
     con_printf("CPU tracing");
     switch_state(cpu_tracing);
@@ -551,19 +548,13 @@ static void cmd_run_to() {
     if (letter && t == 'F') {
         dbg_clear_run_targets();
         dbg_run_to_frame = 1;
-    } else if (letter && t == 'L') {
-        if (!dbg_machine_has_cpu(true)) return;
-        dbg_clear_run_targets();
+    } else if (letter && t == 'L') { // R L, R I, R S and R R: the Debug menu's rows
+        dbg_clear_run_targets();       // refuse them where the machine has none
         dbg_run_to_loop_end = 1;
     } else if (letter && t == 'I') {
-        if (machine_live_row().pvi_count == 0 && !machine_traits().board_interrupt) {
-            dbg_wrong_machine();
-            return;
-        }
         dbg_clear_run_targets();
         dbg_run_to_interrupt = 1;
     } else if (letter && t == 'S') {
-        if (!dbg_machine_has_cpu(true)) return;
         const u32 target = cpu_ras[((cpu_psu & 7) - 1) & 7] & 0x7FFF;
         con_printf("Running to $%X.\n\n", target);
         dbg_clear_run_targets();
@@ -575,7 +566,7 @@ static void cmd_run_to() {
         mem_attributes[target] |= MEM_BREAKPOINT;
     } else {
         // R R and R <line>, the line a decimal number read whole.
-        if (!dbg_machine_has_raster()) {
+        if (!(letter && t == 'R') && !dbg_machine_has_raster()) {
             dbg_wrong_machine();
             return;
         }
@@ -621,11 +612,7 @@ static void cmd_log() {
         con_printf("Log illegal reads/writes");
         toggle(logreadwrites);
         break;
-    case 'B':
-        if (!machine_traits().bios_log) {
-            dbg_wrong_machine();
-            return;
-        }
+    case 'B': // the Debug menu's row refuses it where the machine has no BIOS log
         con_printf("Log BIOS calls");
         toggle(logbios);
         break;
@@ -651,25 +638,21 @@ static void cmd_log() {
 }
 
 static void cmd_pause_break() {
-    if (!dbg_machine_has_cpu(true)) return;
     pausebreak = !pausebreak;
     con_printf("Pause after breakpoints/watchpoints is now %s.\n\n", pausebreak ? "on" : "off");
 }
 
 static void cmd_pause_log() {
-    if (!dbg_machine_has_cpu(true)) return;
     pauselog = !pauselog;
     con_printf("Pause after logging is now %s.\n\n", pauselog ? "on" : "off");
 }
 
 static void cmd_warn() {
-    if (!dbg_machine_has_cpu(true)) return;
     con_printf("Assembler warnings");
     toggle(warn);
 }
 
 static void cmd_watch_reads() {
-    if (!dbg_machine_has_cpu(true)) return;
     watchreads = !watchreads;
     con_printf("Watch reads %s.\n\n", watchreads ? "on" : "off");
 }
@@ -832,7 +815,6 @@ static void cmd_breakpoint() {
         dbg_usage();
         return;
     }
-    if (!dbg_machine_has_cpu(true)) return;
     const u32 none = static_cast<u32>(REG_NONE);
     const u32 start = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
     if (n == 1) {
@@ -882,7 +864,6 @@ static void cmd_clear_breakpoints() {
         dbg_usage();
         return;
     }
-    if (!dbg_machine_has_cpu(true)) return;
     if (n == 0) {
         bool any = false;
         for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
@@ -919,7 +900,6 @@ static void cmd_clear_breakpoints() {
 }
 
 static void cmd_list_breakpoints() {
-    if (!dbg_machine_has_cpu(true)) return;
     bool any = false;
     for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++) {
         if (!(mem_attributes[a] & MEM_BREAKPOINT)) continue;
@@ -996,7 +976,8 @@ static void cmd_save_object() {
         dbg_usage();
         return;
     }
-    if (!dbg_machine_has_cpu(true)) return;
+    // A machine that takes no object file: the Debug menu's SAVEAOF row
+    // refused the line; the pointer is still checked.
     const ObjectFormat* object = dbg_object_format();
     if (!object) {
         dbg_wrong_machine();
@@ -1024,10 +1005,7 @@ static void cmd_save_disk_program() {
         dbg_usage();
         return;
     }
-    if (floppy_drive_count() == 0) {
-        dbg_wrong_machine();
-        return;
-    }
+    // A machine without drives: the Debug menu's SAVEIMAG row refused the line.
     SaveRange r;
     if (!save_range(n, &r)) return;
     const MachineDebug& row = machine_debug();
@@ -1291,10 +1269,23 @@ bool dbg_command_known(const char* word) {
     return dbg_command_description(word) != nullptr;
 }
 
+const char* (*dbg_item_refusal)(const char* line) = nullptr;
+
+bool dbg_same_command(const char* a, const char* b) {
+    for (const DbgCommand& c : commands)
+        if (names_match(c.names, a)) return names_match(c.names, b);
+    return false;
+}
+
 int dbg_execute() {
     line_refused = false;
     operand_said = block_ended = false;
     refusal.clear();
+    // A command that is a Debug menu item is refused where its item is ghosted.
+    if (const char* why = dbg_item_refusal ? dbg_item_refusal(g_dbg_line) : nullptr) {
+        dbg_refuse("%s", why);
+        return 10;
+    }
     if (g_dbg_line[0] == '*') {
         if (dbg_shell_start) dbg_shell_start(g_dbg_line + 1);
         return 0;

@@ -27,6 +27,13 @@ extern char cmd_history[DBG_HISTORY_ROWS][DBG_LINE_LENGTH]; // row 0 the newest
 int dbg_execute();
 // Whether a debugger command is named `word` (any alias, any case).
 bool dbg_command_known(const char* word);
+// Whether words `a` and `b` name the same debugger command (aliases, any case).
+bool dbg_same_command(const char* a, const char* b);
+// Why the line must not run, as the debugger words it, when it is a Debug menu
+// item's command and that item is ghosted; nullptr to run it. Set by the
+// command layer (commands/menu_state.cpp, debug_line_wording); asked by
+// dbg_execute before every line.
+extern const char* (*dbg_item_refusal)(const char* line);
 // The commands of the table that write files: names, argument words and the
 // suffixes of what they write (see the table's `writes`).
 struct DbgFileWriter {

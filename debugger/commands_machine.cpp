@@ -121,19 +121,10 @@ void dbg_cmd_draw() {
         dbg_usage();
         return;
     }
-    const MachineTraits& traits = machine_traits();
-    if (!traits.debug_graphics) {
-        dbg_wrong_machine();
-        return;
-    }
     // The grid everywhere; the tables where the video chip keeps them; the
-    // DMA write table on the PVI consoles.
-    const int top = traits.pvi_console ? 4 : traits.draw_tables ? 3 : 1;
+    // DMA write table on the PVI consoles: the Debug menu's DRAW rows refused
+    // a mode the machine has not.
     const int mode = dbg_arg1[0] - '0';
-    if (mode > top) {
-        dbg_refuse("Allowable range is 0..%d!\n\n", top);
-        return;
-    }
     draw_mode = mode;
     if (const auto changed = machine_debug().draw_mode_changed) changed();
     display_reset_frame();

@@ -222,9 +222,9 @@ void dbg_cmd_delete() {
         dbg_usage();
         return;
     }
-    if (!disk_machine()) return;
+    // No drives, or none in the debugger's drive: its Debug menu row refused the line.
     const DiskSystem* s = system_with(&DiskSystem::remove);
-    if (!s || !disk_inserted()) return;
+    if (!s) return;
     relist(*s);
     const int e = find_entry(*s, dbg_arg1);
     if (e < 0) {
@@ -241,9 +241,9 @@ void dbg_cmd_rename() {
         dbg_usage();
         return;
     }
-    if (!disk_machine()) return;
+    // No drives, or none in the debugger's drive: its Debug menu row refused the line.
     const DiskSystem* s = system_with(&DiskSystem::rename);
-    if (!s || !disk_inserted()) return;
+    if (!s) return;
     relist(*s);
     const int e = find_entry(*s, dbg_arg1);
     if (e < 0 || !s->rename(e, drive(), dbg_arg2)) {
@@ -259,9 +259,9 @@ void dbg_cmd_extract() {
         dbg_usage();
         return;
     }
-    if (!disk_machine()) return;
+    // No drives, or none in the debugger's drive: its Debug menu row refused the line.
     const DiskSystem* s = system_with(&DiskSystem::extract);
-    if (!s || !disk_inserted()) return;
+    if (!s) return;
     relist(*s);
     bool unreadable = false, refused = false;
     ExtractedFiles written;
@@ -290,9 +290,9 @@ void dbg_cmd_inject() {
         dbg_usage();
         return;
     }
-    if (!disk_machine()) return;
+    // No drives, or none in the debugger's drive: its Debug menu row refused the line.
     const DiskSystem* s = system_with(&DiskSystem::put);
-    if (!s || !disk_inserted()) return;
+    if (!s) return;
     relist(*s);
     if (!dbg_enter_projects(dbg_arg1)) return;
     std::string why;
@@ -312,7 +312,7 @@ void dbg_cmd_fpeek() {
         dbg_usage();
         return;
     }
-    if (!disk_machine() || !disk_inserted()) return;
+    // No drives, or none in the debugger's drive: its Debug menu row refused the line.
     const u32 start = disk_address(dbg_arg1);
     u32 end = n == 2                   ? disk_address(dbg_arg2)
               : start >= image_size() ? start // refused below, not wrapped
@@ -348,7 +348,7 @@ void dbg_cmd_fpoke() {
         dbg_usage();
         return;
     }
-    if (!disk_machine() || !disk_inserted()) return;
+    // No drives, or none in the debugger's drive: its Debug menu row refused the line.
     const u32 address = disk_address(dbg_arg1);
     if (!disk_range(address, address)) return;
     const u32 value = disk_address(dbg_arg2);

@@ -41,18 +41,19 @@ bool read_range(const char* first, const char* last, u32& start, u32& end) {
     return dbg_check_range(start, end) != 0;
 }
 
-// The commands with exactly `count` arguments and the processor check.
-bool arguments_and_cpu(int count) {
+// The commands with exactly `count` arguments. (A machine without a processor:
+// their Debug menu rows refused the line.)
+bool arguments(int count) {
     if (dbg_lone_question() || dbg_arg_count() != count) {
         dbg_usage();
         return false;
     }
-    return dbg_machine_has_cpu(true);
+    return true;
 }
 
 // SAVEBIN, SAVEHEX, SAVEBPNF: <start> <end> <filename>.
 template <int (*Save)(const char*, u32, u32)> void save_range(const char* suffix) {
-    if (!arguments_and_cpu(3)) return;
+    if (!arguments(3)) return;
     u32 start, end;
     if (!read_range(dbg_arg1, dbg_arg2, start, end)) return;
     dbg_save_in_projects(dbg_arg3, suffix,
@@ -117,7 +118,7 @@ void dbg_cmd_savebpnf() {
 }
 
 void dbg_cmd_savesms() {
-    if (!arguments_and_cpu(2)) return;
+    if (!arguments(2)) return;
     u32 start, end;
     if (!read_range("0", dbg_arg1, start, end)) return;
     dbg_save_in_projects(dbg_arg2, ".sms", [&](const char* name) {
@@ -131,10 +132,7 @@ void dbg_cmd_savetvc() {
         dbg_usage();
         return;
     }
-    if (!machine_traits().tvc_files) {
-        dbg_wrong_machine();
-        return;
-    }
+    // Machines without .tvc files: the Debug menu's row refuses the line first.
     u32 start, end;
     if (!read_range(dbg_arg1, dbg_arg2, start, end)) return;
     const u32 game_start = n >= 4 ? address(dbg_arg4) : game_start_address;
@@ -151,7 +149,7 @@ void dbg_cmd_savetvc() {
 // into guest memory from the start address. What would reach past $7FFF is
 // left out and counted; what would reach the ROM is left out as every load does.
 void dbg_cmd_loadbin() {
-    if (!arguments_and_cpu(2)) return;
+    if (!arguments(2)) return;
     const u32 start = address(dbg_arg1);
     if (start == NONE) {
         dbg_range_message(0, TOP);
@@ -195,7 +193,7 @@ void dbg_cmd_loadbin() {
 // ASM: the assembler's own run, whose result stays in the guest only when it
 // assembled without errors.
 void dbg_cmd_asm() {
-    if (!arguments_and_cpu(1)) return;
+    if (!arguments(1)) return;
     // The assembler has told why; the line only answers as refused.
     if (asm_assemble_checked(dbg_arg1) == 10) dbg_refuse("%s", "");
     load_tell_rom_kept();

@@ -219,12 +219,13 @@ void dbg_print_db_listing(u32 start, u32 end, std::FILE* file) {
 
 // ---- D, E, DOKE --------------------------------------------------------------------
 
+// These commands are Debug menu items: on a machine without a processor
+// their rows refuse the line before it gets here (debug_line_refusal).
 void dbg_cmd_display_memory() {
     if (dbg_lone_question() || !dbg_arg1[0]) {
         dbg_usage();
         return;
     }
-    if (!dbg_machine_has_cpu(true)) return;
     const u32 start = address_operand(dbg_arg1);
     u32 end = NONE;
     if (dbg_arg2[0])
@@ -261,7 +262,6 @@ void dbg_cmd_poke() {
         dbg_usage();
         return;
     }
-    if (!dbg_machine_has_cpu(true)) return;
     if (!dbg_arg1[0]) {
         ui_request_tool_window(TW_MEMORY);
         dbg_ok();
@@ -275,7 +275,6 @@ void dbg_cmd_doke() {
         dbg_usage();
         return;
     }
-    if (!dbg_machine_has_cpu(true)) return;
     edit_command(1);
 }
 
@@ -286,7 +285,6 @@ void dbg_cmd_fill() {
         dbg_usage();
         return;
     }
-    if (!dbg_machine_has_cpu(true)) return;
     const u32 start = address_operand(dbg_arg1), end = address_operand(dbg_arg2);
     if (!dbg_check_range(start, end)) return;
     const std::optional<i64> value = signed_value(dbg_arg3);
@@ -308,7 +306,6 @@ bool dbg_block_operands(u32* start, u32* end, u32* second) {
         dbg_usage();
         return false;
     }
-    if (!dbg_machine_has_cpu(true)) return false;
     *start = address_operand(dbg_arg1);
     *end = address_operand(dbg_arg2);
     *second = address_operand(dbg_arg3);
@@ -406,7 +403,6 @@ void dbg_cmd_find() {
         dbg_usage();
         return;
     }
-    if (!dbg_machine_has_cpu(true)) return;
     const char* value_text = n == 3 ? dbg_arg3 : dbg_arg1;
     const bool text = n == 0 || value_text[0] == '"';
     if (text && machine_debug().no_text_search) {
@@ -459,7 +455,6 @@ void dbg_cmd_read_port() {
         dbg_usage();
         return;
     }
-    if (!dbg_machine_has_cpu(true)) return;
     const u32 port = port_word(dbg_arg1);
     if (port == NONE) {
         dbg_usage();
@@ -473,7 +468,6 @@ void dbg_cmd_write_port() {
         dbg_usage();
         return;
     }
-    if (!dbg_machine_has_cpu(true)) return;
     const u32 port = port_word(dbg_arg1);
     const u32 value = dbg_parse_address_operand(dbg_arg2, 0);
     if (port == NONE || value > 255) {
@@ -491,7 +485,6 @@ void dbg_cmd_disassemble() {
         dbg_usage();
         return;
     }
-    if (!dbg_machine_has_cpu(true)) return;
     const u32 start = dbg_arg1[0] ? address_operand(dbg_arg1) : dis_next_address & TOP;
     u32 end = NONE;
     if (dbg_arg2[0])
@@ -509,7 +502,7 @@ void dbg_cmd_disgame() {
         dbg_usage();
         return;
     }
-    if (!dbg_machine_has_cpu(true)) return;
+    // A machine without a processor: the Debug menu's row refused the line.
     u32 start = 0, end = TOP;
     const char* name = dbg_arg1;
     if (dbg_arg2[0]) {

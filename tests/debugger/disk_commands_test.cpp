@@ -79,7 +79,7 @@ TEST_F(DiskCommands, RefusalsComeBeforeAnythingIsDone) {
                     {"FPOKE 0 1", "No disk is inserted!\n\n"},
                     {"DIR", "No disk is inserted!\n\n"},
                     {"DEL A.B", "No disk is inserted!\n\n"},
-                    {"FPOKE", "Usage: FPOKE <address> <value>\n\n"},
+                    {"FPOKE", "No disk is inserted!\n\n"}, // as its item is ghosted
                     {"DRIVE 2", "Invalid drive number!\n\n"},
                     {"DRIVE -1", "Invalid drive number!\n\n"},
                     {"DRIVE 1", "OK.\n\n"},
