@@ -23,8 +23,8 @@ const Kept kept[] = {
     // set-up may bring their own
     keep(sensitivity_left, "sensitivity_left"), keep(sensitivity_right, "sensitivity_right"),
     keep(analog, "analog"), keep(swapped, "swapped"),
-    // video: the machine's standard, a game's colours (the stretch keeps a
-    // choice of its own per kind of machine: machine_choose_stretch)
+    // video: the machine's standard, a game's colours (the stretch is kept
+    // per kind of machine, below)
     keep(emu_region, "region"), keep(darkenbg, "darkenbg"), keep(flagline, "flagline"),
     keep(blankingareas, "blankingareas"),
     // serial lines, terminals, drives, clocks and board switches
@@ -182,4 +182,46 @@ void prefs_restore_paddles() {
     capture();
     for (std::size_t i = 0; i < PADDLES; i++)
         put(kept[i], user[i]);
+}
+
+// The stretch the user chose, apart for the machines whose default stretch is
+// 1 and those whose default is 2 (indexed by it; 0: none chosen), and the ones
+// read from the settings file, which belong to the machine of the next switch
+// and to the other kind; until that switch takes them they are what is kept.
+namespace {
+unsigned chosen_stretch[3];
+unsigned stretch_read, other_stretch_read;
+bool stretches_pending;
+
+unsigned kind_index(unsigned kind) {
+    return kind == 2 ? 2 : 1;
+}
+} // namespace
+
+void prefs_user_chose_stretch(unsigned kind, unsigned stretch) {
+    if (depth == 0) chosen_stretch[kind_index(kind)] = stretch;
+}
+
+void prefs_stretch_read(unsigned stretch, unsigned other_kind) {
+    if (stretch) stretch_read = stretch;
+    other_stretch_read = other_kind;
+    stretches_pending = true;
+}
+
+unsigned prefs_take_stretch(unsigned kind) {
+    const unsigned k = kind_index(kind);
+    if (stretch_read) chosen_stretch[k] = stretch_read;
+    if (other_stretch_read) chosen_stretch[3 - k] = other_stretch_read;
+    stretch_read = other_stretch_read = 0;
+    stretches_pending = false;
+    return chosen_stretch[k];
+}
+
+unsigned prefs_other_kind_stretch(unsigned kind) {
+    return stretches_pending ? other_stretch_read : chosen_stretch[3 - kind_index(kind)];
+}
+
+void prefs_forget_stretches() {
+    chosen_stretch[1] = chosen_stretch[2] = stretch_read = other_stretch_read = 0;
+    stretches_pending = false;
 }

@@ -96,3 +96,20 @@ void prefs_read_chosen_keys(const std::string& keys);
 // The user's own paddle sensitivities, "analog" and "swapped" in effect
 // again, for a program that brings none of its own.
 void prefs_restore_paddles();
+
+// The horizontal stretch ("Narrow?") is kept per kind of machine (`kind`: 1
+// for those that start narrow, 2 for those that start wide; a stretch of 0:
+// none chosen). What runs is set by a switch from the user's choice for the
+// new machine's kind; only the user's picks are choices.
+// The user picked `stretch` on a machine of kind `kind`.
+void prefs_user_chose_stretch(unsigned kind, unsigned stretch);
+// The settings file's choices: "width" for the machine the next switch (the
+// start-up's) sets up, "otherwidth" for the other kind.
+void prefs_stretch_read(unsigned stretch, unsigned other_kind);
+// At a switch to a machine of kind `kind`: the file's choices are placed by
+// it, and the user's choice for the kind is returned (0: none).
+unsigned prefs_take_stretch(unsigned kind);
+// The choice kept for the kind other than `kind`, as "otherwidth" holds it.
+unsigned prefs_other_kind_stretch(unsigned kind);
+// No stretch chosen, none read (the defaults' width is no one's choice).
+void prefs_forget_stretches();

@@ -96,3 +96,29 @@ TEST(UserPrefs, EverySettingKeptKnowsWhoSetIt) {
         std::memcpy(prefs_kept(i).at, before[i].data(), prefs_kept(i).size);
     prefs_take_user_choice();
 }
+
+// The stretch is kept per kind of machine (1: starts narrow, 2: wide): a pick
+// of the width a switch set is the user's choice for that kind, which a
+// machine of the other kind writes as "otherwidth"; a pick inside a run is not.
+TEST(UserPrefs, TheStretchIsChosenPerKindOfMachine) {
+    for (const unsigned kind : {1u, 2u}) {
+        SCOPED_TRACE(kind);
+        const unsigned other = 3 - kind;
+        prefs_forget_stretches();
+        {
+            const PrefsForRun load;
+            prefs_user_chose_stretch(kind, other);
+        }
+        EXPECT_EQ(prefs_other_kind_stretch(other), 0u);
+        prefs_user_chose_stretch(kind, kind); // the machine's own width
+        EXPECT_EQ(prefs_other_kind_stretch(other), kind);
+        EXPECT_EQ(prefs_take_stretch(kind), kind);
+        EXPECT_EQ(prefs_take_stretch(other), 0u);
+        // Read from a file: "width" for the next switch's machine.
+        prefs_stretch_read(other, kind);
+        EXPECT_EQ(prefs_other_kind_stretch(other), kind) << "before the switch";
+        EXPECT_EQ(prefs_take_stretch(kind), other);
+        EXPECT_EQ(prefs_take_stretch(other), kind);
+    }
+    prefs_forget_stretches();
+}
