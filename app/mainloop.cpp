@@ -2,6 +2,7 @@
 
 #include "core/frame.h"
 #include "core/machine.h"
+#include "core/user_prefs.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
 #include "app/shutdown.h"
@@ -134,7 +135,7 @@ void app_frame_boundary() {
         }
     if (pending_actions & (PA_STRETCH_1 | PA_STRETCH_2)) {
         display_aspect = pending_actions & PA_STRETCH_1 ? 1 : 2;
-        machine_choose_stretch(display_aspect);
+        prefs_user_chose_stretch(machine_stretch_kind(), display_aspect);
     }
     if (pending_actions & PA_SHOW_GAMELIST)
         view_gamelist[display_mode] = 1;

@@ -388,9 +388,9 @@ static void integers_c() {
     ini_field_int("width", &width, 1, 2);
     if (reading() && width) display_aspect = width;
     // The choice for the kind of machine the file does not name (0: none).
-    u32 other_width = reading() ? 0 : machine_other_kind_stretch();
+    u32 other_width = reading() ? 0 : prefs_other_kind_stretch(machine_stretch_kind());
     ini_field_int("otherwidth", &other_width, 0, 2);
-    if (reading()) machine_stretch_read(width, other_width);
+    if (reading()) prefs_stretch_read(width, other_width);
     ini_field_int("winleftx", &main_window_pos[0], -32768, 32767);
     ini_field_int("wintopy", &main_window_pos[1], -32768, 32767);
 

@@ -8,6 +8,7 @@
 #include "core/loader.h"
 #include "core/hiscore.h"
 #include "core/machine.h"
+#include "core/user_prefs.h"
 #include "input/console_buttons.h"
 #include "input/controls_help.h"
 #include "input/host_key_labels.h"
@@ -89,7 +90,7 @@ void emu_reset_all() {
     message_reset();
     rec_reset();
     ini_read_text(ini_default_text());
-    machine_forget_stretches(); // the defaults' width is no one's choice
+    prefs_forget_stretches(); // the defaults' width is no one's choice
     ini_loaded = 0;
     ini_load_ran = 0;
     display_mode = 0; // windowed: the file's size and width are the display's

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "commands/command_table.h"
+#include "core/user_prefs.h"
 
 #include <type_traits>
 
@@ -95,6 +96,7 @@ void act_demultiplex(const CmdRow&, const CmdCall&);
 void machine_menu_choice(const CmdRow& row);
 template <auto* Option> void act_machine_choice(const CmdRow& row, const CmdCall&) {
     *Option = static_cast<std::remove_reference_t<decltype(*Option)>>(row.value);
+    prefs_user_chose(Option);
     machine_menu_choice(row);
 }
 

@@ -77,8 +77,8 @@ const char* cmd_run(const CmdRow& row, const CmdCall& call) {
     } else if (row.run) {
         cmd_take_failure(); // only this action's failure counts
         row.run(row, call);
-        // A setting the user sets through a command is the user's own, even
-        // where it picks the value a load or a set-up left.
+        // A toggle's setting is the user's own, even where it picks the
+        // value a load or a set-up left (a radio's action marks its own).
         if (row.arg) prefs_user_chose(row.arg);
     }
     if (call.from == CmdFrom::MENU) gui_update_pointer(0);
@@ -467,7 +467,11 @@ static void cd2650_set_up(u32 bios, u32 dos) {
     cd2650_biosversion = bios;
     cd2650_dosversion = dos;
     cd2650_switch_charset();
-    if (machine_changed(CD2650, static_cast<int>(memmap))) return;
+    if (machine_changed(CD2650, static_cast<int>(memmap))) {
+        // The character set that suits the user's monitor is the user's too.
+        prefs_user_chose(&cd2650_vdu);
+        return;
+    }
     cd2650_biosversion = was_bios;
     cd2650_dosversion = was_dos;
     cd2650_vdu = was_vdu;
@@ -491,6 +495,7 @@ void act_cd2650_dos(const CmdRow& row, const CmdCall&) {
 
 void act_cd2650_vdu(const CmdRow& row, const CmdCall&) {
     cd2650_vdu = row.value;
+    prefs_user_chose(&cd2650_vdu);
     cd2650_load_charset();
     gui_refresh_menus();
     display_redraw_all();
@@ -553,6 +558,7 @@ void act_sound_output(const CmdRow& row, const CmdCall&) {
 
 void act_region(const CmdRow& row, const CmdCall&) {
     emu_region = static_cast<u32>(row.value);
+    prefs_user_chose(&emu_region);
     after_region();
 }
 

@@ -26,6 +26,7 @@
 #include "core/seams_services.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
+#include "core/user_prefs.h"
 #include "cpu/bus.h"
 #include "cpu/exec.h"
 #include "cpu/memory.h"
@@ -245,6 +246,7 @@ bool binbug_set_baud(u32 choice) {
     // Only BINBUG 6.1's delay bytes can be patched: the others run at 300/600.
     if (choice > 3 || (binbug_biosversion != BIOS_61 && choice != 1)) return false;
     binbug_baudrate = static_cast<i32>(choice);
+    prefs_user_chose(&binbug_baudrate);
     binbug_set_baud_rate();
     return true;
 }

@@ -28,6 +28,7 @@
 #include "input/key_events.h"
 #include "input/keys.h"
 #include "core/recording.h"
+#include "core/user_prefs.h"
 #include "cpu/cpu.h"
 #include "peripherals/device_link.h"
 #include "peripherals/lab.h"
@@ -209,6 +210,7 @@ bool pipbug_set_baud(u32 choice) {
     if (choice > 2 || !pipbug_baud_choosable() || (choice == 2 && bios() != BIOS_PIPBUG1))
         return false;
     pipbug_baudrate = static_cast<i32>(choice);
+    prefs_user_chose(&pipbug_baudrate);
     pipbug_patch_monitor();
     return true;
 }

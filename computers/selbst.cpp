@@ -30,6 +30,7 @@
 #include "sound/voice_update.h"
 #include "computers/controls_rows.h"
 #include "computers/trainer_boards.h"
+#include "core/user_prefs.h"
 
 namespace {
 
@@ -112,12 +113,17 @@ ViewShown selbst_view(const char* word) {
     return selbst_debug_view(word);
 }
 
-// One clock period a second, or the full 1 MHz.
+// One clock period a second, or the full 1 MHz; the Speed window's choice
+// is the user's.
 constexpr MachineRates SELBST_RATES{
     .clock_formats = {"1 %s", "1 %s"},
     .clock_hertz = {true, false},
     .clock = [] { return fast_selbst; },
-    .set_clock = selbst_set_clock,
+    .set_clock =
+        [](u32 fast) {
+            selbst_set_clock(fast);
+            prefs_user_chose(&fast_selbst);
+        },
 };
 
 constexpr MachineOps SELBST_OPS{

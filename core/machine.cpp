@@ -181,47 +181,18 @@ void emu_finish_outputs() {
     held_finish(HeldScope::machine);
 }
 
-// The stretch the user chose, apart for the machines whose default stretch is
-// 1 and those whose default is 2 (indexed by it; 0: none chosen), and the ones
-// read from the settings file, which belong to the machine of the next switch
-// and to the other kind; until that switch takes them they are what is kept.
-static u32 chosen_stretch[3];
-static u32 stretch_read, other_stretch_read;
-static bool stretches_pending;
-
-static u32 stretch_kind(u32 m) {
-    return machine_table[m].default_stretch == 2 ? 2 : 1;
-}
-
-void machine_choose_stretch(u32 stretch) {
-    chosen_stretch[stretch_kind(machine)] = stretch;
-}
-
-void machine_stretch_read(u32 stretch, u32 other_kind) {
-    if (stretch) stretch_read = stretch;
-    other_stretch_read = other_kind;
-    stretches_pending = true;
-}
-
-u32 machine_other_kind_stretch() {
-    return stretches_pending ? other_stretch_read : chosen_stretch[3 - stretch_kind(machine)];
-}
-
-void machine_forget_stretches() {
-    chosen_stretch[1] = chosen_stretch[2] = stretch_read = other_stretch_read = 0;
-    stretches_pending = false;
+u32 machine_stretch_kind() {
+    return machine_table[machine].default_stretch == 2 ? 2 : 1;
 }
 
 // The stretch of the machine just switched to: the user's choice for its
-// kind, else its default. The own screen shows the default; the window's
-// stretch, kept aside until the window comes back, follows the choice.
+// kind (the keeper's), else its default. The own screen shows the default;
+// the window's stretch, kept aside until the window comes back, follows the
+// choice.
 static void take_stretch() {
-    const u32 kind = stretch_kind(machine);
-    if (stretch_read) chosen_stretch[kind] = stretch_read;
-    if (other_stretch_read) chosen_stretch[3 - kind] = other_stretch_read;
-    stretch_read = other_stretch_read = 0;
-    stretches_pending = false;
-    const u32 stretch = chosen_stretch[kind] ? chosen_stretch[kind] : kind;
+    const u32 kind = machine_stretch_kind();
+    const u32 chosen = prefs_take_stretch(kind);
+    const u32 stretch = chosen ? chosen : kind;
     if (display_mode == 1) {
         windowed_width = stretch;
         display_aspect = kind;

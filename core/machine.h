@@ -38,18 +38,11 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
 // the printers' pages half printed (saved with "eachpage" on). A machine
 // switch, and every way out of the program, calls it.
 void emu_finish_outputs();
-// The horizontal stretch ("Narrow?") the user chose is remembered apart for
-// the machines that start narrow and those that start wide: a switch takes
-// the choice made for the new machine's kind, else the machine's default.
-// machine_choose_stretch notes a choice made on the running machine;
-// machine_stretch_read those that the settings file holds (0: none), for the
-// machine the next switch (the start-up's) sets up and for the other kind;
-// machine_other_kind_stretch is the choice kept for the kind the running
-// machine is not (0: none); machine_forget_stretches forgets them all.
-void machine_choose_stretch(u32 stretch);
-void machine_stretch_read(u32 stretch, u32 other_kind);
-u32 machine_other_kind_stretch();
-void machine_forget_stretches();
+// The kind of the running machine for the horizontal stretch ("Narrow?"):
+// its default stretch, 1 (starts narrow) or 2 (starts wide). A switch takes
+// the user's choice for the new machine's kind (prefs_take_stretch), else
+// the machine's default.
+u32 machine_stretch_kind();
 // Why the last machine_switch was refused for a kept disk or tape ("the disk
 // in drive 0 was changed and not saved"); "" otherwise. Forgotten once taken.
 std::string machine_take_switch_refusal();

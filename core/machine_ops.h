@@ -27,7 +27,9 @@ struct DiskSystem;
 enum class DipWindow : u8 { NONE, SI50, ZACCARIA, MALZAK2, PONG };
 
 // The processor clock and serial line rates a machine lets the user choose
-// (the Adjust Speed window). Every change takes effect on the running machine.
+// (the Adjust Speed window). Every change takes effect on the running machine;
+// set_clock and set_baud are the user's picks and mark a kept setting so
+// (prefs_user_chose).
 struct MachineRates {
     // The two clock choices: a text with "%s" for the unit, and whether that
     // unit is Hz rather than MHz.

@@ -7,13 +7,7 @@
 
 namespace {
 
-// One kept setting: its variable, whatever its width, and its key in the
-// settings file.
-struct Kept {
-    void* at;
-    std::size_t size;
-    const char* key;
-};
+using Kept = PrefsKept;
 
 template <typename T> constexpr Kept keep(T& variable, const char* key) {
     static_assert(sizeof(T) <= 4);
@@ -29,8 +23,8 @@ const Kept kept[] = {
     // set-up may bring their own
     keep(sensitivity_left, "sensitivity_left"), keep(sensitivity_right, "sensitivity_right"),
     keep(analog, "analog"), keep(swapped, "swapped"),
-    // video: the machine's standard, a game's colours (the stretch keeps a
-    // choice of its own per kind of machine: machine_choose_stretch)
+    // video: the machine's standard, a game's colours (the stretch is kept
+    // per kind of machine, below)
     keep(emu_region, "region"), keep(darkenbg, "darkenbg"), keep(flagline, "flagline"),
     keep(blankingareas, "blankingareas"),
     // serial lines, terminals, drives, clocks and board switches
@@ -54,9 +48,8 @@ const Kept kept[] = {
 constexpr std::size_t KEPT = std::size(kept), PADDLES = 4;
 using Value = std::array<unsigned char, 4>;
 
-Value user[KEPT];    // the user's own choice
-Value applied[KEPT]; // what the last load or switch left
-Value seen[KEPT];    // what held when the outermost PrefsForRun began, or at its last run end
+Value user[KEPT];       // the user's own choice
+Value seen[KEPT];       // what held when the outermost PrefsForRun began, or at its last run end
 bool set_for_run[KEPT]; // set by the load or switch under way
 bool chosen[KEPT];      // the user has chosen it: a set-up's own value gives way to it
 bool captured = false;
@@ -74,28 +67,12 @@ void put(const Kept& k, const Value& v) {
 
 void take_all() {
     for (std::size_t i = 0; i < KEPT; i++)
-        user[i] = applied[i] = live(kept[i]);
+        user[i] = live(kept[i]);
     captured = true;
 }
 
-// What changed since the last load or switch was changed by the user.
-void settle() {
-    if (!captured) {
-        take_all();
-        return;
-    }
-    for (std::size_t i = 0; i < KEPT; i++) {
-        const Value now = live(kept[i]);
-        if (now != applied[i]) {
-            user[i] = applied[i] = now;
-            chosen[i] = true;
-        }
-    }
-}
-
-void mark_applied() {
-    for (std::size_t i = 0; i < KEPT; i++)
-        applied[i] = live(kept[i]);
+void capture() {
+    if (!captured) take_all();
 }
 
 Value running[KEPT]; // put aside while PrefsUserChoice lives
@@ -108,11 +85,20 @@ std::size_t index_of(const void* at) {
 
 } // namespace
 
+std::size_t prefs_kept_count() {
+    return KEPT;
+}
+
+const PrefsKept& prefs_kept(std::size_t i) {
+    return kept[i < KEPT ? i : 0];
+}
+
 void prefs_user_chose(const void* at) {
     const std::size_t i = index_of(at);
-    if (i == KEPT) return;
-    if (depth == 0) settle();
-    user[i] = applied[i] = live(kept[i]);
+    // What a load, a switch or a playback's frame sets holds for its run.
+    if (i == KEPT || depth != 0) return;
+    capture();
+    user[i] = live(kept[i]);
     chosen[i] = true;
 }
 
@@ -147,7 +133,7 @@ void prefs_read_chosen_keys(const std::string& keys) {
 
 PrefsForRun::PrefsForRun(bool active) : active_(active) {
     if (!active_ || depth++ != 0) return;
-    settle();
+    capture();
     for (std::size_t i = 0; i < KEPT; i++) {
         seen[i] = live(kept[i]);
         set_for_run[i] = false;
@@ -155,14 +141,12 @@ PrefsForRun::PrefsForRun(bool active) : active_(active) {
 }
 
 PrefsForRun::~PrefsForRun() {
-    if (active_ && --depth == 0) mark_applied();
+    if (active_) --depth;
 }
 
 PrefsUserChoice::PrefsUserChoice(bool active) : active_(active) {
     if (!active_) return;
-    // Inside a load what changed so far is the load's.
-    if (depth == 0) settle();
-    if (!captured) take_all();
+    capture();
     for (std::size_t i = 0; i < KEPT; i++) {
         running[i] = live(kept[i]);
         put(kept[i], user[i]);
@@ -179,6 +163,12 @@ void prefs_take_user_choice() {
     take_all();
 }
 
+void prefs_reset() {
+    for (bool& c : chosen)
+        c = false;
+    captured = false;
+}
+
 void prefs_end_run() {
     if (depth == 0) return;
     for (std::size_t i = 0; i < KEPT; i++) {
@@ -189,7 +179,49 @@ void prefs_end_run() {
 }
 
 void prefs_restore_paddles() {
-    if (!captured) take_all();
+    capture();
     for (std::size_t i = 0; i < PADDLES; i++)
         put(kept[i], user[i]);
+}
+
+// The stretch the user chose, apart for the machines whose default stretch is
+// 1 and those whose default is 2 (indexed by it; 0: none chosen), and the ones
+// read from the settings file, which belong to the machine of the next switch
+// and to the other kind; until that switch takes them they are what is kept.
+namespace {
+unsigned chosen_stretch[3];
+unsigned stretch_read, other_stretch_read;
+bool stretches_pending;
+
+unsigned kind_index(unsigned kind) {
+    return kind == 2 ? 2 : 1;
+}
+} // namespace
+
+void prefs_user_chose_stretch(unsigned kind, unsigned stretch) {
+    if (depth == 0) chosen_stretch[kind_index(kind)] = stretch;
+}
+
+void prefs_stretch_read(unsigned stretch, unsigned other_kind) {
+    if (stretch) stretch_read = stretch;
+    other_stretch_read = other_kind;
+    stretches_pending = true;
+}
+
+unsigned prefs_take_stretch(unsigned kind) {
+    const unsigned k = kind_index(kind);
+    if (stretch_read) chosen_stretch[k] = stretch_read;
+    if (other_stretch_read) chosen_stretch[3 - k] = other_stretch_read;
+    stretch_read = other_stretch_read = 0;
+    stretches_pending = false;
+    return chosen_stretch[k];
+}
+
+unsigned prefs_other_kind_stretch(unsigned kind) {
+    return stretches_pending ? other_stretch_read : chosen_stretch[3 - kind_index(kind)];
+}
+
+void prefs_forget_stretches() {
+    chosen_stretch[1] = chosen_stretch[2] = stretch_read = other_stretch_read = 0;
+    stretches_pending = false;
 }

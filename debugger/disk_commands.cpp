@@ -10,6 +10,7 @@
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/session.h"
+#include "core/user_prefs.h"
 #include "cpu/dbg_hooks.h"
 #include "debugger/commands.h"
 #include "debugger/commands_internal.h"
@@ -191,6 +192,7 @@ void dbg_cmd_drive() {
         int n;
         if (!drive_operand(dbg_arg1, &n)) return;
         debugger_drive = n;
+        prefs_user_chose(&debugger_drive);
         dbg_ok();
         return;
     }

@@ -7,6 +7,7 @@
 #include "core/notify.h"
 #include "core/session.h"
 #include "core/settings_vars.h"
+#include "core/user_prefs.h"
 #include "display/frame.h"
 #include "display/host.h"
 #include "machines/pong.h"
@@ -112,26 +113,33 @@ void input(int gid, int code) {
     switch (gid) {
     case GID_PONG_LOCK:
         pong_lockhorizontal = code ? 1 : 0;
+        prefs_user_chose(&pong_lockhorizontal);
         break;
     case GID_PONG_PLAYER_ID:
         pong_playerid = code ? 1 : 0;
+        prefs_user_chose(&pong_playerid);
         break;
     case GID_PONG_BATS:
         pong_batsizes = code;
+        prefs_user_chose(&pong_batsizes);
         pong_apply_bat_heights();
         break;
     case GID_PONG_SPEED:
         pong_speed = code;
+        prefs_user_chose(&pong_speed);
         break;
     case GID_PONG_ANGLES:
         pong_angles = code;
+        prefs_user_chose(&pong_angles);
         break;
     case GID_PONG_GAME:
         pong_variant = code + (pong_chip_8600() ? FIRST_8600_GAME : 0);
+        prefs_user_chose(&pong_variant);
         ui_mark(UI_STATUS); // the status bar names the game
         break;
     case GID_PONG_SERVING:
         pong_serving = code;
+        prefs_user_chose(&pong_serving);
         break;
     case GID_PONG_MACHINE:
         // The chip variant changes the display geometry: the main window
@@ -144,6 +152,7 @@ void input(int gid, int code) {
         break;
     case GID_PONG_PLAYERS:
         pong_players = code;
+        prefs_user_chose(&pong_players);
         break;
     case GID_PONG_LEFT:
         robot_left = code;

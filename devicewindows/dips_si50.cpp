@@ -3,6 +3,7 @@
 #include "devicewindows/dips_window.h"
 
 #include "core/settings_vars.h"
+#include "core/user_prefs.h"
 #include "platform/catalog.h"
 
 namespace {
@@ -47,7 +48,13 @@ void input(int gid, int code) {
         si50_interrupts = code;
     } else if (gid == GID_SI50_SELECTOR && code >= 0 && code <= 1) {
         si50_intselector = code;
+    } else {
+        return;
     }
+    prefs_user_chose(&si50_toggles);
+    prefs_user_chose(&si50_parallelio);
+    prefs_user_chose(&si50_interrupts);
+    prefs_user_chose(&si50_intselector);
 }
 
 void refresh() {

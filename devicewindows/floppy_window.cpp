@@ -6,6 +6,7 @@
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
+#include "core/user_prefs.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 #include "debugger/debugger.h"
@@ -794,6 +795,7 @@ void choose_drive_count(int entry) {
     i32* setting = user_drives();
     if (!setting || entry < 0 || entry >= floppy_drive_count()) return;
     *setting = entry + 1;
+    prefs_user_chose(setting);
     if (cd2650() && cd2650_dosversion == 1) {
         guest_memory[0x60BE] = static_cast<u8>(entry);
         gui_refresh_windows(0);

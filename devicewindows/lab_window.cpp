@@ -4,6 +4,7 @@
 #include "core/frame.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
+#include "core/user_prefs.h"
 #include "display/host.h"
 #include "gui/dialog_parts.h"
 #include "gui/images.h"
@@ -413,8 +414,11 @@ int gadget(const GuiEvent& e) {
     switch (e.gid) {
     case GID_LAB_PERIPHERAL: {
         const int chosen = gui_get_value(win, GID_LAB_PERIPHERAL);
-        if (chosen < LAB_EA_PRINTER || chosen > LAB_FURNACE || chosen == pipbug_peripheral) break;
+        if (chosen < LAB_EA_PRINTER || chosen > LAB_FURNACE) break;
+        const bool other = chosen != pipbug_peripheral;
         pipbug_peripheral = chosen;
+        prefs_user_chose(&pipbug_peripheral);
+        if (!other) break;
         return 2;
     }
     case GID_LAB_RESET:

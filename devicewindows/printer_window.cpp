@@ -6,6 +6,7 @@
 #include "core/machine_table.h"
 #include "core/machine_titles.h"
 #include "core/settings_vars.h"
+#include "core/user_prefs.h"
 #include "display/host.h"
 #include "gui/images.h"
 #include "gui/tool_windows.h"
@@ -237,6 +238,7 @@ void gadget(int gid, int code) {
         break;
     case GID_PRN_UNIT: {
         twin_printerunit = code ? 1 : 0;
+        prefs_user_chose(&twin_printerunit);
         const PrinterUnit& p = printer_units[unit()];
         gui_set_radio_refresh(TW_PRINTER, GID_PRN_CONDENSED, p.condensed);
         gui_set_radio_refresh(TW_PRINTER, GID_PRN_RIBBON, p.ribbon & 3);

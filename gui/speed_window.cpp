@@ -153,14 +153,15 @@ void change_speed(int step) {
 
 void choose_clock(u32 choice) {
     const MachineRates* rates = machine_row().rates;
-    if (!rates || !rates->clock || choice > 1 || rates->clock() == choice) return;
+    // A pick of the rate in force is the user's choice too.
+    if (!rates || !rates->clock || choice > 1) return;
     rates->set_clock(choice);
     gui_status_bar_update();
 }
 
 void choose_baud(u32 choice) {
     const MachineRates* rates = machine_row().rates;
-    if (!rates || !rates->baud_count || rates->baud() == choice) return;
+    if (!rates || !rates->baud_count) return;
     const bool enabled = !rates->baud_enabled || rates->baud_enabled();
     // A rate the monitor cannot run at snaps back without a word.
     if (!enabled || choice >= rates->baud_count || !rates->set_baud(choice))

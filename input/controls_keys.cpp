@@ -8,6 +8,7 @@
 #include "core/machine_table.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
+#include "core/user_prefs.h"
 #include "input/console_buttons.h"
 #include "input/key_events.h"
 #include "input/paddles.h"
@@ -244,6 +245,7 @@ void typed_key_press(i32 layout, int i, ControlsAction* action) {
 // Steps a ball-and-paddle option through its values and shows it.
 void step_option(i32* value, i32 values) {
     *value = *value + 1 >= values || *value < 0 ? 0 : *value + 1;
+    prefs_user_chose(value);
     pong_gui_sync();
 }
 
@@ -295,6 +297,7 @@ ControlsAction guest_controls_click(int x, int y, bool panel) {
         break;
     case CR_LOCK:
         pong_lockhorizontal = pong_lockhorizontal ? 0 : 1;
+        prefs_user_chose(&pong_lockhorizontal);
         pong_gui_sync();
         break;
     case CR_SOUND:

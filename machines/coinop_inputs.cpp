@@ -7,6 +7,7 @@
 #include "core/recording.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
+#include "core/user_prefs.h"
 #include "cpu/cpu.h"
 #include "input/console_buttons.h"
 #include "input/joysticks.h"
@@ -272,9 +273,10 @@ const char* const coinop_dip_labels[COINOP_DIPS] = {
 
 namespace {
 
-// A field of a DIP byte: `mask` at `shift`.
+// A field of a DIP byte: `mask` at `shift`, set by the user.
 void put(u8* byte, u32 shift, u32 mask, u32 value) {
     *byte = static_cast<u8>((*byte & ~(mask << shift)) | ((value & mask) << shift));
+    prefs_user_chose(byte);
 }
 u32 get(u8 byte, u32 shift, u32 mask) {
     return (byte >> shift) & mask;

@@ -785,6 +785,7 @@ static void next_variant() {
         pong_variant = pong_variant >= 6 ? 0 : pong_variant + 1;
     else
         pong_variant = pong_variant >= 16 || pong_variant < 7 ? 7 : pong_variant + 1;
+    prefs_user_chose(&pong_variant);
     game_info_text();
     ui_mark(UI_STATUS);
     pong_gui_sync();
@@ -795,6 +796,7 @@ static void next_batsize() {
         pong_batsizes = pong_batsizes == 0 ? 1 : 0;
     else
         pong_batsizes = (pong_batsizes + 1) & 3;
+    prefs_user_chose(&pong_batsizes);
     pong_apply_bat_heights();
     pong_gui_sync();
 }

@@ -4,6 +4,7 @@
 // the start does not replace the paddle and controller settings it holds.
 #include "tests/core/loading_support.h"
 #include "tests/support/program_test.h"
+#include "core/user_prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -250,6 +251,39 @@ TEST_F(SettingsNames, LoadsAndSwitchesLeaveTheUsersOwnSettings) {
         for (const auto& [key, value] : users)
             EXPECT_EQ(after.at(key), value) << key;
         EXPECT_EQ(after.at("analog"), load.analog_written);
+    }
+}
+
+// A user who picks through the port the value a state set for its run has
+// chosen it: the next state's load does not take it back and the file keeps
+// it. Each row's key is one of the keeper's own.
+TEST_F(SettingsNames, APickOfTheValueALoadSetIsTheUsersOwn) {
+    const auto path = [&](const std::string& name) { return (home.path() / name).string(); };
+    const struct {
+        const char* key;
+        const char* machine;
+        const char* pick;  // the port's line for the value the first state holds
+        const char* other; // and for the one the second holds
+        const char* picked;
+    } rows[] = {
+        {"region", "ARCADIA", "MENU SETTINGS.SPEED.NTSC", "MENU SETTINGS.SPEED.PAL", "0"},
+        {"cd2650_vdu", "CD2650", "MENU SETTINGS.VDU.ASCII", "MENU SETTINGS.VDU.LOWERCASE", "0"},
+        {"pipbug_vdu", "PIPBUG", "MENU SETTINGS.VDU.NARROW", "MENU SETTINGS.VDU.WIDE", "1"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.key);
+        bool kept = false;
+        for (std::size_t i = 0; i < prefs_kept_count(); i++)
+            kept = kept || prefs_kept(i).key == std::string(row.key);
+        EXPECT_TRUE(kept);
+        std::filesystem::remove(ini());
+        std::filesystem::remove(home.path() / "Games" / "AUTOSAVE.COS");
+        session({}, {std::string("SETMACHINE ") + row.machine, row.pick, "SAVEAS " + path("picked.cos"),
+                     row.other, "SAVEAS " + path("other.cos")},
+                5);
+        EXPECT_NE(settings().at(row.key), row.picked);
+        session({}, {"OPEN " + path("picked.cos"), row.pick, "OPEN " + path("other.cos")}, 5);
+        EXPECT_EQ(settings().at(row.key), row.picked);
     }
 }
 

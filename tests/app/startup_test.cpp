@@ -23,6 +23,7 @@
 #include "platform/paths.h"
 #include "tests/core/home_fixture.h"
 #include "tests/support/child_wait.h"
+#include "core/user_prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -465,6 +466,7 @@ TEST_F(Startup, TheResetDrawsTheFixedPicturesOfTheFrame) {
     EXPECT_EQ(guest_frame[0], GUEST_FRAME_FILL);
     EXPECT_EQ(led_panel_cells[0], LED_ERASED);
     blankingareas = 1;
+    prefs_user_chose(&blankingareas);
     const struct {
         u32 region;
         int x, y;
@@ -478,6 +480,7 @@ TEST_F(Startup, TheResetDrawsTheFixedPicturesOfTheFrame) {
     };
     for (const auto& c : cases) {
         emu_region = c.region;
+        prefs_user_chose(&emu_region); // the user's video standard
         ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
         ASSERT_EQ(emu_region, c.region);
         emu_run_frame();

@@ -21,6 +21,7 @@
 #include "input/key_events.h"
 #include "tests/computers/pipbug_echo.h"
 #include "tests/support/fresh_state.h"
+#include "core/user_prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,7 @@ class Pipbug : public ::testing::Test {
         pipbug_bios = bios;
         pipbug_baudrate = baud;
         pipbug_vdu = vdu;
+        prefs_take_user_choice(); // as a settings file held them
         ASSERT_TRUE(machine_switch(PIPBUG, bios == 3 ? 10 : 9, false, true, false));
     }
     // The text on the cursor's starting row.

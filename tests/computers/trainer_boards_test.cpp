@@ -26,6 +26,7 @@
 #include "tests/support/fresh_state.h"
 #include "tests/support/png_frame.h"
 #include "tests/support/quiet_output.h"
+#include "core/user_prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -288,6 +289,7 @@ class Selbst : public TrainerBoards {
 
 TEST_F(Selbst, SlowClockRunsOnePeriodASecond) {
     fast_selbst = 0;
+    prefs_user_chose(&fast_selbst);
     on(SELBST, 20);
     code(0x0000, {0x04, 0x01, 0x04, 0x02, 0x04, 0x03}); // LODI: 6 clock periods each
     machine_reset();

@@ -11,6 +11,7 @@
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "tests/support/fresh_state.h"
+#include "core/user_prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -134,6 +135,7 @@ TEST(MachineRegistry, EachMachineRunsItsOwnFrame) {
                                    machine_table[c.m == PIPBUG ? BINBUG : PIPBUG].default_memmap,
                                    true, true, false));
         emu_region = c.region;
+        prefs_user_chose(&emu_region); // the user's video standard
         const int map = machine_table[c.m].default_memmap;
         ASSERT_TRUE(machine_switch(static_cast<int>(c.m), map, true, true, false));
         ASSERT_EQ(machine, c.m);

@@ -18,6 +18,7 @@
 #include "display/frame.h"
 #include "display/host.h"
 #include "machines/coinop.h"
+#include "core/user_prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -53,11 +54,13 @@ KnownGame row_for(u8 m, u8 map) {
 // Other machines take their own standard (checked with the frame periods below).
 TEST_F(MachineSwitch, ArcadiaAndBallAndPaddleKeepTheUsersStandard) {
     emu_region = 0;
+    prefs_user_chose(&emu_region);
     ASSERT_TRUE(machine_switch(ARCADIA, 7, false, true, false));
     EXPECT_EQ(emu_region, 0u);
     ASSERT_TRUE(machine_switch(INTERTON, 2, false, true, false));
     EXPECT_EQ(emu_region, 1u); // the Interton only runs at 50 Hz
     emu_region = 0;
+    prefs_user_chose(&emu_region);
     ASSERT_TRUE(machine_switch(PONG, 29, false, true, false));
     EXPECT_EQ(emu_region, 0u);
 }
@@ -204,6 +207,7 @@ TEST(VideoLineLength, FourLinesAddUpToTheLength) {
 TEST_F(MachineSwitch, UnknownGameGetsTheDefaults) {
     fire_button_assign[0] = 9;
     sensitivity_left = 5;
+    prefs_user_chose(&sensitivity_left);
     key_remap_six[1][2] = 7;
     machine_live[INTERTON].paddle_min = 12;
     ASSERT_TRUE(machine_switch(INTERTON, 0, true, false, false));

@@ -9,6 +9,7 @@
 #include "core/session.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
+#include "core/user_prefs.h"
 #include "gui/tool_windows.h"
 #include "machines/coinop_inputs.h"
 #include "platform/gui.h"
@@ -184,6 +185,40 @@ TEST_F(DipsWindows, BallAndPaddleGamesAndChip) {
     EXPECT_TRUE(disabled(GID_PONG_LOCK));
     release(GID_PONG_LEFT, 3);
     EXPECT_EQ(robot_left, 3);
+}
+
+// A switch set in the window is the user's choice, also where it is the value
+// a load set for its run: the next load does not take it back from the file.
+TEST_F(DipsWindows, APickOfTheValueALoadSetIsTheUsersOwn) {
+    const struct {
+        u32 m, map;
+        int gid;
+        i32* setting;
+        i32 picked;
+    } rows[] = {
+        {PONG, MAP_PONG_8550, GID_PONG_SPEED, &pong_speed, 1},
+        {PONG, MAP_PONG_8550, GID_PONG_ANGLES, &pong_angles, 2},
+        {PONG, MAP_PONG_8550, GID_PONG_PLAYERS, &pong_players, 1},
+        {INSTRUCTOR, MAP_INSTRUCTOR_BASIC, GID_SI50_INTERRUPTS, &si50_interrupts, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.gid);
+        on(row.m, row.map);
+        *row.setting = 0;
+        prefs_take_user_choice(); // the file holds 0
+        {
+            const PrefsForRun load;
+            *row.setting = row.picked;
+        }
+        gui_open_dips_window();
+        release(row.gid, row.picked);
+        {
+            const PrefsForRun next_load;
+            *row.setting = 0;
+        }
+        const PrefsUserChoice written;
+        EXPECT_EQ(*row.setting, row.picked);
+    }
 }
 
 void collect_texts(const GuiNode& node, std::string* out) {

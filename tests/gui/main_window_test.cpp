@@ -35,6 +35,7 @@
 #include "display/frame.h"
 #include "display/host.h"
 #include "display/pointer_text.h"
+#include "core/user_prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -601,6 +602,7 @@ TEST_F(MainWindow, TheStatusTextNamesTheBallAndPaddleGame) {
     EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "AY-3-8500/8550: Rifle #1");
 
     pong_variant = 16;
+    prefs_user_chose(&pong_variant);
     ASSERT_TRUE(machine_switch(PONG, 29, true, true, false));
     gui_apply_changes();
     EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "AY-3-8600: 2 Player Target");

@@ -23,6 +23,7 @@
 #include "machines/zaccaria.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
+#include "core/user_prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +132,7 @@ TEST_F(Controls, KeysActAsTheirMachineSays) {
 
     go(PIPBUG, 9);
     pipbug_vdu = 5;
+    prefs_user_chose(&pipbug_vdu);
     go(PIPBUG, 9);
     ASSERT_EQ(controls_layout, 28);
     ui_take_changes();

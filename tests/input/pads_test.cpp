@@ -6,6 +6,7 @@
 #include "input/paddles.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
+#include "core/user_prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -237,6 +238,7 @@ TEST_F(Paddles, DigitalModeSnapsToTheMachinesBytes) {
 
 TEST_F(Paddles, AnalogModeStepsBySensitivityAndClampsAtTheByte) {
     analog = 1;
+    prefs_user_chose(&analog);
     sensitivity_left = 5;
     paddle_x[0] = 253;
     hold(GK_RIGHT);

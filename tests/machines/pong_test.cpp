@@ -22,6 +22,7 @@
 #include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/state_load.h"
+#include "core/user_prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,7 @@ class Pong : public testing::Test {
         pong_machine = chip;
         emu_region = region;
         pong_variant = variant;
+        prefs_take_user_choice(); // the switches the test set are the user's own
         ASSERT_TRUE(machine_switch(PONG, map, true, true, false));
         pong_variant = variant;
         machine_reset();
@@ -947,6 +949,8 @@ TEST_F(Pong, MachineSetUpKeepsTheOptionsInTheChipsRange) {
     EXPECT_EQ(pong_speed, 0);
     pong_variant = 12;
     pong_batsizes = 3;
+    prefs_user_chose(&pong_variant);
+    prefs_user_chose(&pong_batsizes);
     ASSERT_TRUE(machine_switch(PONG, 28, true, true, false));
     EXPECT_EQ(pong_variant, 4);
     EXPECT_EQ(pong_batsizes, 1);

@@ -4,6 +4,7 @@
 #include "commands/arexx.h"
 #include "core/filekinds.h"
 #include "core/machine.h"
+#include "core/user_prefs.h"
 #include "core/machine_table.h"
 #include "core/session.h"
 #include "core/settings.h"
@@ -69,7 +70,7 @@ void QtSession::SetUp() {
     mdcr_reset();
     papertape_reset();
     ini_read_text(ini_default_text());
-    machine_forget_stretches(); // as the start-up's reset: the defaults choose no stretch
+    prefs_forget_stretches(); // as the start-up's reset: the defaults choose no stretch
     machine_switch(memmap_table[settings_memmap].machine, static_cast<int>(settings_memmap), true,
                    true, true);
     event_pass();

@@ -2,6 +2,7 @@
 #include "machines/fd1771.h"
 #include "peripherals/floppy.h"
 #include "tests/support/fresh_state.h"
+#include "core/user_prefs.h"
 #include "core/message_date.h"
 #include "peripherals/mdcr.h"
 #include "peripherals/tape.h"
@@ -194,6 +195,8 @@ void fresh_state() {
     fdc = Fd1771{};
     fd1771_reset();
     fresh_cpu(ARCADIA, 6);
+    // The settings a test sets before its first switch are the user's own.
+    prefs_reset();
 }
 
 void fresh_cpu(u32 m, u32 map) {
