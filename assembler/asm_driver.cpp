@@ -528,8 +528,8 @@ void finish(bool completed_pass2) {
             ? objfile_aof_text(static_cast<u32>(asm_low_address),
                                static_cast<u32>(asm_high_address), static_cast<u32>(start), 30)
             : object_data(ext, start);
-    const bool places_free =
-        may_replace(list_name, "listing") && (!object_due || may_replace(asm_object_name, "object file"));
+    const bool places_free = may_replace(list_name, "listing") &&
+                             (!object_due || may_replace(asm_object_name, "object file"));
     // A break up to here leaves the listing and object file as they were
     // (whoever wrote them); once the first is written, both are, and the
     // break is taken after the run.

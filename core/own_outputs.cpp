@@ -111,9 +111,9 @@ void own_output_note(const std::string& host, const void* data, std::size_t size
     kept.push_back(added);
     if (kept.size() > RECORD_MAX) kept.erase(kept.begin(), kept.end() - RECORD_MAX);
     std::string text = "# Files the program wrote at names it made (the assembler, DISGAME, the\n"
-                       "# debugger's savers, EXTRACT, the printer's pages, a recording's generated\n"
-                       "# outputs): device inode size check path. A file listed here is the\n"
-                       "# program's own while unchanged.\n";
+                       "# debugger's savers, EXTRACT, the printer's pages, a recording's\n"
+                       "# generated outputs): device inode size check path. A file listed\n"
+                       "# here is the program's own while unchanged.\n";
     for (const Entry& e : kept) {
         char head[96];
         std::snprintf(head, sizeof head, "%" PRIu64 " %" PRIu64 " %" PRIu64 " %016" PRIx64 " ",

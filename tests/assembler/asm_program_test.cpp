@@ -279,8 +279,8 @@ TEST_F(AsmProgram, ABreakLeavesTheOutputsAsTheyWereOrWhole) {
     for (int i = 0; i < 12000; i++)
         lines += "L" + std::to_string(10000 + i) + "  LODI,r1 " + std::to_string(i % 256) + "\n";
     auto source = [&](int origin) {
-        test_write_file(src / "big.asm",
-                        "        ORG $" + std::to_string(origin) + "\n" + lines + "        END $0\n");
+        test_write_file(src / "big.asm", "        ORG $" + std::to_string(origin) + "\n" + lines +
+                                             "        END $0\n");
     };
     const fs::path outputs[] = {src / "big.lst", src / "big.bin"};
     source(0);
