@@ -74,7 +74,6 @@ bool line_too_long;    // the current line was cut to fit asm_line
 std::string listing;   // the listing text, written out at the end
 std::string list_name; // its file name
 bool stopped;          // a break ended the run
-std::vector<std::string> written; // the files this run wrote
 std::string unwritten; // which output could not be written, and why ("" when all were)
 
 const char* const notation_names[NOTATIONS] = {"non-extended Signetics", "extended Signetics",
@@ -340,7 +339,6 @@ bool write_whole(const std::string& name, const std::string& data,
         if (unwritten.empty()) unwritten = file_failure_text("Can't write", name, why);
         return false;
     }
-    written.push_back(name);
     own_output_note(name, data.data(), data.size());
     return true;
 }
@@ -522,38 +520,45 @@ void finish(bool completed_pass2) {
         con_printf("Assuming start address of $%02X%02X.\n", (start >> 8) & 0xFF, start & 0xFF);
     const std::string ext = object_extension();
     asm_object_name = own_output_name(list_name, ext.c_str());
-    // Both places are looked at before either file is written.
+    // Both places are looked at, and both files made, before either is written.
     const bool object_due = !asm_error_count && asm_low_address <= asm_high_address;
-    if (may_replace(list_name, "listing") &&
-        (!object_due || may_replace(asm_object_name, "object file")) &&
-        write_whole(list_name, listing)) {
-        asm_listing_name = path_absolute(list_name);
+    const std::string object =
+        !object_due ? std::string()
+        : ext == ".aof"
+            ? objfile_aof_text(static_cast<u32>(asm_low_address),
+                               static_cast<u32>(asm_high_address), static_cast<u32>(start), 30)
+            : object_data(ext, start);
+    const bool places_free = may_replace(list_name, "listing") &&
+                             (!object_due || may_replace(asm_object_name, "object file"));
+    // A break up to here leaves the listing and object file as they were
+    // (whoever wrote them); once the first is written, both are, and the
+    // break is taken after the run.
+    if (app_break_pending()) {
+        stopped = true;
+        return;
     }
+    if (places_free && write_whole(list_name, listing))
+        asm_listing_name = path_absolute(list_name);
 
     if (asm_error_count) {
         // A source with errors makes no program: the last good object stays.
         con_printf("Errors were found: no object file written.\n");
         asm_object_name.clear();
-    } else if (asm_low_address > asm_high_address) {
+    } else if (!object_due) {
         con_printf("No code or data was produced: no object file written.\n");
         asm_object_name.clear();
     } else if (!unwritten.empty()) {
         // A run whose listing failed has failed: its object would stand for it.
         asm_object_name.clear();
-    } else if (ext == ".aof") {
-        if (write_whole(asm_object_name,
-                        objfile_aof_text(static_cast<u32>(asm_low_address),
-                                         static_cast<u32>(asm_high_address),
-                                         static_cast<u32>(start), 30),
-                        "Can't open \"%s\" for writing!\n"))
-            file_write_icon(KIND_AOF, asm_object_name.c_str());
-        else
-            asm_object_name.clear();
-    } else if (const std::string data = object_data(ext, start);
-               data.empty() || !write_whole(asm_object_name, data)) {
-        if (data.empty() && unwritten.empty())
-            unwritten = "Can't write " + asm_object_name + " (the program does not fit that file).";
+    } else if (object.empty()) {
+        unwritten = "Can't write " + asm_object_name + " (the program does not fit that file).";
         asm_object_name.clear();
+    } else if (!write_whole(asm_object_name, object,
+                            ext == ".aof" ? "Can't open \"%s\" for writing!\n"
+                                          : "Can't open %s for output!\n")) {
+        asm_object_name.clear();
+    } else if (ext == ".aof") {
+        file_write_icon(KIND_AOF, asm_object_name.c_str());
     }
     if (asm_error_count) {
         if (!unwritten.empty()) con_printf("%s\n", unwritten.c_str());
@@ -783,7 +788,6 @@ bool asm_incbin() {
 
 void asm_assemble_file() {
     stopped = false;
-    written.clear();
     unwritten.clear();
     std::string drawer_failure;
     if (!dir_enter_projects(&drawer_failure, asm_source_name)) {
@@ -856,11 +860,8 @@ void asm_assemble_file() {
         const bool ran_out = run_pass();
         if (!stopped) finish(ran_out);
     }
-    // A break (CTRL-C, SIGTERM, SIGHUP) leaves no output of this run behind.
-    if (stopped || app_break_pending()) {
-        stopped = true;
-        for (const std::string& name : written)
-            std::remove(name.c_str());
+    // A run broken off (CTRL-C, SIGTERM, SIGHUP) wrote nothing (finish).
+    if (stopped) {
         asm_object_name.clear();
         asm_listing_name.clear();
         con_printf("Assembly stopped by a break: no files written.\n");

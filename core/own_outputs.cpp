@@ -102,12 +102,18 @@ void own_output_note(const std::string& host, const void* data, std::size_t size
         if (e.path != "-" && !(target_stat(e.path, &now) && same_file(e, now))) continue;
         kept.push_back(e);
     }
+    // A full record gives up the oldest entries of the new file's own drawer
+    // first: a long printout's pages make room among themselves, and push
+    // no other writer's output out.
+    const auto drawer = [](const std::string& path) { return path.substr(0, path.rfind('/') + 1); };
+    for (auto it = kept.begin(); kept.size() >= RECORD_MAX && it != kept.end();)
+        it = path != "-" && drawer(it->path) == drawer(path) ? kept.erase(it) : it + 1;
     kept.push_back(added);
     if (kept.size() > RECORD_MAX) kept.erase(kept.begin(), kept.end() - RECORD_MAX);
     std::string text = "# Files the program wrote at names it made (the assembler, DISGAME, the\n"
-                       "# debugger's savers, EXTRACT, the printer's text, a recording's generated\n"
-                       "# outputs): device inode size check path. A file listed here is the\n"
-                       "# program's own while unchanged.\n";
+                       "# debugger's savers, EXTRACT, the printer's pages, a recording's\n"
+                       "# generated outputs): device inode size check path. A file listed\n"
+                       "# here is the program's own while unchanged.\n";
     for (const Entry& e : kept) {
         char head[96];
         std::snprintf(head, sizeof head, "%" PRIu64 " %" PRIu64 " %" PRIu64 " %016" PRIx64 " ",

@@ -1,11 +1,14 @@
 // The files the program wrote at names it made itself (the assembler's
 // listing and object file, named after their source; DISGAME's source and the
 // debugger's saves, named after the game or given their own suffix; EXTRACT's
-// files, named after the disk's; the text file of the printer's automatic
-// pages, one for a printout however long; the pictures, animations and sounds
+// files, named after the disk's; the printer's automatic pages, each page's
+// picture and the printout's text file; the pictures, animations and sounds
 // generated from a recording, named after it), so that
 // a later run, also after a restart, replaces its own earlier output without
-// asking while any other file at such a name stays the user's. The record
+// asking while any other file at such a name stays the user's. Each output is
+// recorded as it is written (own_output_note, right after its write), never
+// at the end of the run: a run that ends by any way out (a signal, the
+// display going away) has left the record whole for the next. The record
 // lives in the program home and holds each file's device, inode, size and a check of its
 // contents: a file reached by another name is still found, and a file the
 // user put there later, or changed since, is not the program's any more.

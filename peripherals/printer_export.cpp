@@ -225,11 +225,13 @@ bool name_taken(const std::string& host) {
 }
 
 // Where an automatic page meant for `wanted` goes: there when nothing is at
-// the name, else at the first free of "<name>_2.<ext>" to "<name>_999.<ext>",
-// so that no file there is ever replaced (the user's own, an earlier session's
-// pages); "" when every one is taken.
+// the name or only the program's own earlier output (own_output_is: a page
+// of this session or an earlier one), else at the first such name of
+// "<name>_2.<ext>" to "<name>_999.<ext>", so that no other file there (the
+// user's own) is ever replaced; "" when every one is taken.
 std::string free_page_name(const std::string& wanted) {
-    if (!name_taken(wanted)) return wanted;
+    auto free = [](const std::string& name) { return !name_taken(name) || own_output_is(name); };
+    if (free(wanted)) return wanted;
     const std::size_t slash = wanted.rfind('/');
     std::size_t dot = wanted.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
@@ -237,17 +239,14 @@ std::string free_page_name(const std::string& wanted) {
     for (int n = 2; n < 1000; n++) {
         const std::string other =
             wanted.substr(0, dot) + "_" + std::to_string(n) + wanted.substr(dot);
-        if (!name_taken(other)) return other;
+        if (free(other)) return other;
     }
     return "";
 }
 
 // Writes `what` ("Page 2 of the printer") at `wanted` or the free name that
-// takes its place, saying so when it went elsewhere; the name written, ""
-// when nothing was (after the warning). Nothing is written over, so the
-// record of the program's own outputs takes only the text file, which later
-// pages add to: a long printout adds one entry, not one per page, and pushes
-// no other writer's out of the record.
+// takes its place, saying so when it went elsewhere, and records it as the
+// program's own: the name written, "" when nothing was (after the warning).
 std::string write_page_file(const std::string& wanted, const std::string& what, const void* data,
                             std::size_t size) {
     const std::string path = free_page_name(wanted);
@@ -258,6 +257,7 @@ std::string write_page_file(const std::string& wanted, const std::string& what, 
         return "";
     }
     if (!write_whole(path, data, size)) return "";
+    own_output_note(path, data, size);
     if (path != wanted)
         con_printf("%s was saved as %s: %s is another file.\n", what.c_str(), path.c_str(),
                    wanted.c_str());
@@ -351,6 +351,5 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
         unit < 0 ? std::string("The screen's text") : page_words("The text of page ", unit);
     file = write_page_file(join(projects_path, name), what, text.data(), text.size());
     if (file.empty()) return;
-    own_output_note(file, text.data(), text.size());
     file_write_icon(KIND_TXT, file.c_str());
 }

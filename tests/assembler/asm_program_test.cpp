@@ -43,7 +43,9 @@ class AsmProgram : public ::testing::Test {
     // seconds for its end. Without `display` it gets no display variables.
     // With `file_size_limit` every file it writes stops at that many bytes,
     // as on a full disk.
-    Outcome launch(std::vector<std::string> args, bool display, rlim_t file_size_limit = 0) {
+    // With `break_after` it gets SIGINT that many seconds after its start.
+    Outcome launch(std::vector<std::string> args, bool display, rlim_t file_size_limit = 0,
+                   double break_after = 0) {
         std::vector<std::string> env = {"BRINDLEMOX_HOME=" + home.path().string(),
                                         "XDG_RUNTIME_DIR=" + home.path().string(),
                                         "SDL_AUDIODRIVER=dummy"};
@@ -87,6 +89,10 @@ class AsmProgram : public ::testing::Test {
         posix_spawn_file_actions_destroy(&actions);
         Outcome run;
         if (spawned != 0) return run;
+        if (break_after > 0) {
+            std::this_thread::sleep_for(std::chrono::duration<double>(break_after));
+            ::kill(pid, SIGINT);
+        }
         run.code = wait_child(pid, 30);
         run.out = test_read_file(out);
         run.err = test_read_file(err);
@@ -261,6 +267,45 @@ TEST_F(AsmProgram, AsmReplacesOnlyItsOwnEarlierOutputs) {
     std::ofstream(src / "tiny.bin", std::ios::binary | std::ios::in) << changed.substr(0, 1);
     EXPECT_EQ(launch({"ASM", (src / "tiny.asm").string()}, false).code, 10);
     EXPECT_EQ(test_read_file(src / "tiny.bin"), changed);
+}
+
+// CTRL-C at any moment of an ASM run: the assembler's outputs (the listing
+// and the machine's object file) are left as the earlier run wrote them, or,
+// when the break came once the run was writing them, both are the new run's:
+// never one of each, never fewer.
+TEST_F(AsmProgram, ABreakLeavesTheOutputsAsTheyWereOrWhole) {
+    const fs::path src = home.path() / "src";
+    std::string lines;
+    for (int i = 0; i < 12000; i++)
+        lines += "L" + std::to_string(10000 + i) + "  LODI,r1 " + std::to_string(i % 256) + "\n";
+    auto source = [&](int origin) {
+        test_write_file(src / "big.asm", "        ORG $" + std::to_string(origin) + "\n" + lines +
+                                             "        END $0\n");
+    };
+    const fs::path outputs[] = {src / "big.lst", src / "big.bin"};
+    source(0);
+    const auto began = std::chrono::steady_clock::now();
+    ASSERT_GE(launch({"ASM", (src / "big.asm").string()}, false).code, 0);
+    const std::chrono::duration<double> whole = std::chrono::steady_clock::now() - began;
+    constexpr int BREAKS = 16;
+    int kept = 0, finished = 0;
+    for (int b = 1; b <= BREAKS; b++) {
+        SCOPED_TRACE(b);
+        std::vector<std::string> before;
+        for (const fs::path& out : outputs)
+            before.push_back(test_read_file(out));
+        source(b); // each run's outputs differ from the last's
+        const Outcome run = launch({"ASM", (src / "big.asm").string()}, false, 0,
+                                   whole.count() * (0.3 + 0.8 * b / BREAKS));
+        const bool broken = has(run.err, "Assembly stopped by a break: no files written.");
+        (broken ? kept : finished)++;
+        for (std::size_t o = 0; o < std::size(outputs); o++) {
+            ASSERT_TRUE(fs::exists(outputs[o])) << outputs[o] << run.err;
+            EXPECT_EQ(test_read_file(outputs[o]) == before[o], broken) << outputs[o] << run.err;
+        }
+    }
+    EXPECT_GT(kept, 0); // the breaks reached the run both while it assembled
+    EXPECT_GT(finished, 0); // and once it had written its files
 }
 
 // An output that cannot be written (or that would be the source itself)
