@@ -50,6 +50,9 @@ static std::string& text_buffer() {
 // setting keeps its value. A refused value is kept as the line held it: the
 // next write puts it back unless the setting was changed meanwhile, so that a
 // typo the user was told about is not replaced by the default behind their back.
+// A line with no key the walk knows (a key of another version, a misspelt
+// one, a line without "=") is written back after the walk's own lines, as it
+// was typed, so that the next start names it again rather than losing it.
 struct IniLine {
     size_t key, key_end, value, end; // the key, its value (blanks trimmed), the line end
     int number;                      // counted from 1
@@ -60,6 +63,7 @@ struct IniIndex {
     std::vector<IniLine> lines;                                // in file order
     std::unordered_map<std::string, std::vector<size_t>> keys; // lower-case key -> lines
     std::vector<std::pair<int, std::string>> loose;            // lines with no key: number, why
+    std::vector<std::pair<int, std::string>> loose_text;       // those lines as typed
     std::unordered_map<std::string, bool> asked;               // keys the walk looked up
 };
 static IniIndex& text_index() { // built on first use, as the text
@@ -77,6 +81,12 @@ struct KeptValue {
 static std::unordered_map<std::string, KeptValue>& kept_values() {
     static std::unordered_map<std::string, KeptValue> kept;
     return kept;
+}
+// The lines of the last read that name no setting, as typed: the next write
+// puts them back.
+static std::vector<std::string>& foreign_lines() {
+    static std::vector<std::string> lines;
+    return lines;
 }
 // The note for the window about the lines the last read of a named file did not take.
 static std::string& unread_note() {
@@ -103,6 +113,7 @@ void ini_begin(const std::string& text) {
     ini_lines.clear();
     ini_keys.clear();
     text_index().loose.clear();
+    text_index().loose_text.clear();
     text_index().asked.clear();
     size_t at = ini_buf.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     for (int number = 1; at < ini_buf.size(); number++) {
@@ -123,6 +134,7 @@ void ini_begin(const std::string& text) {
         } else if (eq >= last) {
             text_index().loose.emplace_back(
                 number, "\"" + ini_buf.substr(key, last - key) + "\" holds no \"=\"!");
+            text_index().loose_text.emplace_back(number, ini_buf.substr(key, last - key));
         } else {
             size_t key_end = eq;
             while (key_end > key && is_blank(ini_buf[key_end - 1]))
@@ -132,6 +144,7 @@ void ini_begin(const std::string& text) {
                 value++;
             if (key_end == key) {
                 text_index().loose.emplace_back(number, "no key before \"=\"!");
+                text_index().loose_text.emplace_back(number, ini_buf.substr(key, last - key));
             } else {
                 ini_keys[lower(ini_buf.data() + key, key_end - key)].push_back(ini_lines.size());
                 ini_lines.push_back({key, key_end, value, last, number, false, {}});
@@ -417,6 +430,8 @@ std::string ini_write_text() {
     serial_dir = SERIAL_WRITE;
     ini_begin("");
     ini_process();
+    for (const std::string& line : foreign_lines())
+        ini_buf += line + '\n';
     serial_dir = saved_dir;
     std::string text;
     text.swap(ini_buf);
@@ -427,9 +442,19 @@ bool ini_read_text(const std::string& text, const std::string& name) {
     u32 saved_dir = serial_dir;
     serial_dir = SERIAL_READ;
     kept_values().clear();
+    foreign_lines().clear();
     unread_note().clear();
     ini_begin(text);
     bool accepted = ini_process();
+    if (accepted) {
+        std::vector<std::pair<int, std::string>> foreign = text_index().loose_text;
+        for (const IniLine& line : ini_lines)
+            if (!text_index().asked.count(lower(ini_buf.data() + line.key, line.key_end - line.key)))
+                foreign.emplace_back(line.number, ini_buf.substr(line.key, line.end - line.key));
+        std::sort(foreign.begin(), foreign.end());
+        for (auto& [number, line] : foreign)
+            foreign_lines().push_back(std::move(line));
+    }
     // A file refused whole changes no setting: its lines are not gone through.
     const std::vector<std::string> unread = accepted ? unread_lines() : std::vector<std::string>();
     if (!accepted) kept_values().clear();
