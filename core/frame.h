@@ -171,7 +171,7 @@ enum class PauseCause : u8 {
     count
 };
 constexpr int PAUSE_CAUSES = static_cast<int>(PauseCause::count);
-// The cause's name as the log and the tests give it.
+// The cause's name (test support: the rows of the pause test).
 const char* pause_cause_name(PauseCause why);
 // `why` holds the emulation paused (pausing it, when nothing held it yet).
 void emu_pause(PauseCause why);

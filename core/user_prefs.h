@@ -32,7 +32,8 @@ struct PrefsKept {
     std::size_t size;
     const char* key;
 };
-// The kept settings, in the keeper's own order.
+// The kept settings, in the keeper's own order (test support: the rows of
+// the keeper's table test).
 std::size_t prefs_kept_count();
 const PrefsKept& prefs_kept(std::size_t i);
 

@@ -35,7 +35,8 @@ bool dbg_same_command(const char* a, const char* b);
 // dbg_execute before every line.
 extern const char* (*dbg_item_refusal)(const char* line);
 // The commands of the table that write files: names, argument words and the
-// suffixes of what they write (see the table's `writes`).
+// suffixes of what they write (see the table's `writes`); test support: the
+// rows of the file writers' tests.
 struct DbgFileWriter {
     const char* names;
     const char* arguments;

@@ -71,7 +71,8 @@ void snd_open(int restart);
 // seam, where a state was loaded again): every voice stops, the beeps end,
 // and the voices the registers hold begin at once. The output runs on.
 void snd_restart();
-// The device's output runs (opened, and not stopped since).
+// The device's output runs (opened, and not stopped since); test support for
+// the modal windows' test.
 bool snd_output_running();
 // Stops all voices and the device's output. Only while sound is on, unless
 // force != 0 (the sound switched off, or its output changed); with the sound
