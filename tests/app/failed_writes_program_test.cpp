@@ -17,6 +17,7 @@
 #include "core/message.h"
 #include "debugger/commands.h"
 #include "tests/record/tools.h"
+#include "tests/support/port_client.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -110,30 +111,8 @@ class FailedWrites : public ProgramTest {
     int ask(const std::string& line, std::string* said) {
         said->clear();
         if (!as_nobody) return send(line, said);
-        setenv("LINE", line.c_str(), 1);
-        const std::string command =
-            "setpriv --reuid=nobody --regid=nogroup --clear-groups /usr/bin/python3 -c '"
-            "import socket, sys\n"
-            "s = socket.socket(socket.AF_UNIX)\n"
-            "s.connect(sys.argv[1])\n"
-            "s.sendall(sys.argv[2].encode() + b\"\\n\")\n"
-            "got = b\"\"\n"
-            "while b\"\\n\" not in got: got += s.recv(4096)\n"
-            "head, _, rest = got.partition(b\"\\n\")\n"
-            "rc, size = head.split()[:2]\n"
-            "while len(rest) < int(size): rest += s.recv(4096)\n"
-            "sys.stdout.write(rc.decode() + \"\\n\" + rest.decode(errors=\"replace\"))' '" +
-            (home.path() / "brindlemox" / "E2E").string() + "' \"$LINE\" 2>/dev/null";
-        FILE* client = popen(command.c_str(), "r");
-        std::string got;
-        char buffer[4096];
-        for (std::size_t k; client && (k = std::fread(buffer, 1, sizeof buffer, client)) > 0;)
-            got.append(buffer, k);
-        if (client) pclose(client);
-        const std::size_t header = got.find('\n');
-        if (header == std::string::npos) return -1;
-        *said = got.substr(header + 1);
-        return std::atoi(got.c_str());
+        return test_port_send_as_nobody((home.path() / "brindlemox" / "E2E").string(), line,
+                                        said);
     }
     void start_program() {
         if (as_nobody) {

@@ -3,6 +3,7 @@
 // saves to: every save of the port refuses with rc 10 and leaves them as they
 // were; the settings and high scores written at exit pass over them, and an
 // exit autosave that cannot be written is named.
+#include "tests/support/port_client.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -163,28 +164,7 @@ TEST_F(WriteProtected, AnExitAutosaveThatCannotBeWrittenIsNamed) {
     // user, to the socket in the runtime folder that is that user's.
     const fs::path socket = home.path() / "brindlemox" / "E2E";
     const auto quit = [&](std::string* result) {
-        const std::string command =
-            "setpriv --reuid=nobody --regid=nogroup --clear-groups /usr/bin/python3 -c '"
-            "import socket, sys\n"
-            "s = socket.socket(socket.AF_UNIX)\n"
-            "s.connect(sys.argv[1])\n"
-            "s.sendall(b\"QUIT\\n\")\n"
-            "got = b\"\"\n"
-            "while True:\n"
-            "    more = s.recv(4096)\n"
-            "    if not more: break\n"
-            "    got += more\n"
-            "sys.stdout.write(got.decode())' '" +
-            socket.string() + "'";
-        FILE* client = popen(command.c_str(), "r");
-        std::string got;
-        char buffer[512];
-        for (std::size_t n; client && (n = std::fread(buffer, 1, sizeof buffer, client)) > 0;)
-            got.append(buffer, n);
-        if (client) pclose(client);
-        const std::size_t header = got.find('\n');
-        *result = header == std::string::npos ? got : got.substr(header + 1);
-        return std::atoi(got.c_str());
+        return test_port_send_as_nobody(socket.string(), "QUIT", result);
     };
     const auto port_file = [&] { return fs::exists(socket); };
     const auto session = [&] {

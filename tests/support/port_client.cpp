@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -33,4 +35,33 @@ int test_port_send(const char* name, const std::string& line, std::string* resul
     }
     deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     return rexx_port_send(name, line, result, fd_io, past_deadline);
+}
+
+int test_port_send_as_nobody(const std::string& socket, const std::string& line,
+                             std::string* said) {
+    said->clear();
+    setenv("PORT_LINE", line.c_str(), 1); // as it stands, past the shell's quoting
+    const std::string command =
+        "setpriv --reuid=nobody --regid=nogroup --clear-groups /usr/bin/python3 -c '"
+        "import socket, sys\n"
+        "s = socket.socket(socket.AF_UNIX)\n"
+        "s.connect(sys.argv[1])\n"
+        "s.sendall(sys.argv[2].encode() + b\"\\n\")\n"
+        "got = b\"\"\n"
+        "while b\"\\n\" not in got: got += s.recv(4096)\n"
+        "head, _, rest = got.partition(b\"\\n\")\n"
+        "rc, size = head.split()[:2]\n"
+        "while len(rest) < int(size): rest += s.recv(4096)\n"
+        "sys.stdout.write(rc.decode() + \"\\n\" + rest.decode(errors=\"replace\"))' '" +
+        socket + "' \"$PORT_LINE\" 2>/dev/null";
+    FILE* client = popen(command.c_str(), "r");
+    std::string got;
+    char buffer[4096];
+    for (std::size_t k; client && (k = std::fread(buffer, 1, sizeof buffer, client)) > 0;)
+        got.append(buffer, k);
+    if (client) pclose(client);
+    const std::size_t header = got.find('\n');
+    if (header == std::string::npos) return -1;
+    *said = got.substr(header + 1);
+    return std::atoi(got.c_str());
 }

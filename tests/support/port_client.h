@@ -8,3 +8,9 @@
 // when no reply has come `seconds` after the call.
 int test_port_send(const char* name, const std::string& line, std::string* result, int* fd_io,
                    int seconds = 20);
+
+// One request to the port's socket at `socket` from a client run as the
+// ordinary user `nobody` (the port answers its own user only): the reply's
+// code, its text in `said`; -1 when no whole reply came.
+int test_port_send_as_nobody(const std::string& socket, const std::string& line,
+                             std::string* said);
