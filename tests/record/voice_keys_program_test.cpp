@@ -320,12 +320,12 @@ INSTANTIATE_TEST_SUITE_P(Machines, EveryVoiceKind, ::testing::ValuesIn(KINDS),
                          });
 
 // The magnitude of frequency `f` in the samples (a single-bin DFT).
-double magnitude(const std::vector<u8>& s, double rate, double f) {
+double magnitude(const std::vector<double>& s, double rate, double f) {
     double re = 0.0, im = 0.0;
     for (std::size_t i = 0; i < s.size(); i++) {
         const double phase = 2.0 * M_PI * f * static_cast<double>(i) / rate;
-        re += (s[i] - 128.0) * std::cos(phase);
-        im += (s[i] - 128.0) * std::sin(phase);
+        re += s[i] * std::cos(phase);
+        im += s[i] * std::sin(phase);
     }
     return std::hypot(re, im) / static_cast<double>(s.size());
 }
@@ -333,9 +333,13 @@ double magnitude(const std::vector<u8>& s, double rate, double f) {
 } // namespace
 
 // The expanded Elektor's two PSGs sound six tones at once, more than the
-// host's four channels: the WAV holds every one of them as loud as the
-// others, and the MIDI file each at its key.
+// host's four channels: the WAV and the live output (captured by SDL's disk
+// driver) hold every one of them as loud as the others, and the MIDI file
+// each at its key.
 TEST_F(VoiceKeys, SixToneVoicesAtOnceAreAllInTheWav) {
+    const fs::path live = home.path() / "live.raw";
+    audio = "disk";
+    setenv("SDL_DISKAUDIOFILE", live.c_str(), 1);
     const u16 periods[6] = {0x064, 0x082, 0x0A0, 0x0BE, 0x0DC, 0x0FA};
     std::vector<std::string> setup = machine("SETMACHINE ELEKTOR", 0x0900, STAY);
     char line[40];
@@ -350,13 +354,16 @@ TEST_F(VoiceKeys, SixToneVoicesAtOnceAreAllInTheWav) {
     }
     setup.insert(setup.end(), {"DEBUGGER E $1D07 $38", "DEBUGGER E $1D17 $38"});
     ASSERT_NO_FATAL_FAILURE(play(setup, -1, {}, 1500));
+    unsetenv("SDL_DISKAUDIOFILE");
     u32 end = 0;
     const std::vector<PassNote> notes = midi_pass_notes(read_bytes(home.path() / "take.mid"), &end);
     const std::vector<u8> all = wav_samples();
     ASSERT_GT(all.size(), RATE);
     // A fifth of a second from the middle: wide enough a band to hold each
     // tone as the WAV's whole samples make it.
-    const std::vector<u8> wav(all.begin() + RATE / 2, all.begin() + RATE / 2 + RATE / 5);
+    std::vector<double> wav;
+    for (auto at = all.begin() + RATE / 2; at < all.begin() + RATE / 2 + RATE / 5; ++at)
+        wav.push_back(*at - 128.0);
     double loudest = 0.0, level[6];
     for (int v = 0; v < 6; v++) {
         const double f = 110837.0 / periods[v]; // the PSGs' tone clock
@@ -370,4 +377,23 @@ TEST_F(VoiceKeys, SixToneVoicesAtOnceAreAllInTheWav) {
     for (int v = 0; v < 6; v++)
         EXPECT_GT(level[v], loudest / 2)
             << "voice " << 3 + v << " (" << 110837.0 / periods[v] << " Hz) in the WAV";
+
+    // Live: 16-bit mono samples at 44100 a second; a fifth of a second from
+    // a tenth after the first loud one.
+    const std::vector<u8> raw = read_bytes(live);
+    std::vector<double> heard;
+    for (std::size_t i = 0; i + 1 < raw.size(); i += 2)
+        heard.push_back(static_cast<std::int16_t>(raw[i] | raw[i + 1] << 8));
+    const auto begun =
+        std::find_if(heard.begin(), heard.end(), [](double x) { return std::abs(x) > 100; });
+    ASSERT_GE(heard.end() - begun, 44100 / 5 + 4410) << "the tones played live";
+    const std::vector<double> part(begun + 4410, begun + 4410 + 44100 / 5);
+    double loudest_live = 0.0, live_level[6];
+    for (int v = 0; v < 6; v++) {
+        live_level[v] = magnitude(part, 44100, 110837.0 / periods[v]);
+        loudest_live = std::max(loudest_live, live_level[v]);
+    }
+    for (int v = 0; v < 6; v++)
+        EXPECT_GT(live_level[v], loudest_live / 2)
+            << "voice " << 3 + v << " (" << 110837.0 / periods[v] << " Hz) heard live";
 }

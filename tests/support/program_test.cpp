@@ -30,7 +30,7 @@ void ProgramTest::TearDown() {
 }
 
 bool ProgramTest::start(std::vector<std::string> args) {
-    pid = test_start_program(home.path(), std::move(args), platform, "dummy", prefix);
+    pid = test_start_program(home.path(), std::move(args), platform, audio, prefix);
     return pid > 0;
 }
 

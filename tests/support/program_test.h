@@ -98,5 +98,6 @@ class ProgramTest : public ::testing::Test {
     int fd = -1;
     // What start() starts the program on, and through.
     const char* platform = "offscreen";
+    const char* audio = "dummy"; // SDL's sound driver
     std::vector<std::string> prefix;
 };
