@@ -39,7 +39,7 @@ static std::string& text_buffer() {
 
 // Reading is by key, as a person types a line: blanks before the key and
 // around "=" do not count, nor the key's letter case, a UTF-8 byte order mark
-// at the start or CR LF line ends. Each line holding a key and "=" is indexed
+// at the start or CR LF line ends (text_lf_lines). Each line holding a key and "=" is indexed
 // under its key in lower case, and a field looks its key up wherever its line
 // stands. A key written twice takes its later line; a key with no line keeps
 // its setting. Blank lines and comments (";" or "#" first) are passed over.
@@ -59,11 +59,15 @@ struct IniLine {
     bool taken;                      // a field read it
     std::string why;                 // why it was not taken, when a field refused it
 };
+// A line with no key: as typed, and why.
+struct LooseLine {
+    int number;
+    std::string text, why;
+};
 struct IniIndex {
     std::vector<IniLine> lines;                                // in file order
     std::unordered_map<std::string, std::vector<size_t>> keys; // lower-case key -> lines
-    std::vector<std::pair<int, std::string>> loose;            // lines with no key: number, why
-    std::vector<std::pair<int, std::string>> loose_text;       // those lines as typed
+    std::vector<LooseLine> loose;                              // lines with no key
     std::unordered_map<std::string, bool> asked;               // keys the walk looked up
 };
 static IniIndex& text_index() { // built on first use, as the text
@@ -94,9 +98,6 @@ static std::string& unread_note() {
     return note;
 }
 
-static bool is_eol(char c) {
-    return c == '\r' || c == '\n';
-}
 static bool is_blank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -109,19 +110,16 @@ static std::string lower(const char* text, size_t n) {
 }
 
 void ini_begin(const std::string& text) {
-    ini_buf = text;
+    ini_buf = text_lf_lines(text);
     ini_lines.clear();
     ini_keys.clear();
     text_index().loose.clear();
-    text_index().loose_text.clear();
     text_index().asked.clear();
-    size_t at = ini_buf.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    size_t at = 0;
     for (int number = 1; at < ini_buf.size(); number++) {
-        size_t end = at;
-        while (end < ini_buf.size() && !is_eol(ini_buf[end]))
-            end++;
-        size_t next = end;
-        if (next < ini_buf.size()) next += ini_buf.compare(next, 2, "\r\n") == 0 ? 2 : 1;
+        size_t end = ini_buf.find('\n', at);
+        if (end == std::string::npos) end = ini_buf.size();
+        const size_t next = end + 1;
         size_t key = at;
         while (key < end && is_blank(ini_buf[key]))
             key++;
@@ -132,9 +130,8 @@ void ini_begin(const std::string& text) {
         if (key == last || ini_buf[key] == ';' || ini_buf[key] == '#') {
             // a blank line or a comment
         } else if (eq >= last) {
-            text_index().loose.emplace_back(
-                number, "\"" + ini_buf.substr(key, last - key) + "\" holds no \"=\"!");
-            text_index().loose_text.emplace_back(number, ini_buf.substr(key, last - key));
+            const std::string typed = ini_buf.substr(key, last - key);
+            text_index().loose.push_back({number, typed, "\"" + typed + "\" holds no \"=\"!"});
         } else {
             size_t key_end = eq;
             while (key_end > key && is_blank(ini_buf[key_end - 1]))
@@ -143,8 +140,8 @@ void ini_begin(const std::string& text) {
             while (value < last && is_blank(ini_buf[value]))
                 value++;
             if (key_end == key) {
-                text_index().loose.emplace_back(number, "no key before \"=\"!");
-                text_index().loose_text.emplace_back(number, ini_buf.substr(key, last - key));
+                text_index().loose.push_back(
+                    {number, ini_buf.substr(key, last - key), "no key before \"=\"!"});
             } else {
                 ini_keys[lower(ini_buf.data() + key, key_end - key)].push_back(ini_lines.size());
                 ini_lines.push_back({key, key_end, value, last, number, false, {}});
@@ -212,15 +209,23 @@ bool ini_first_key_is(const char* key) {
     return first.key_end - first.key == n && lower(ini_buf.data() + first.key, n) == lower(key, n);
 }
 
+// Whether the walk never asked for the line's key: a key of another version,
+// or a misspelt one.
+static bool names_no_setting(const IniLine& line) {
+    return !text_index().asked.count(lower(ini_buf.data() + line.key, line.key_end - line.key));
+}
+
 // What the last walk could not take, by line: each line as "line N: why".
 static std::vector<std::string> unread_lines() {
-    std::vector<std::pair<int, std::string>> all = text_index().loose;
+    std::vector<std::pair<int, std::string>> all;
+    for (const LooseLine& line : text_index().loose)
+        all.emplace_back(line.number, line.why);
     for (const IniLine& line : ini_lines) {
         const std::string key = ini_buf.substr(line.key, line.key_end - line.key);
         const std::string name = lower(key.data(), key.size());
         if (!line.why.empty()) {
             all.emplace_back(line.number, line.why);
-        } else if (!text_index().asked.count(name)) {
+        } else if (names_no_setting(line)) {
             all.emplace_back(line.number, key + ": no such setting!");
         } else if (!line.taken) {
             all.emplace_back(line.number, key + ": given again on line " +
@@ -252,38 +257,50 @@ static void put_line(const char* key, const std::string& value) {
 // ---- Field operations -----------------------------------------------------------
 
 bool ini_text_storable(const char* text) {
-    const size_t n = std::strlen(text);
-    return std::strpbrk(text, "\r\n") == nullptr &&
-           (n == 0 || (!is_blank(text[0]) && !is_blank(text[n - 1])));
+    return std::strpbrk(text, "\r\n") == nullptr;
+}
+
+// Blanks around a value are not read, so a text with blanks of its own at
+// either end (a folder "My Games "), or one itself in double quotes, is
+// written in double quotes, and the reader takes what lies between them.
+static bool in_quotes(const std::string& text) {
+    return text.size() >= 2 && text.front() == '"' && text.back() == '"';
+}
+static std::string text_as_written(const std::string& text) {
+    const bool quote = !text.empty() && (is_blank(text.front()) || is_blank(text.back()) ||
+                                         in_quotes(text));
+    return quote ? '"' + text + '"' : text;
 }
 
 void ini_field_text(const char* key, char* buffer, int size) {
     if (serial_dir == SERIAL_WRITE) {
         const std::string value(buffer, strnlen(buffer, static_cast<size_t>(size)));
         // A line break would end the value early and make the rest of it lines
-        // of their own, and blanks at either end are not read: such a value is
-        // left out, and its setting starts from its default next time (a key
-        // with no line keeps its setting).
+        // of their own: such a value is left out, and its setting starts from
+        // its default next time (a key with no line keeps its setting).
         if (!ini_text_storable(value.c_str())) {
-            con_printf("%s: not saved, its text holds a line break or begins or ends with a "
-                       "blank!\n",
-                       key);
+            con_printf("%s: not saved, its text holds a line break!\n", key);
             return;
         }
-        put_line(key, value);
+        put_line(key, text_as_written(value));
         return;
     }
     IniLine* line = find_key(key);
     if (!line) return;
-    const size_t length = line->end - line->value;
+    size_t from = line->value, to = line->end;
+    if (in_quotes(value_of(*line))) {
+        from++;
+        to--;
+    }
+    const size_t length = to - from;
     size_t n = std::min(length, static_cast<size_t>(size - 1));
-    std::memcpy(buffer, ini_buf.data() + line->value, n);
+    std::memcpy(buffer, ini_buf.data() + from, n);
     buffer[n] = 0;
     if (length > n)
         refuse(line, key,
                std::string(key) + ": text longer than " + std::to_string(size - 1) +
                    " characters!",
-               buffer);
+               text_as_written(buffer));
 }
 
 static bool word_at(size_t p, size_t end, const char* word) {
@@ -447,9 +464,11 @@ bool ini_read_text(const std::string& text, const std::string& name) {
     ini_begin(text);
     bool accepted = ini_process();
     if (accepted) {
-        std::vector<std::pair<int, std::string>> foreign = text_index().loose_text;
+        std::vector<std::pair<int, std::string>> foreign;
+        for (const LooseLine& line : text_index().loose)
+            foreign.emplace_back(line.number, line.text);
         for (const IniLine& line : ini_lines)
-            if (!text_index().asked.count(lower(ini_buf.data() + line.key, line.key_end - line.key)))
+            if (names_no_setting(line))
                 foreign.emplace_back(line.number, ini_buf.substr(line.key, line.end - line.key));
         std::sort(foreign.begin(), foreign.end());
         for (auto& [number, line] : foreign)
@@ -625,9 +644,12 @@ const std::string& ini_default_text() {
     // The defaults, not a refused line's value kept by a read before.
     static const std::string text = [] {
         std::unordered_map<std::string, KeptValue> kept;
+        std::vector<std::string> foreign;
         kept.swap(kept_values());
+        foreign.swap(foreign_lines());
         std::string written = ini_write_text();
         kept.swap(kept_values());
+        foreign.swap(foreign_lines());
         return written;
     }();
     return text;

@@ -124,8 +124,9 @@ TEST_F(Settings, ChangedSettingsSurviveAWriteAndRead) {
     palette_set_red_grey(5, 23, 0xAB);
     palette_set_green_grey(5, 23, 0x01);
     palette_set_blue_grey(5, 23, 0xFE);
-    std::snprintf(games_path, sizeof games_path, "%s", "/home/user/My Games");
-    std::snprintf(recent_files[2], sizeof recent_files[2], "%s", "/x/y.bin");
+    // Blanks at a text's ends are its own, and so are quotes around it.
+    std::snprintf(games_path, sizeof games_path, "%s", "/home/user/My Games ");
+    std::snprintf(recent_files[2], sizeof recent_files[2], "%s", "\"/x/y.bin\"");
     recent_memmaps[2] = 22;
     recent_games[2] = 859;
     std::string text = ini_write_text();
@@ -136,6 +137,8 @@ TEST_F(Settings, ChangedSettingsSurviveAWriteAndRead) {
     ASSERT_TRUE(ini_read_text(text)); // every value back: the same text again
     EXPECT_EQ(frame_skip, 7);
     EXPECT_EQ(recent_count, 3);
+    EXPECT_STREQ(games_path, "/home/user/My Games ");
+    EXPECT_STREQ(recent_files[2], "\"/x/y.bin\"");
     EXPECT_EQ(ini_write_text(), text);
 }
 
