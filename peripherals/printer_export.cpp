@@ -172,10 +172,18 @@ std::vector<u8> printer_page_bmp(int unit) {
 
 namespace {
 // "LPT1"/"LPT2" on the line printer, else "Printer"; the loaded file's name
-// when known (own_output_name puts the page's suffix in place of its own).
+// when known (own_output_name puts the page's suffix in place of its own),
+// with "-LPT2" for the second of two units, whose pages would otherwise
+// replace the first's.
 std::string default_base(int unit) {
-    if (file_loaded && game_file_name[0]) return game_file_name;
-    if (device_link.line_printer) return unit ? "LPT2" : "LPT1";
+    const std::string lpt = "LPT" + std::to_string(unit + 1);
+    if (file_loaded && game_file_name[0]) {
+        std::string base = game_file_name;
+        if (unit == 0 || device_link.printer_units < 2) return base;
+        const std::size_t dot = base.rfind('.');
+        return base.insert(dot == std::string::npos ? base.size() : dot, "-" + lpt);
+    }
+    if (device_link.line_printer) return lpt;
     return "Printer";
 }
 

@@ -231,3 +231,37 @@ TEST_F(PrinterPagesProgram, APrintoutKeepsItsNameToTheEnd) {
     for (const auto& e : fs::directory_iterator(screenshots()))
         EXPECT_EQ(e.path().filename().string().rfind("game-", 0), 0u) << e.path();
 }
+
+// The TWIN's two printer units under one loaded file: the second unit's
+// pages are named apart and leave the first unit's printout whole, also in a
+// later session.
+TEST_F(PrinterPagesProgram, TheSecondUnitsPagesLeaveTheFirstUnitsPrintout) {
+    ASSERT_NO_FATAL_FAILURE(save_each_page());
+    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+    for (const char unit : {'0', '1'}) {
+        SCOPED_TRACE(std::string("twin_printerunit=") + unit);
+        std::string settings = test_read_file(ini);
+        const std::size_t at = settings.find("twin_printerunit=");
+        ASSERT_NE(at, std::string::npos);
+        settings[at + 17] = unit;
+        test_write_file(ini, settings);
+        start_session();
+        std::string result;
+        send("SETMACHINE TWIN", &result);
+        fine("DEBUGGER \"SAVEMOD 0 10 game\"");
+        fine("OPEN " + (projects() / "game.mod").string());
+        // The line printer takes a character from port $EB at each print
+        // request on port $EA; a page is 117 lines.
+        for (const char c : std::string(1, unit == '0' ? 'A' : 'B') + std::string(118, '\r')) {
+            char line[40];
+            std::snprintf(line, sizeof line, "DEBUGGER \"WRITEPORT EB %02X\"", c);
+            fine(line);
+            fine("DEBUGGER \"WRITEPORT EA 02\"");
+        }
+        quit();
+    }
+    EXPECT_TRUE(starts(projects() / "game.txt", "A\n"));
+    EXPECT_TRUE(starts(projects() / "game-LPT2.txt", "B\n"));
+    EXPECT_TRUE(starts(screenshots() / "game-1.ilbm", "FORM"));
+    EXPECT_TRUE(starts(screenshots() / "game-LPT2-1.ilbm", "FORM"));
+}
