@@ -955,8 +955,9 @@ const char* cmd_refusal(const CmdRow& row) {
         if ((row.usable == drive_at<1> || row.usable == drive_at<2> || row.usable == drive_at<3>) &&
             has_drives())
             return no_drive_text;
-        // A drawing mode past the machine's last.
-        if ((row.usable == draw_tables || row.usable == pvi_console) && debug_graphics())
+        // A drawing mode past the machine's last (the DRAW items; "Darken
+        // background" shares one of their conditions).
+        if (row.run == act_debug_radio && row.tick == tick_draw && debug_graphics())
             return draw_range_text;
         return row.flags & CF_STATE ? not_now_text : wrong_machine_text;
     }
