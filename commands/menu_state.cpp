@@ -71,7 +71,8 @@ bool same_word(const std::string& a, const std::string& b) {
 
 const char* debug_line_refusal(const char* line) {
     const std::vector<std::string> words = line_words(line);
-    if (words.empty()) return nullptr;
+    // A command's usage ("SAVETVC ?") is shown wherever it is asked for.
+    if (words.empty() || (words.size() == 2 && words[1] == "?")) return nullptr;
     const CmdRow* item = nullptr;
     std::size_t matched = 0;
     for (const CmdRow& row : cmd_rows) {

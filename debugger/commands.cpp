@@ -670,7 +670,7 @@ static void watch_writes_usage() {
 }
 
 static void cmd_watch_writes() {
-    if (!dbg_machine_has_cpu(true)) return;
+    if (!dbg_lone_question() && !dbg_machine_has_cpu(true)) return;
     const auto& words = watch_write_words;
     if (dbg_arg1[0])
         for (u32 v = 0; v < 3; v++)

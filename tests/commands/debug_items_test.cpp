@@ -5,7 +5,8 @@
 // prefills), on every memory map of the machine table. Where the item is
 // ghosted the line answers 10 with the item's reason as the debugger words it
 // (cmd_debugger_wording); where it is enabled the line is refused for none of
-// those reasons (a usage or its own answer instead).
+// those reasons (a usage or its own answer instead). Its usage ("<command> ?")
+// is shown wherever it is ghosted too.
 // Not rows: SYSTEM quits the program and "*" starts a host shell. Left out:
 // bare FIND on a machine without text search (a bare FIND searches for text;
 // the item prefills FIND for a number search too, which such a machine takes).
@@ -58,12 +59,20 @@ TEST(DebugItems, ADebuggerLineIsRefusedExactlyWhereItsItemIsGhosted) {
             for (const char c : line)
                 escaped += c == '"' ? std::string("*\"") : std::string(1, c);
             std::string result;
-            const int rc = ui_unattended_run(
-                arexx_execute, ("DEBUGGER \"" + escaped + "\"").c_str(), &result);
+            const int rc =
+                ui_unattended_run(arexx_execute, ("DEBUGGER \"" + escaped + "\"").c_str(), &result);
             if (why) {
                 ++ghosted;
                 EXPECT_EQ(rc, 10) << where;
                 EXPECT_EQ(result, cmd_debugger_wording(why)) << where;
+                // Its usage is shown all the same.
+                const std::string command = line.substr(0, line.find(' '));
+                if (command != "\"" && row.cmd != Cmd::DEBUG_SPEAK) { // no speech: no usage
+                    ui_unattended_run(arexx_execute, ("DEBUGGER \"" + command + " ?\"").c_str(),
+                                      &result);
+                    EXPECT_NE(result.find("Usage"), std::string::npos)
+                        << command << " ?: " << result;
+                }
             } else {
                 ++enabled;
                 for (const char* said : {wrong_machine, unavailable, no_disk, no_drive})
