@@ -763,7 +763,9 @@ bool set_up_machine_first(const LoadRequest& r) {
         return false;
     }
     if (!emu_set_memory_map(memmap_table[r.memmap].machine, r.memmap)) {
-        load_refusal = "the machine it was opened on was not set up";
+        // The switch's own reason (a changed disk kept) when it gave one.
+        load_refusal = machine_take_switch_refusal();
+        if (load_refusal.empty()) load_refusal = "the machine it was opened on was not set up";
         return false;
     }
     // The machine set up afresh named its own state file in the shared name.

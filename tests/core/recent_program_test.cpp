@@ -144,6 +144,8 @@ TEST_F(RecentProgram, ARecentFileLoadsIntoTheMachineItWasOpenedOn) {
     std::string result;
     EXPECT_EQ(send("MENU PROJECT.RECENT1", &result), 10); // prog.sms, of the Arcadia
     EXPECT_NE(result.find("drive 0 (\"blank.raw\") was changed"), std::string::npos) << result;
+    EXPECT_NE(result.find("(the disk in drive 0 was changed and not saved)"), std::string::npos)
+        << "the switch's own reason: " << result;
     EXPECT_EQ(said("GETMACHINE"), "BINBUG");
     send("QUIT", &result); // names the disk it drops
 }
