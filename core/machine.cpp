@@ -177,10 +177,6 @@ void machine_apply_rotation() {
     core_hooks_run(CoreHook::picture_setup);
 }
 
-void emu_finish_outputs() {
-    held_finish(HeldScope::machine);
-}
-
 u32 machine_stretch_kind() {
     return machine_table[machine].default_stretch == 2 ? 2 : 1;
 }
@@ -223,7 +219,8 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
 
     // The machine, or what runs on it, goes: its outputs in progress are
     // finished first, under the name of what ran.
-    if (static_cast<u32>(new_memmap) != memmap || force || new_game) emu_finish_outputs();
+    if (static_cast<u32>(new_memmap) != memmap || force || new_game)
+        held_finish(HeldScope::machine);
     if (static_cast<u32>(new_memmap) != memmap || force) {
         core_hooks_run(CoreHook::sound_stop);
         core_hooks_run(CoreHook::machine_leave);

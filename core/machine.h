@@ -34,10 +34,6 @@ extern i32 autofire_duty, autofire_period; // autofire timing in frames
 // So is a switch that would drop a changed disk or tape while nobody can be
 // asked (a command of the port): the disk or tape is named and kept.
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows);
-// Finishes every output in progress: a recording and what it generates, and
-// the printers' pages half printed (saved with "eachpage" on). A machine
-// switch, and every way out of the program, calls it.
-void emu_finish_outputs();
 // The kind of the running machine for the horizontal stretch ("Narrow?"):
 // its default stretch, 1 (starts narrow) or 2 (starts wide). A switch takes
 // the user's choice for the new machine's kind (prefs_take_stretch), else

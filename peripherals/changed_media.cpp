@@ -130,11 +130,8 @@ std::string media_release_all() {
 }
 
 void media_leave_machine(u32 new_machine) {
-    // The switch asked about every changed medium first (media_release_all):
-    // what is still changed here was let go there.
-    if (const std::string still = media_changed_text(); !still.empty())
-        if (!ui_unattended_report((still + "; they are dropped.").c_str(), nullptr))
-            con_printf("%s; they are dropped.\n", still.c_str());
+    // The switch asked about every changed medium first (media_release_all),
+    // which forgot each one the user let go: none is left changed here.
     floppy_leave_machine(new_machine);
     forget(MEDIUM_MDCR);
 }

@@ -55,5 +55,5 @@ void media_update_all();
 std::string media_release_all();
 // A switch from the current machine to `new_machine`, or its set-up again,
 // after media_release_all: the drives are emptied (floppy_leave_machine) and
-// the MDCR tape goes; one still changed (let go by the user) is named.
+// the MDCR tape goes.
 void media_leave_machine(u32 new_machine);
