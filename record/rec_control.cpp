@@ -427,10 +427,8 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
     char name[FILE_NAME_SIZE];
     if (ask) {
         char file[FILE_NAME_SIZE];
-        const char* base = rec_picture_name[0] ? rec_picture_name : file_name_buffer;
-        const char* slash = std::strrchr(base, '/');
-        const char* colon = std::strrchr(base, ':');
-        const char* part = slash ? slash + 1 : colon ? colon + 1 : base;
+        const char* part =
+            path_file_part(rec_picture_name[0] ? rec_picture_name : file_name_buffer);
         std::snprintf(file, sizeof file, "%s",
                       part[0] ? own_output_name(part, file_kinds[kind].extension).c_str() : "");
         if (ui_host.save_request(
@@ -440,10 +438,7 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
     } else if (rec_picture_name[0]) {
         std::snprintf(name, sizeof name, "%s", rec_picture_name);
     } else {
-        const char* base = file_name_buffer;
-        const char* slash = std::strrchr(base, '/');
-        const char* colon = std::strrchr(base, ':');
-        const char* part = slash ? slash + 1 : colon ? colon + 1 : base;
+        const char* part = path_file_part(file_name_buffer);
         std::snprintf(
             name, sizeof name, "%s",
             own_output_name(part[0] ? part : "Untitled", file_kinds[kind].extension).c_str());
@@ -611,12 +606,8 @@ void rec_start(int kind) {
     }
     // A playback goes on while the requester is open, and after it is put
     // away; the state saved ends it (state_save_file).
-    char name[FILE_NAME_SIZE];
-    std::memcpy(name, file_name_buffer, sizeof name);
-    const char* slash = std::strrchr(name, '/');
-    const char* colon = std::strrchr(name, ':');
     char file[FILE_NAME_SIZE];
-    const char* part = slash ? slash + 1 : colon ? colon + 1 : name;
+    const char* part = path_file_part(file_name_buffer);
     std::snprintf(file, sizeof file, "%s",
                   part[0] ? own_output_name(part, file_kinds[kind].extension).c_str() : "");
     char chosen[FILE_NAME_SIZE];
