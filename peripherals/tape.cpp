@@ -777,7 +777,12 @@ void tape_sample_tick() {
     if (tape_state != CASSETTE_PLAYING && tape_state != CASSETTE_RECORDING) return;
     // The samples follow the clock of the machine that runs now: the tape may
     // have gone in on another machine, or before its fast clock was chosen.
-    tape_cycles_per_sample();
+    // The clock changes between frames only: it is read once a frame.
+    static u32 clock_frame = ~0u;
+    if (frame_counter != clock_frame) {
+        clock_frame = frame_counter;
+        tape_cycles_per_sample();
+    }
     u32 elapsed = cpu_cycles - tape_last_cycles;
     if (static_cast<i32>(elapsed) < 0) elapsed = 0; // the clock went back: a reset or a state
     tape_last_cycles = cpu_cycles;
