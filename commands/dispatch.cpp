@@ -467,14 +467,18 @@ static void cd2650_set_up(u32 bios, u32 dos) {
     cd2650_biosversion = bios;
     cd2650_dosversion = dos;
     cd2650_switch_charset();
+    // The character set that suits the user's monitor is the user's too: it
+    // is chosen before the set-up, which starts from the user's choices, and
+    // what the set-up leaves of it after.
+    prefs_user_chose(&cd2650_vdu);
     if (machine_changed(CD2650, static_cast<int>(memmap))) {
-        // The character set that suits the user's monitor is the user's too.
         prefs_user_chose(&cd2650_vdu);
         return;
     }
     cd2650_biosversion = was_bios;
     cd2650_dosversion = was_dos;
     cd2650_vdu = was_vdu;
+    prefs_user_chose(&cd2650_vdu);
     cd2650_load_charset();
     gui_refresh_menus();
 }

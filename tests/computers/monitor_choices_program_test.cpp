@@ -113,3 +113,37 @@ TEST_F(MonitorChoices, AChoiceThatWouldDropAChangedMediumKeepsIt) {
             EXPECT_NE(settings.find(line), std::string::npos) << line;
     }
 }
+
+// The CD2650's character set follows the monitor and disk system chosen:
+// each item leaves the set it leaves from a fresh start, whichever item the
+// user chose before it (one that takes the 32-column set, one that takes
+// another).
+TEST_F(MonitorChoices, TheCd2650sCharacterSetFollowsTheItemWhateverCameBefore) {
+    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+    // The settings line the items leave, picked in order from a fresh start.
+    const auto vdu_after = [&](const std::vector<std::string>& items) {
+        fs::remove(ini);
+        EXPECT_TRUE(start({"PORTNAME", "E2E"}));
+        EXPECT_TRUE(port_up());
+        said("SETMACHINE CD2650");
+        for (const std::string& item : items)
+            said("MENU SETTINGS." + item);
+        said("QUIT");
+        EXPECT_EQ(wait_exit(), 0);
+        close(fd);
+        fd = -1;
+        const std::string settings = test_read_file(ini);
+        const std::size_t at = settings.find("\ncd2650_vdu=");
+        return at == std::string::npos ? std::string() : settings.substr(at + 1, 13);
+    };
+    const std::vector<std::string> items = {"BIOS.IPL",  "BIOS.POPMON", "BIOS.SUPERVISOR",
+                                            "DOS.CDDOS", "DOS.P1DOS",   "DOS.NOCD2650DOS"};
+    for (const std::string& item : items) {
+        const std::string alone = vdu_after({item});
+        ASSERT_FALSE(alone.empty());
+        for (const std::string before : {"DOS.CDDOS", "BIOS.SUPERVISOR"})
+            if (before != item) {
+                EXPECT_EQ(vdu_after({before, item}), alone) << before << ", then " << item;
+            }
+    }
+}
