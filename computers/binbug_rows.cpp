@@ -116,18 +116,17 @@ constexpr TapeRule offered(TapeRule r) {
     r.interface_choice = true;
     return r;
 }
+// The fast board's clock is the frame clock's: the same rule serves both.
 constexpr TapeRule BINBUG_TAPE = offered(monitor_tape_rule(832, 623));
-constexpr TapeRule FAST_BINBUG_TAPE = offered(monitor_tape_rule(832, 623));
 constexpr TapeRule acos(TapeRule r) {
     r.input = TapeInput::LATCH_BIT7;
     r.output = TapeOutput::LATCH_BIT0;
     r.port = 50;
     return r;
 }
-constexpr TapeRule ACOS_TAPE = acos(BINBUG_TAPE), FAST_ACOS_TAPE = acos(FAST_BINBUG_TAPE);
+constexpr TapeRule ACOS_TAPE = acos(BINBUG_TAPE);
 const TapeRule* binbug_tape() {
-    if (binbug_interface == 1) return fast_binbug ? &FAST_ACOS_TAPE : &ACOS_TAPE;
-    return fast_binbug ? &FAST_BINBUG_TAPE : &BINBUG_TAPE;
+    return binbug_interface == 1 ? &ACOS_TAPE : &BINBUG_TAPE;
 }
 
 // VIEW SCRN: the VDU and colour RAM; VIEW UDG: the user-defined characters.

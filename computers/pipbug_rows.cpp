@@ -148,11 +148,11 @@ constexpr TapeRule traced(TapeRule r) {
     r.traced = [] { return pipbug_bios == 2; };
     return r;
 }
-// The fast board doubles the clock; the monitor's tones stay as they are.
+// The fast board doubles the clock, which the frame clock follows: one rule
+// serves both.
 constexpr TapeRule PIPBUG_TAPE = traced(monitor_tape_rule(832, 623));
-constexpr TapeRule FAST_PIPBUG_TAPE = traced(monitor_tape_rule(832, 623));
 const TapeRule* pipbug_tape() {
-    return fast_pipbug ? &FAST_PIPBUG_TAPE : &PIPBUG_TAPE;
+    return &PIPBUG_TAPE;
 }
 
 // The monitor radios load the chosen ROM and restart; the VDU radios rebuild
