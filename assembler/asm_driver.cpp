@@ -325,6 +325,11 @@ const char* object_extension() {
     return machine_debug().object_suffix;
 }
 
+// The writer of the listing and object file: the assembler, of this source.
+OwnWriter assembler() {
+    return {"ASM", path_absolute(asm_source_name)};
+}
+
 // Writes `data` to `name` whole or not at all. A failure is told with
 // `message` (filled with the name) and fails the run: the first one is kept,
 // with the system's reason, for its end. The source itself (a source named
@@ -339,7 +344,7 @@ bool write_whole(const std::string& name, const std::string& data,
         if (unwritten.empty()) unwritten = file_failure_text("Can't write", name, why);
         return false;
     }
-    own_output_note(name, data.data(), data.size());
+    own_output_note(name, data.data(), data.size(), assembler());
     return true;
 }
 
@@ -356,15 +361,17 @@ bool may_replace(const std::string& name, const char* what) {
         return true;
     const std::string shown = path_absolute(name);
     const std::string source = path_file_part(asm_source_name);
-    if (own_output_may_go(name, shown + " is in the place of the " + what + " of " + source +
-                                    ", and it is not the assembler's own output as the "
-                                    "assembler left it.\nReplace loses that file; Keep leaves "
-                                    "it as it is."))
+    if (own_output_may_go(name, assembler(),
+                          shown + " is in the place of the " + what + " of " + source +
+                              ", and it is not the assembler's own output of " + source +
+                              " as the assembler left it.\nReplace loses that file; Keep "
+                              "leaves it as it is."))
         return true;
     if (unwritten.empty())
         unwritten = "Kept " + shown + ": the " + what + " of " + source +
-                    " goes there, and that file is not the assembler's own output as the "
-                    "assembler left it. Move or rename it (or the source) and assemble again.";
+                    " goes there, and that file is not the assembler's own output of " + source +
+                    " as the assembler left it. Move or rename it (or the source) and "
+                    "assemble again.";
     return false;
 }
 

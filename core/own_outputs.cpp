@@ -24,8 +24,27 @@ constexpr std::size_t CHECKED_MAX = 256u << 20; // a larger file is never ours
 
 struct Entry {
     std::uint64_t device = 0, inode = 0, size = 0, check = 0;
-    std::string path; // where it was written ("-" for a name the line cannot hold)
+    std::string path;   // where it was written ("-" for a name the line cannot hold)
+    std::string writer; // writer_key of who wrote it
+    bool named = false; // false: a line of a record written before writers were kept
 };
+
+// A writer as one word of a record's line: who, a blank and what of, with
+// blanks, line ends, other control bytes and '%' written as %XX.
+std::string writer_key(const OwnWriter& w) {
+    const std::string plain = w.of.empty() ? w.who : w.who + " " + w.of;
+    std::string key;
+    for (const unsigned char c : plain) {
+        if (c > ' ' && c != '%' && c != 0x7F) {
+            key += static_cast<char>(c);
+            continue;
+        }
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%%%02X", c);
+        key += hex;
+    }
+    return key;
+}
 
 std::string record_path() {
     return path_to_host("PROGDIR:Configs/Outputs.txt");
@@ -54,6 +73,14 @@ std::vector<Entry> read_record() {
             used <= 0)
             continue;
         e.path = line.substr(static_cast<std::size_t>(used));
+        // "@writer path"; a line without the writer is of an older record.
+        if (!e.path.empty() && e.path[0] == '@') {
+            const std::size_t blank = e.path.find(' ');
+            if (blank == std::string::npos) continue;
+            e.writer = e.path.substr(1, blank - 1);
+            e.path.erase(0, blank + 1);
+            e.named = true;
+        }
         entries.push_back(e);
     }
     return entries;
@@ -72,13 +99,15 @@ bool same_file(const Entry& e, const struct stat& st) {
 
 } // namespace
 
-bool own_output_is(const std::string& host) {
+bool own_output_is(const std::string& host, const OwnWriter& writer) {
     struct stat st;
     if (!target_stat(host, &st) || st.st_nlink > 1 ||
         static_cast<std::uint64_t>(st.st_size) > CHECKED_MAX)
         return false;
+    const std::string key = writer_key(writer);
     for (const Entry& e : read_record()) {
         if (!same_file(e, st)) continue;
+        if (!e.named || e.writer != key) return false; // another's, or nobody's known
         std::string data;
         if (!file_read_whole(host, &data, CHECKED_MAX)) return false;
         return data.size() == e.size && check_of(data.data(), data.size()) == e.check;
@@ -86,13 +115,15 @@ bool own_output_is(const std::string& host) {
     return false;
 }
 
-void own_output_note(const std::string& host, const void* data, std::size_t size) {
+void own_output_note(const std::string& host, const void* data, std::size_t size,
+                     const OwnWriter& writer) {
     struct stat st;
     if (!target_stat(host, &st)) return;
     std::string path = path_absolute(host);
     if (path.front() != '/' || path.find_first_of("\r\n") != std::string::npos) path = "-";
     Entry added{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-                static_cast<std::uint64_t>(size), check_of(data, size), path};
+                static_cast<std::uint64_t>(size), check_of(data, size), path, writer_key(writer),
+                true};
     // Entries whose file is gone from its place, or is this one, are dropped.
     std::vector<Entry> kept;
     for (const Entry& e : read_record()) {
@@ -112,28 +143,55 @@ void own_output_note(const std::string& host, const void* data, std::size_t size
     if (kept.size() > RECORD_MAX) kept.erase(kept.begin(), kept.end() - RECORD_MAX);
     std::string text = "# Files the program wrote at names it made (the assembler, DISGAME, the\n"
                        "# debugger's savers, EXTRACT, the printer's pages, a recording's\n"
-                       "# generated outputs): device inode size check path. A file listed\n"
-                       "# here is the program's own while unchanged.\n";
+                       "# generated outputs): device inode size check @writer path. A file\n"
+                       "# listed here is its writer's own while unchanged.\n";
     for (const Entry& e : kept) {
         char head[96];
         std::snprintf(head, sizeof head, "%" PRIu64 " %" PRIu64 " %" PRIu64 " %016" PRIx64 " ",
                       e.device, e.inode, e.size, e.check);
-        text += head + e.path + "\n";
+        text += head + (e.named ? "@" + e.writer + " " : "") + e.path + "\n";
     }
     const std::string record = record_path();
     path_make_dirs(std::filesystem::path(record).parent_path().string());
     file_write_replace(record, text.data(), text.size(), nullptr, false);
 }
 
-void own_output_note_file(const std::string& host) {
+void own_output_note_file(const std::string& host, const OwnWriter& writer) {
     std::string data;
-    if (file_read_whole(host, &data, CHECKED_MAX)) own_output_note(host, data.data(), data.size());
+    if (file_read_whole(host, &data, CHECKED_MAX))
+        own_output_note(host, data.data(), data.size(), writer);
 }
 
-bool own_output_may_go(const std::string& host, const std::string& question) {
+namespace {
+// Whether a file is at `host` that is not `writer`'s own earlier output.
+bool another_file_at(const std::string& host, const OwnWriter& writer) {
     struct stat st;
-    if (::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || own_output_is(host)) return true;
-    return !ui_nobody_to_ask() && ui_host.question && ui_ask(Question::replace_file, question) == 1;
+    return ::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !own_output_is(host, writer);
+}
+
+bool someone_to_ask() {
+    return !ui_nobody_to_ask() && ui_host.question;
+}
+} // namespace
+
+bool own_output_may_go(const std::string& host, const OwnWriter& writer,
+                       const std::string& question) {
+    if (!another_file_at(host, writer)) return true;
+    return someone_to_ask() && ui_ask(Question::replace_file, question) == 1;
+}
+
+bool own_output_typed_may_go(const std::string& host, const OwnWriter& writer,
+                             const std::string& question) {
+    if (!someone_to_ask() || !another_file_at(host, writer)) return true;
+    return ui_ask(Question::replace_file, question) == 1;
+}
+
+std::string own_output_name_refusal(const char* given) {
+    const char* slash = std::strrchr(given, '/');
+    const char* part = slash ? slash + 1 : given;
+    if (!given[0] || (part[0] && part[0] != '.')) return "";
+    return std::string(given) + " names no file: type " +
+           (part[0] ? "a file name that does not start with a dot." : "a file name after the drawer.");
 }
 
 bool own_output_name_made(const char* given, const std::string& written) {

@@ -9,29 +9,58 @@
 // recorded as it is written (own_output_note, right after its write), never
 // at the end of the run: a run that ends by any way out (a signal, the
 // display going away) has left the record whole for the next. The record
-// lives in the program home and holds each file's device, inode, size and a check of its
-// contents: a file reached by another name is still found, and a file the
-// user put there later, or changed since, is not the program's any more.
+// lives in the program home and holds each file's device, inode, size, a check of its
+// contents and its writer: a file reached by another name is still found, a
+// file the user put there later, or changed since, is not the program's any
+// more, and another writer's output is not this writer's.
 //
-//   if (!own_output_is(name)) ... ask, or refuse ...
-//   if (file_write_replace(name, data, size)) own_output_note(name, data, size);
+//   const OwnWriter me{"ASM", source};
+//   if (!own_output_may_go(name, me, question)) ... kept ...
+//   if (file_write_replace(name, data, size)) own_output_note(name, data, size, me);
 #pragma once
 
 #include <cstddef>
 #include <string>
 
+// Who wrote an output, and of what. A writer replaces without asking only
+// its own earlier output of the same thing: the assembler ("ASM", of its
+// source) its listing and object file of that source; a recording's
+// generated outputs ("PLAYBACK", of the recording) those of that recording;
+// a saver (a debugger command by its first name, "DISGAME", "EXTRACT", the
+// pictures "PICTURE") what it saved at that name, `of` empty. Another
+// command's output at the name is no more its own than the user's file is.
+// The writer left empty is the printer's pages (its calls name no writer).
+struct OwnWriter {
+    std::string who;
+    std::string of; // absolute; "" where the name itself is the thing
+};
+
 // True when the file at `host` (its links followed) is one own_output_note
-// recorded and is still as written: the same device and inode, no second
-// name (a hard link the user made keeps a copy that a write in place would
-// change), the same size and contents.
-bool own_output_is(const std::string& host);
-// Before a writer puts its file at `host`, a name it made itself rather than
+// recorded for `writer` and is still as written: the same device and inode,
+// no second name (a hard link the user made keeps a copy that a write in
+// place would change), the same size and contents. An entry of a record
+// written before writers were kept names no writer: it is nobody's own (the
+// next write there asks once, then the file is that writer's).
+bool own_output_is(const std::string& host, const OwnWriter& writer = {});
+// Before `writer` puts its file at `host`, a name it made itself rather than
 // one the user gave (after its source or the game, or with its own suffix in
 // place of the one typed): true when nothing is there, or only its own earlier
 // output. Any other file is asked about in the window (Replace|Keep, Keep
 // under Return and Escape; `question` says what is at stake), and with nobody
 // to ask it stays: false when it stays.
-bool own_output_may_go(const std::string& host, const std::string& question);
+bool own_output_may_go(const std::string& host, const OwnWriter& writer,
+                       const std::string& question);
+// The same for a name typed whole (its suffix given, or none to be added):
+// only in the window is a file there that is not `writer`'s own earlier
+// output asked about; from the port, a script or a batch run (nobody to ask,
+// or no window) the name is written as given.
+bool own_output_typed_may_go(const std::string& host, const OwnWriter& writer,
+                             const std::string& question);
+// Why `given`, a file name typed for a writer that puts its own suffix to
+// it, names no file: its file part is empty or starts with a dot (".hidden"
+// would be written as a hidden file named only by the suffix). "" when it
+// names one, or is empty (no name typed: the writer names the file itself).
+std::string own_output_name_refusal(const char* given);
 // The one naming rule of every writer that names its own file (each debugger
 // saver, IM, DISGAME, the assembler's listing and object, the printer's
 // pages, the pictures and sounds of a recording): `base` (the name typed, or
@@ -46,8 +75,9 @@ std::string own_output_name(const std::string& base, const char* suffix, const c
 // rather than given: no name was `given`, or the suffix typed was put aside
 // for the command's own (a name typed without a suffix only gets one).
 bool own_output_name_made(const char* given, const std::string& written);
-// Records the file at `host` that was just written with these `size` bytes.
-// A record that cannot be written is no harm: the next run asks.
-void own_output_note(const std::string& host, const void* data, std::size_t size);
+// Records the file at `host` that `writer` just wrote with these `size`
+// bytes. A record that cannot be written is no harm: the next run asks.
+void own_output_note(const std::string& host, const void* data, std::size_t size,
+                     const OwnWriter& writer = {});
 // The same for a file written by other means, read back from `host`.
-void own_output_note_file(const std::string& host);
+void own_output_note_file(const std::string& host, const OwnWriter& writer);

@@ -1252,6 +1252,12 @@ bool names_match(const char* names, const char* word) {
 }
 } // namespace
 
+std::string dbg_command_name() {
+    if (!current) return dbg_cmd;
+    const char* bar = std::strchr(current->names, '|');
+    return bar ? std::string(current->names, bar) : std::string(current->names);
+}
+
 std::vector<DbgFileWriter> dbg_file_writers() {
     std::vector<DbgFileWriter> writers;
     for (const DbgCommand& c : commands)

@@ -3,6 +3,8 @@
 // command table in commands.cpp names but other files define.
 #pragma once
 
+#include "core/own_outputs.h"
+
 #include "cpu/cpu.h"
 #include "cpu/debug_state.h"
 
@@ -28,23 +30,34 @@ bool dbg_enter_projects(const char* name);
 // The name a saver writes for `given` (the name typed; "" for none: the
 // loaded game's name, else "Untitled"): own_output_name with `suffix`.
 std::string dbg_saved_name(const char* given, const char* suffix);
+// The first name of the command being run (its row's, whatever alias was
+// typed): the writer of the files it saves.
+std::string dbg_command_name();
 // Writes a file of the projects drawer with `save` and answers "OK." or,
 // after what its writer says of the failure, "Failed!". The file's name is
-// dbg_saved_name's; where the command made it itself (the game's name, or its
-// own suffix in place of the one typed), a file there that is not the
-// command's own earlier output is asked about in the window, and kept
-// (refused) with nobody to ask. With `answer` false a written file is not
-// answered with "OK." (IM's listing ends the reply).
+// dbg_saved_name's; a file there that is not the command's own earlier
+// output is asked about in the window; with nobody to ask it is kept
+// (refused) where the command made the name itself (the game's name, or its
+// own suffix in place of the one typed), and replaced where the name was
+// typed whole (dbg_name_free). A name typed for no file (".hidden") is
+// refused. With `answer` false a written file is not answered with "OK."
+// (IM's listing ends the reply).
 void dbg_save_in_projects(const char* given, const char* suffix,
                           const std::function<int(const char*)>& save, bool answer = true);
 // Refuses a save whose file was not written: the writer's failure (the file
 // and why, objfile_take_write_failure), then "Failed!".
 void dbg_save_failed();
-// The check dbg_save_in_projects makes of a name the command made itself
-// (`name`, in the current folder): true when the file may be written there;
-// false after the refusal that names the file kept and ends with `remedy`
-// (nullptr: name the file with its suffix, or move that file).
-bool dbg_made_name_free(const std::string& name, const char* remedy = nullptr);
+// The check dbg_save_in_projects makes of `name` (in the current folder)
+// before `writer` writes it: true when the file may be written there; false
+// after the refusal that names the file kept and ends with `remedy`
+// (nullptr: name the file with its suffix, or move that file). A name the
+// command `made` goes through own_output_may_go, one typed whole through
+// own_output_typed_may_go.
+bool dbg_name_free(const std::string& name, const OwnWriter& writer, bool made,
+                   const char* remedy = nullptr);
+// The refusal of a file name typed that names no file (own_output_name_refusal):
+// false after it.
+bool dbg_name_names_a_file(const char* given);
 // A usage text: a refusal unless the line only asked for it (a lone "?").
 void dbg_usage_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Refusals: "Wrong guest machine!" and a blank line.

@@ -388,7 +388,8 @@ bool close_source_file(ReplaceFile& out, std::FILE* file, std::string* error) {
 
 } // namespace
 
-bool dis_to_file(u32 first, u32 last, const char* filename, bool name_made) {
+bool dis_to_file(u32 first, u32 last, const char* filename, DisName name) {
+    const OwnWriter writer{"DISGAME", ""};
     first &= 0x7FFF;
     last &= 0x7FFF;
     u16 saved_iar = cpu_iar;
@@ -436,7 +437,8 @@ bool dis_to_file(u32 first, u32 last, const char* filename, bool name_made) {
         std::string target, why;
         if (!drawer_entered) {
             why = "no drawer"; // refused, naming the drawer
-        } else if (name_made && !dbg_made_name_free(final_name)) {
+        } else if (name != DisName::batch &&
+                   !dbg_name_free(final_name, writer, name == DisName::made)) {
             why = "kept";
         } else if (file_save_target(final_name, &target, &why)) {
             asm_output_file = open_source_file(out, final_name, &why);
@@ -500,7 +502,7 @@ bool dis_to_file(u32 first, u32 last, const char* filename, bool name_made) {
             dbg_refuse("%s\n", file_failure_text("Can't write", final_name, why).c_str());
             written = false;
         } else {
-            own_output_note_file(final_name);
+            own_output_note_file(final_name, writer);
         }
     }
     asm_output_file = previous_output;

@@ -43,10 +43,14 @@ void dis_write_equates(const char* equate_word, bool user_labels = true);
 // which the exit path removes if the run ends before it is renamed. A stale
 // "<name>.asm.tmp" is removed first. A CTRL-C or SIGTERM ends the run at the
 // next line through the exit path. False when the file was named and not
-// written (the refusal says why). With `name_made` (the name is the game's,
-// or its suffix was not ".asm") a file at the name that is not an earlier
-// output of the disassembler is asked about, and kept with nobody to ask.
-bool dis_to_file(u32 first, u32 last, const char* filename, bool name_made = false);
+// written (the refusal says why). The file is DISGAME's own output. How its
+// name came (`DisName`) decides what happens to another file at it: a name
+// DISGAME `made` (the game's, or ".asm" in place of the suffix typed) asks
+// in the window and keeps it with nobody to ask; a name `typed` whole asks
+// in the window only; a `batch` run (the command line's) writes the name
+// as given.
+enum class DisName { batch, typed, made };
+bool dis_to_file(u32 first, u32 last, const char* filename, DisName name = DisName::batch);
 // The file dis_to_file writes for `filename`: its extension replaced by ".asm"
 // (a relative name lies in the projects drawer), and whether it exists.
 std::string dis_file_name(const char* filename);

@@ -125,14 +125,15 @@ Extracted extract_entry(const DiskSystem& s, int e, ExtractedFiles* done) {
                    dos_shown_name(entry_name(s, e)).c_str());
         return Extracted::refused;
     }
-    if (!dbg_made_name_free(host, "Rename the file on the disk, or move that file."))
+    const OwnWriter writer{"EXTRACT", ""};
+    if (!dbg_name_free(host, writer, true, "Rename the file on the disk, or move that file."))
         return Extracted::refused;
     std::string error;
     if (!file_write_replace(host, file.bytes.data(), file.bytes.size(), &error, false)) {
         dbg_refuse("%s\n\n", file_failure_text("Can't write", host, error).c_str());
         return Extracted::refused;
     }
-    own_output_note(host, file.bytes.data(), file.bytes.size());
+    own_output_note(host, file.bytes.data(), file.bytes.size(), writer);
     done->emplace_back(file_identity_at(host), entry_name(s, e));
     return Extracted::written;
 }

@@ -62,17 +62,30 @@ template <int (*Save)(const char*, u32, u32)> void save_range(const char* suffix
 
 } // namespace
 
-bool dbg_made_name_free(const std::string& name, const char* remedy) {
+bool dbg_name_free(const std::string& name, const OwnWriter& writer, bool made,
+                   const char* remedy) {
     const std::string shown = path_absolute(name);
-    if (own_output_may_go(name, shown + " is in the place of the file " + dbg_cmd +
-                                    " names for itself, and it is not an earlier output of " +
-                                    dbg_cmd + ".\nReplace loses that file; Keep leaves it as "
-                                              "it is."))
+    const char* who = writer.who.c_str();
+    const std::string tail = ", and it is not an earlier output of " + writer.who +
+                             ".\nReplace loses that file; Keep leaves it as it is.";
+    if (made ? own_output_may_go(name, writer,
+                                 shown + " is in the place of the file " + writer.who +
+                                     " names for itself" + tail)
+             : own_output_typed_may_go(name, writer, shown + " exists" + tail))
         return true;
     dbg_refuse("Kept %s: %s writes its file there, and that file is not an earlier output of %s. "
                "%s\n\n",
-               shown.c_str(), dbg_cmd, dbg_cmd,
-               remedy ? remedy : "Name the file to write with its suffix, or move that file.");
+               shown.c_str(), who, who,
+               remedy ? remedy
+               : made ? "Name the file to write with its suffix, or move that file."
+                      : "Name another file to write, or move that file.");
+    return false;
+}
+
+bool dbg_name_names_a_file(const char* given) {
+    const std::string why = own_output_name_refusal(given);
+    if (why.empty()) return true;
+    dbg_refuse("%s\n\n", why.c_str());
     return false;
 }
 
@@ -83,16 +96,18 @@ std::string dbg_saved_name(const char* given, const char* suffix) {
 
 void dbg_save_in_projects(const char* given, const char* suffix,
                           const std::function<int(const char*)>& save, bool answer) {
+    if (!dbg_name_names_a_file(given)) return;
     const std::string made = dbg_saved_name(given, suffix);
     const char* name = made.c_str();
     if (!dbg_enter_projects(name)) return;
-    if (own_output_name_made(given, made) && !dbg_made_name_free(made)) {
+    const OwnWriter writer{dbg_command_name(), ""};
+    if (!dbg_name_free(made, writer, own_output_name_made(given, made))) {
         dir_restore();
         return;
     }
     objfile_take_write_failure(); // only this save's
     const int written = save(name);
-    if (written) own_output_note_file(name);
+    if (written) own_output_note_file(name, writer);
     dir_restore();
     if (!written)
         dbg_save_failed();

@@ -512,6 +512,8 @@ void dbg_cmd_disgame() {
         name = dbg_arg3;
     }
     const char* given = name;
+    if (!dbg_name_names_a_file(given)) return;
     if (!name[0]) name = game_file_name;
-    dis_to_file(start, end, name, name[0] && own_output_name_made(given, dis_file_name(name)));
+    dis_to_file(start, end, name,
+                own_output_name_made(given, dis_file_name(name)) ? DisName::made : DisName::typed);
 }

@@ -44,6 +44,17 @@ std::vector<std::pair<std::string, FileIdentity>> outputs_found;
 // a recording was not written; until taken.
 std::string refusal;
 
+// The writer of the outputs generated from `recording`: its playback (or
+// its recording under way), of that recording.
+OwnWriter playback_of(const char* recording) {
+    return {"PLAYBACK", path_absolute(rec_host_path(recording[0] ? recording : "Untitled",
+                                                    games_path))};
+}
+
+// The pictures saved at names the program made (SAVEILBM .. SAVEPNG and
+// their animations, the game's name with the kind's suffix).
+const OwnWriter picture_saver{"PICTURE", ""};
+
 // Whether the file that appeared at the output `path` while its recording
 // ran stays (the output is then not written): the user is asked, Return
 // keeping it; nobody to ask keeps it and says so. False for every other file.
@@ -54,7 +65,8 @@ bool output_kept(const std::string& path) {
         if (found.known ? file_identity_fate(path, found, false, &error) != FileFate::replaced
                         : !file_identity_at(path).known)
             return false;
-        if (own_output_is(path)) return false; // an earlier output of the program's, unchanged
+        if (own_output_is(path, playback_of(generating_name.c_str())))
+            return false; // an earlier output of this recording's, unchanged
         const std::string question =
             path + " appeared while the recording ran.\nReplace it with the recording's output, "
                    "or keep it (the output is not written: playing the recording makes it again)?";
@@ -69,7 +81,8 @@ bool output_kept(const std::string& path) {
 void note_generated(const std::string& path) {
     if (!generating) return;
     for (const auto& found : outputs_found)
-        if (found.first == path) return own_output_note_file(path);
+        if (found.first == path)
+            return own_output_note_file(path, playback_of(generating_name.c_str()));
 }
 } // namespace
 
@@ -260,7 +273,8 @@ std::string rec_outputs_refusal(const char* recording, bool psg) {
             return why;
         }
         struct stat st;
-        if (::lstat(path.c_str(), &st) != 0 || own_output_is(path)) continue;
+        if (::lstat(path.c_str(), &st) != 0 || own_output_is(path, playback_of(recording)))
+            continue;
         if (ui_nobody_to_ask()) return path + " exists and nobody can be asked to replace it";
         const std::string question = std::string(path_file_part(path.c_str())) +
                                      " already exists.\nThe playback generates it anew: "
@@ -447,9 +461,10 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
     // A name made here (the game's, or the picture's suffix in place of the
     // one typed) replaces only an earlier picture of the program's.
     const bool made = !ask && own_output_name_made(rec_picture_name, path);
-    if (made && !own_output_may_go(path, path + " is in the place of the picture, and it is not "
-                                                "an earlier picture of the program's.\nReplace "
-                                                "loses that file; Keep leaves it as it is.")) {
+    if (made && !own_output_may_go(path, picture_saver,
+                                   path + " is in the place of the picture, and it is not "
+                                          "an earlier picture of the program's.\nReplace "
+                                          "loses that file; Keep leaves it as it is.")) {
         write_failed("Kept " + path +
                      ": the picture goes there, and that file is not an earlier "
                      "picture of the program's!");
@@ -462,7 +477,7 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
         return false;
     }
     if (!rec_write_file(path, bytes.data(), bytes.size())) return false;
-    if (made) own_output_note(path, bytes.data(), bytes.size());
+    if (made) own_output_note(path, bytes.data(), bytes.size(), picture_saver);
     file_write_icon(kind, path.c_str());
     return true;
 }

@@ -4,10 +4,15 @@
 // kind's suffix ("x.txt", the user's notes) gets the command's own suffix in
 // its place and the user's file stays; a second run replaces the command's own
 // earlier output without asking; a file of the user's at the name the command
-// made stays (rc 10). EXTRACT (files named by the disk, "" in the column) is
+// made stays (rc 10); a name that is only a suffix (".hidden") is refused.
+// EXTRACT (files named by the disk, "" in the column) is
 // tried by the disk refusal tests. The port's picture commands, one per still
-// picture kind of the file kinds table, are held to the same rule.
+// picture kind of the file kinds table, are held to the same rule. Two
+// writers that meet at one name (the table's rows sharing a suffix, and the
+// assembler's object file with the machine's saver of its suffix) each keep
+// the other's output.
 #include "core/filekinds.h"
+#include "core/machine_debug.h"
 #include "core/machine_table.h"
 #include "debugger/commands.h"
 #include "tests/support/program_test.h"
@@ -17,9 +22,11 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -103,6 +110,11 @@ TEST_F(FileWritersProgram, ANameTypedWithAnotherSuffixGetsTheCommandsOwn) {
             EXPECT_EQ(send("DEBUGGER \"" + line_for(w, other + ".txt") + "\"", &result), 10)
                 << result;
             EXPECT_EQ(test_read_file(projects / (other + theirs)), "the user's own\n");
+            // A name that is only a suffix names no file: no hidden file is made.
+            if (std::string(w.names) == "ASM") continue; // the name of a source to read
+            EXPECT_EQ(send("DEBUGGER \"" + line_for(w, ".hidden") + "\"", &result), 10) << result;
+            for (const auto& entry : fs::directory_iterator(projects))
+                EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
         }
     }
     EXPECT_EQ(done.size(), writers.size()) << "a writer no machine allows";
@@ -132,4 +144,122 @@ TEST_F(FileWritersProgram, APictureNamedWithAnotherSuffixGetsItsKindsOwn) {
         EXPECT_EQ(test_read_file(drawer / (theirs + file_kinds[kind].extension)),
                   "the user's own\n");
     }
+}
+
+// Every pair of writers that meet at one name, each trying the other's
+// output: the rows of the command table's `writes` column that share a
+// suffix (DISGAME and IM), and ASM, whose object file takes the machine's
+// suffix, with the saver of that suffix on each machine (SAVEAOF, SAVEHEX,
+// SAVETVC, SAVECMD as the TWIN's .mod, SAVEBIN). A name made by both: the
+// second writer is refused and the first one's file stays; each writer
+// replaces its own output again. Meeting on one machine is enough for a pair.
+TEST_F(FileWritersProgram, AnotherWritersOutputAtTheNameStays) {
+    const fs::path projects = home.path() / "Projects";
+    const std::vector<DbgFileWriter> writers = dbg_file_writers();
+    const auto suffixes_of = [](const DbgFileWriter& w, u32 m) {
+        std::set<std::string> all;
+        std::istringstream words(w.suffixes);
+        for (std::string word; words >> word;)
+            all.insert(word);
+        if (std::string(w.names) == "ASM") all.insert(machine_debug(m).object_suffix);
+        return all;
+    };
+    std::set<std::pair<int, int>> pairs, met;
+    int stem = 0;
+    for (u32 m = 0; m < MACHINES; m++) {
+        const MachineDesc& machine = machine_table[m];
+        if (!machine.keyword || !machine.keyword[0]) continue;
+        // The pairs that may meet here, by the suffixes each may write.
+        std::vector<std::pair<int, int>> here;
+        for (int a = 0; a < static_cast<int>(writers.size()); a++)
+            for (int b = a + 1; b < static_cast<int>(writers.size()); b++) {
+                std::set<std::string> both;
+                const auto sa = suffixes_of(writers[a], m), sb = suffixes_of(writers[b], m);
+                std::set_intersection(sa.begin(), sa.end(), sb.begin(), sb.end(),
+                                      std::inserter(both, both.end()));
+                if (both.empty() || !writers[a].suffixes[0] || !writers[b].suffixes[0]) continue;
+                pairs.insert({a, b});
+                if (!met.count({a, b})) here.push_back({a, b});
+            }
+        if (here.empty()) continue;
+        request(std::string("SETMACHINE ") + machine.keyword);
+        // What a writer makes of "<stem>.txt" on this machine (its suffixes;
+        // none where the machine refuses it), and the line that writes it.
+        std::map<int, std::set<std::string>> made;
+        const auto write = [&](int w, const std::string& name, std::string* said) {
+            test_write_file(projects / (name + ".txt"), notes);
+            return send("DEBUGGER \"" + line_for(writers[w], name + ".txt") + "\"", said);
+        };
+        const auto learn = [&](int w) {
+            if (made.count(w)) return made[w];
+            const std::string name = "s" + std::to_string(stem++);
+            std::string said;
+            std::set<std::string>& found = made[w];
+            const int rc = write(w, name, &said); // 5: the ROM kept from an object's bytes
+            if (rc >= 0 && rc <= 5) found = files_of(name);
+            found.erase(".txt");
+            return found;
+        };
+        for (const auto& [a, b] : here) {
+            const auto ma = learn(a), mb = learn(b);
+            std::set<std::string> shared;
+            std::set_intersection(ma.begin(), ma.end(), mb.begin(), mb.end(),
+                                  std::inserter(shared, shared.end()));
+            if (shared.empty()) continue;
+            met.insert({a, b});
+            const std::string suffix = *shared.begin();
+            for (const auto& [first, second] : {std::pair{a, b}, std::pair{b, a}}) {
+                SCOPED_TRACE(std::string(writers[first].names) + " then " + writers[second].names +
+                             " at " + suffix + " on " + machine.keyword);
+                const std::string name = "p" + std::to_string(stem++);
+                std::string said;
+                ASSERT_LE(write(first, name, &said), 5) << said;
+                ASSERT_TRUE(fs::exists(projects / (name + suffix))) << said;
+                const std::string output = test_read_file(projects / (name + suffix));
+                EXPECT_EQ(write(second, name, &said), 10) << said;
+                EXPECT_EQ(test_read_file(projects / (name + suffix)), output);
+                EXPECT_NE(said.find("Kept " + (projects / (name + suffix)).string()),
+                          std::string::npos)
+                    << said;
+                EXPECT_LE(write(first, name, &said), 5) << "its own again: " << said;
+                EXPECT_EQ(said.find("Kept "), std::string::npos) << said;
+            }
+        }
+    }
+    EXPECT_EQ(met, pairs) << "a pair of writers that met on no machine";
+    EXPECT_GE(met.size(), 6u);
+}
+
+// A record of the program's outputs written before it knew their writers
+// (the previous version's lines: device inode size check path) names no
+// writer: its file is nobody's own, so no writer replaces it unasked (it
+// may be another command's output); once a writer is let write there, the
+// file is that writer's.
+TEST_F(FileWritersProgram, AnOutputOfAnOlderRecordIsNobodysOwn) {
+    const fs::path projects = home.path() / "Projects";
+    request("SETMACHINE PIPBUG");
+    const fs::path old = projects / "old.aof";
+    const std::string saved = ":0409000499\n"; // SAVEAOF's, as an older version left it
+    test_write_file(old, saved);
+    test_write_file(projects / "old.txt", notes);
+    struct stat st;
+    ASSERT_EQ(::stat(old.c_str(), &st), 0);
+    std::uint64_t check = 0xCBF29CE484222325ull;
+    for (const unsigned char c : saved)
+        check = (check ^ c) * 0x100000001B3ull;
+    char line[200];
+    std::snprintf(line, sizeof line, "%llu %llu %zu %016llx %s\n",
+                  static_cast<unsigned long long>(st.st_dev),
+                  static_cast<unsigned long long>(st.st_ino), saved.size(),
+                  static_cast<unsigned long long>(check), old.c_str());
+    test_write_file(home.path() / "Configs" / "Outputs.txt", std::string("# older\n") + line);
+    std::string said;
+    for (const char* writer : {"ASM old.txt", "SAVEAOF $900 $90F old.txt"}) {
+        EXPECT_EQ(send(std::string("DEBUGGER \"") + writer + "\"", &said), 10) << writer << said;
+        EXPECT_EQ(test_read_file(old), saved) << writer;
+    }
+    // Written as a name typed whole, it is SAVEAOF's own from then on.
+    EXPECT_EQ(send("DEBUGGER \"SAVEAOF $900 $90F " + old.string() + "\"", &said), 0) << said;
+    EXPECT_EQ(send("DEBUGGER \"SAVEAOF $900 $90F old.txt\"", &said), 0) << said;
+    EXPECT_EQ(send("DEBUGGER \"ASM old.txt\"", &said), 10) << said;
 }

@@ -7,11 +7,13 @@
 #include "tests/qt/qt_session.h"
 
 #include "app/shutdown.h"
+#include "core/machine_table.h"
 #include "core/questions.h"
 #include "core/recording.h"
 #include "core/session.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "debugger/commands.h"
 #include "gui/main_window.h"
 #include "gui/quit_window.h"
 #include "gui/requesters.h"
@@ -42,6 +44,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -526,6 +529,61 @@ TEST_F(QuestionsQt, ASaverTypedInTheWindowKeepsTheUsersFileOfAnotherSuffix) {
         EXPECT_TRUE(fs::exists(home / (std::string("mine") + s.made)));
         EXPECT_EQ(contents(home / (std::string("theirs") + s.made)), "my own\n");
     }
+}
+
+// Every saver of the command table's `writes` column given on the debugger's
+// line the whole name of a file it did not write (DISGAME over the user's
+// source): the question keeps the file under Return and Escape; the
+// command's own earlier output at a whole name goes without a question, and
+// from the port the name typed whole is written as given. Each writer on the
+// first machine that runs it; ASM (its name is the source it reads) and
+// EXTRACT (the disk's names) name no file to write.
+TEST_F(QuestionsQt, ANameTypedWholeOnTheDebuggersLineAsksBeforeItReplaces) {
+    const fs::path home = path_progdir();
+    const std::vector<DbgFileWriter> writers = dbg_file_writers();
+    std::set<std::string> done;
+    const std::string mine = "the user's own\n";
+    for (const MachineDesc& machine : machine_table) {
+        if (!machine.keyword || !machine.keyword[0]) continue;
+        ASSERT_LE(command(std::string("SETMACHINE ") + machine.keyword), 5);
+        for (const DbgFileWriter& w : writers) {
+            const std::string names = w.names, word = names.substr(0, names.find('|'));
+            if (!w.suffixes[0] || word == "ASM" || done.count(word)) continue;
+            // The command's words up to the name, a range where they take one.
+            std::string line = word;
+            std::istringstream args(w.arguments);
+            for (std::string arg; args >> arg && arg.find("filename") == std::string::npos;)
+                line += arg.find("end") != std::string::npos ? " $90F" : " $900";
+            // Its file for a name without a suffix: which suffix it adds here.
+            const fs::path first = home / ("typed_" + word);
+            gui_run_command((line + " " + first.string()).c_str());
+            if (dbg_refusal_text() == "Wrong guest machine!\n\n") continue;
+            done.insert(word);
+            SCOPED_TRACE(line + " on " + machine.keyword);
+            fs::path made;
+            for (const auto& entry : fs::directory_iterator(home))
+                if (entry.path().stem() == first.filename()) made = entry.path();
+            ASSERT_FALSE(made.empty()) << dbg_refusal_text();
+            const std::string theirs = (home / ("users_" + word)).string() + made.extension().string();
+            std::ofstream(theirs) << mine;
+            for (const int key : {Qt::Key_Return, Qt::Key_Escape}) {
+                User user(key);
+                gui_run_command((line + " " + theirs).c_str());
+                ASSERT_EQ(user.asked.size(), 1u) << key_name(key);
+                EXPECT_EQ(user.asked[0].rfind(theirs + " exists", 0), 0u) << user.asked[0];
+                EXPECT_EQ(contents(theirs), mine) << key_name(key);
+            }
+            {
+                User user(Qt::Key_Escape);
+                gui_run_command((line + " " + made.string()).c_str());
+                EXPECT_TRUE(user.asked.empty()) << "its own output: " << user.asked[0];
+            }
+            std::string said;
+            EXPECT_EQ(command("DEBUGGER \"" + line + " " + theirs + "\"", &said), 0) << said;
+            EXPECT_NE(contents(theirs), mine);
+        }
+    }
+    EXPECT_GE(done.size(), 10u);
 }
 
 // A state saved through the port gives Revert its file: the window's Project
