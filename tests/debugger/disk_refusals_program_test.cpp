@@ -2,8 +2,8 @@
 // what the guest disk cannot take, disk offsets and byte values that are no
 // number of the image, and save operands read only in part are refused with
 // rc 10 and their reason, and change no disk and write no file. EXTRACT
-// keeps a file of the user's at the disk's name for it, replacing only its
-// own earlier extract.
+// keeps a file of the user's, or another command's output, at the disk's
+// name for it, replacing only its own earlier extract.
 #include "tests/support/blank_disks.h"
 #include "tests/support/program_test.h"
 
@@ -224,6 +224,13 @@ TEST_F(DiskRefusalsProgram, ExtractKeepsTheUsersFileAtTheDisksName) {
         expect_user_file_kept(twin ? "NOTES" : "NOTES.BIN");
         if (twin) { // the TWIN's disks keep a file's length
             EXPECT_EQ(test_read_file(home.path() / "Projects" / "NOTES"), "the disk's copy\n");
+        } else { // another command's output there stays as the user's file does
+            const fs::path host = home.path() / "Projects" / "NOTES.BIN";
+            EXPECT_EQ(fine("DEBUGGER SAVEBIN $0 $F NOTES.BIN"), "OK.\n\n");
+            const std::string saved = test_read_file(host);
+            std::string result;
+            EXPECT_EQ(ask("DEBUGGER EXTRACT NOTES.BIN", &result), 10) << result;
+            EXPECT_EQ(test_read_file(host), saved) << machine;
         }
         quit_dropping_disk();
     }

@@ -522,8 +522,9 @@ TEST_F(RecordersProgram, ARecordingsFilesAreNoOtherWritersWhileItRuns) {
 
 // A playback generates anew over what an earlier playback generated (also
 // when that output is put back while it runs), while a file at an output's
-// name that the program did not write, or that was changed since, is refused
-// and kept where nobody can be asked.
+// name that the playback did not write (the user's, or a picture saved
+// there), or that was changed since, is refused and kept where nobody can
+// be asked.
 TEST_F(RecordersProgram, APlaybackReplacesOnlyItsOwnEarlierOutputs) {
     const fs::path dir = home.path() / "again", take = dir / "take.cor";
     const fs::path gif = dir / "take.gif", wav = dir / "take.wav", aside = home.path() / "aside.gif";
@@ -567,6 +568,14 @@ TEST_F(RecordersProgram, APlaybackReplacesOnlyItsOwnEarlierOutputs) {
     EXPECT_NE(said.find(wav.string() + " exists and nobody can be asked"), std::string::npos) << said;
     EXPECT_EQ(test_read_file(wav), "the user's sound");
     EXPECT_FALSE(fs::exists(gif));
+    // Another writer's output there (a picture saved at a name made, take.gif
+    // for take.txt) is no more the playback's than the user's file is.
+    fs::remove(wav);
+    ASSERT_EQ(ask("SAVEGIF " + (dir / "take.txt").string(), &said), 0) << said;
+    const std::string picture = test_read_file(gif);
+    EXPECT_EQ(ask("OPEN " + take.string(), &said), 10);
+    EXPECT_NE(said.find(gif.string() + " exists and nobody can be asked"), std::string::npos) << said;
+    EXPECT_EQ(test_read_file(gif), picture);
 }
 
 // Recording on from a playback writes the played file as a save would: a
