@@ -50,9 +50,9 @@ void dbg_save_failed();
 // The check dbg_save_in_projects makes of `name` (in the current folder)
 // before `writer` writes it: true when the file may be written there; false
 // after the refusal that names the file kept and ends with `remedy`
-// (nullptr: name the file with its suffix, or move that file). A name the
-// command `made` goes through own_output_may_go, one typed whole through
-// own_output_typed_may_go.
+// (nullptr: name the file with its suffix, or another file, or move that
+// file). A name the command `made` goes through own_output_may_go, one typed
+// whole through own_output_typed_may_go.
 bool dbg_name_free(const std::string& name, const OwnWriter& writer, bool made,
                    const char* remedy = nullptr);
 // The refusal of a file name typed that names no file (own_output_name_refusal):
