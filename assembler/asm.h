@@ -92,6 +92,13 @@ void asm_emit_immediate(bool required_blank);
 void asm_emit_relative(bool indirect);
 void asm_zero_page(bool indirect);
 void asm_absolute(u8 opcode, int reg);
+// The two address bytes after an absolute opcode: the indirect bit (from the
+// notation's prefix only), and for load, store and arithmetic (`mode` 0 to 3,
+// the index mode) the address within the 8 KB page of the instruction; for
+// a branch, LDPL and STPL (`mode` -1) any address up to $7FFF. An address the
+// instruction cannot reach is an error with its caret at `where` (the
+// address's column), and gives address 0.
+void asm_emit_address(i32 address, bool indirect, int mode, u32 where);
 void asm_branch_address();
 void asm_indexed_branch(u8 opcode);
 // The indirect prefix of the notation ("*", "@", "{").

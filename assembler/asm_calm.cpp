@@ -181,10 +181,10 @@ void calm_absolute(u8 opcode) {
         opcode = static_cast<u8>((opcode & ~3) | index);
     }
     const bool indirect = asm_match("@", false);
+    const u32 where = asm_cursor;
     const i32 address = asm_eval_here();
     asm_emit(opcode);
-    asm_emit(static_cast<u8>((indirect ? 0x80 : 0) | mode << 5 | ((address >> 8) & 0x1F)));
-    asm_emit(static_cast<u8>(address & 0xFF));
+    asm_emit_address(address, indirect, mode, where);
 }
 
 // ".+" or "@.+" at the cursor: the relative byte after `opcode`; false when
@@ -505,11 +505,12 @@ struct Absolute {
     int mode = 0;   // 1 increment, 2 decrement, 3 plain
     bool indirect = false;
     i32 address = 0;
+    u32 where = 0; // the address's column
 };
 
 // The operand after "U^": "{-r}+", "{+r}+" or "{r}+" index parts, then the
 // address, in braces for indirection.
-Absolute new_absolute(bool branch) {
+Absolute new_absolute() {
     Absolute a;
     const u32 before = asm_cursor;
     if (asm_match("{-", false))
@@ -531,15 +532,15 @@ Absolute new_absolute(bool branch) {
         if (!asm_match("}+", false)) asm_error("}+ expected");
     }
     a.indirect = asm_match("{", false);
-    a.address = asm_eval_here() & (branch ? 0x7FFF : 0x1FFF);
+    a.where = asm_cursor;
+    a.address = asm_eval_here();
     if (a.indirect && !asm_match("}", false)) asm_error("} expected");
     return a;
 }
 
 void emit_absolute(u8 opcode, const Absolute& a) {
     asm_emit(opcode);
-    asm_emit(static_cast<u8>((a.indirect ? 0x80 : 0) | a.mode << 5 | ((a.address >> 8) & 0x1F)));
-    asm_emit(static_cast<u8>(a.address & 0xFF));
+    asm_emit_address(a.address, a.indirect, a.mode, a.where);
 }
 
 // Parses the destination after the last comma: `parse_dest` reads it; then
@@ -593,7 +594,7 @@ void new_arithmetic(u8 base) {
                 asm_emit(static_cast<u8>(base + 8 + d));
                 asm_emit_relative(false);
             } else if (asm_match("U^", false)) {
-                const Absolute a = new_absolute(false);
+                const Absolute a = new_absolute();
                 if (a.index >= 0) {
                     if (d != 0) asm_error(",r0 expected");
                     d = a.index;
@@ -667,7 +668,7 @@ void new_move() {
                     return;
                 }
                 if (asm_match("U^", false)) {
-                    const Absolute a = new_absolute(false);
+                    const Absolute a = new_absolute();
                     int r = dest;
                     if (a.index >= 0) {
                         if (dest != 0) asm_error(",r0 expected");
@@ -714,7 +715,7 @@ bool new_store() {
         return true;
     }
     if (asm_match("U^", false)) {
-        const Absolute a = new_absolute(false);
+        const Absolute a = new_absolute();
         int r = s;
         if (a.index >= 0) {
             if (s != 0) asm_error("bad operand");

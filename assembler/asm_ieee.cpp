@@ -48,6 +48,7 @@ int status_half() {
 // "(-.r)" or "(.r)" for indexing. Emits opcode + reg (or the index register).
 void ieee_absolute(u8 opcode, int reg) {
     const bool indirect = asm_match("@", false);
+    const u32 where = asm_cursor;
     const i32 address = asm_eval_here("(");
     int mode = 0;
     if (asm_match("(", false)) {
@@ -59,8 +60,7 @@ void ieee_absolute(u8 opcode, int reg) {
         reg = index;
     }
     asm_emit(static_cast<u8>(opcode + reg));
-    asm_emit(static_cast<u8>((indirect ? 0x80 : 0) | mode << 5 | ((address >> 8) & 0x1F)));
-    asm_emit(static_cast<u8>(address & 0xFF));
+    asm_emit_address(address, indirect, mode, where);
 }
 
 // A "$" or "/" branch target; `relative` is the opcode of the "$" form.
@@ -190,6 +190,7 @@ void unconditional(u8 base) {
         asm_zero_page(false);
     } else if (asm_match("/", false)) {
         const bool indirect = asm_match("@", false);
+        const u32 where = asm_cursor;
         const i32 v = asm_eval_here("(");
         u8 opcode = static_cast<u8>(0x1F + base);
         if (asm_match("(", false)) {
@@ -199,8 +200,7 @@ void unconditional(u8 base) {
         }
         if (at() == ',') asm_error("unexpected comma");
         asm_emit(opcode);
-        asm_emit(static_cast<u8>(((v / 256) & 0xFF) | (indirect ? 0x80 : 0)));
-        asm_emit(static_cast<u8>(v & 0xFF));
+        asm_emit_address(v, indirect, -1, where);
     } else {
         asm_error("$, ! or / expected");
     }

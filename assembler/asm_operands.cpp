@@ -206,9 +206,29 @@ void asm_zero_page(bool indirect) {
     asm_emit(static_cast<u8>(v | (indirect ? 0x80 : 0)));
 }
 
+void asm_emit_address(i32 address, bool indirect, int mode, u32 where) {
+    const bool branch = mode < 0;
+    const char* wrong = nullptr;
+    if (address < 0 || address > 0x7FFF)
+        wrong = "absolute address out of range (beyond 32K)";
+    else if (!branch && (address & 0x6000) != (asm_line_location & 0x6000))
+        wrong = "absolute address out of range (wrong page)";
+    if (wrong) {
+        const u32 after = asm_cursor;
+        asm_cursor = where; // the caret stands under the address
+        asm_error(wrong);
+        asm_cursor = after;
+        address = 0;
+    }
+    const u8 flags = static_cast<u8>((indirect ? 0x80 : 0) | (branch ? 0 : mode << 5));
+    asm_emit(static_cast<u8>(flags | ((address >> 8) & (branch ? 0x7F : 0x1F))));
+    asm_emit(static_cast<u8>(address & 0xFF));
+}
+
 void asm_absolute(u8 opcode, int reg) {
     asm_skip_blanks(true);
     const bool indirect = asm_match("*", false);
+    const u32 where = asm_cursor;
     const i32 address = asm_eval_here();
     int mode = 0;
     int index = -1;
@@ -229,8 +249,7 @@ void asm_absolute(u8 opcode, int reg) {
         reg = index;
     }
     asm_emit(static_cast<u8>(opcode + (reg & 3)));
-    asm_emit(static_cast<u8>((indirect ? 0x80 : 0) | mode << 5 | ((address >> 8) & 0x1F)));
-    asm_emit(static_cast<u8>(address & 0xFF));
+    asm_emit_address(address, indirect, mode, where);
 }
 
 void asm_branch_address() {
@@ -239,26 +258,26 @@ void asm_branch_address() {
     else
         asm_skip_blanks(false);
     const bool indirect = indirect_prefix();
+    const u32 where = asm_cursor;
     const i32 v = asm_eval_here();
     closing_brace(indirect);
     if (at() == ',') asm_error("unexpected comma");
-    asm_emit(static_cast<u8>(((v / 256) & 0xFF) | (indirect ? 0x80 : 0)));
-    asm_emit(static_cast<u8>(v & 0xFF));
+    asm_emit_address(v, indirect, -1, where);
 }
 
 void asm_indexed_branch(u8 opcode) {
     asm_emit(opcode);
     asm_skip_blanks(true);
     const bool indirect = asm_match("*", false);
-    const i32 v = asm_eval_here() & 0x7FFF;
+    const u32 where = asm_cursor;
+    const i32 v = asm_eval_here();
     if (asm_match(",", false)) {
         asm_register(0, false);
         if (asm_match(",+", false) || asm_match("+", false) || asm_match(",-", false) ||
             asm_match("-", false))
             asm_error("auto-increment not allowed");
     }
-    asm_emit(static_cast<u8>((v >> 8) | (indirect ? 0x80 : 0)));
-    asm_emit(static_cast<u8>(v & 0xFF));
+    asm_emit_address(v, indirect, -1, where);
 }
 
 // ---- Labels ------------------------------------------------------------------------------

@@ -212,3 +212,51 @@ TEST_F(AsmPort, TheObjectFileOfEveryMachineOpensThere) {
         EXPECT_EQ(result, "5");
     }
 }
+
+// An absolute address the instruction cannot reach is an error with its line
+// and a caret under the address, and the run leaves guest memory as it was:
+// a branch beyond $7FFF (whose high bit would be read as indirection), a load
+// or store outside the 8 KB page the instruction stands in.
+TEST_F(AsmPort, AnAddressTheInstructionCannotReachIsAnErrorWithItsCaret) {
+    const struct {
+        const char* machine;
+        const char* source;
+        const char* origin; // and the 8 bytes from there on
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"PIPBUG",
+         "\tORG $440\n\tBCTA,UN $9000\n\tBSTA,UN $A000\n\tLODA,R0 $2200\n\tEND\n",
+         "440",
+         {"Error at line 2: absolute address out of range (beyond 32K)!\n"
+          "$0441:  BCTA,UN $9000\n"
+          "                ^\n",
+          "Error at line 3: absolute address out of range (beyond 32K)!\n"
+          "$0444:  BSTA,UN $A000\n"
+          "                ^\n",
+          "Error at line 4: absolute address out of range (wrong page)!\n"
+          "$0447:  LODA,R0 $2200\n"
+          "                ^\n"}},
+        {"CD2650",
+         "\tORG $5000\n\tSTRA,R0 $1000\n\tEND\n",
+         "5000",
+         {"Error at line 2: absolute address out of range (wrong page)!\n"
+          "$5001:  STRA,R0 $1000\n"
+          "                ^\n"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.machine);
+        std::string result;
+        ASSERT_EQ(send(std::string("SETMACHINE ") + c.machine, &result) % 5, 0) << result;
+        test_write_file(home.path() / "Projects" / "far.asm", c.source);
+        const std::string origin = c.origin, last = origin + "+7";
+        fine("FILL " + origin + " " + last + " 77");
+        EXPECT_EQ(send("DEBUGGER \"ASM far\"", &result), 10) << result;
+        for (const std::string& message : c.messages)
+            EXPECT_NE(result.find(message), std::string::npos) << result;
+        EXPECT_NE(result.find(std::to_string(c.messages.size()) + " error(s)"), std::string::npos)
+            << result;
+        EXPECT_NE(fine("D " + origin + " " + last).find(": 77 77 77 77 77 77 77 77"),
+                  std::string::npos)
+            << "memory was written";
+    }
+}

@@ -227,6 +227,107 @@ TEST_F(Assembler, CalmAndIeeeFrontEndsGiveTheirBytesAndMessages) {
     }
 }
 
+// Every opcode with an absolute address, in every notation, as the program's
+// own disassembler writes it, with the address changed: a branch (and LDPL,
+// STPL) reaches every address up to $7FFF, a load, store or arithmetic form
+// only the 8 KB page it stands in. What it reaches assembles to the bytes that
+// the disassembler reads back as the line written, indirect only where the
+// prefix says so; what it cannot reach is an error, never another address.
+TEST_F(Assembler, AnAbsoluteAddressIsReachedOrAnError) {
+    constexpr u32 at = 0x4440; // page 2
+    const struct {
+        u32 address;
+        bool branch_reaches, page_form_reaches;
+        const char* message;
+    } rows[] = {
+        {0x4123, true, true, ""},
+        {0x5FFF, true, true, ""},
+        {0x2123, true, false, "absolute address out of range (wrong page)"},
+        {0x7FFF, true, false, "absolute address out of range (wrong page)"},
+        {0x8123, false, false, "absolute address out of range (beyond 32K)"},
+        {0xC123, false, false, "absolute address out of range (beyond 32K)"},
+    };
+    // The disassembler's line of the instruction at `at`, without comments.
+    auto line_at = [](u32 address) {
+        cpu_iar = address;
+        dis_mode = DIS_FILE;
+        dis_cc_context = DIS_CTX_UNKNOWN; // which picks the extended branch words
+        dis_instruction(0, 1);
+        std::string line = dis_line;
+        line = line.substr(0, line.find(';'));
+        line.erase(line.find_last_not_of(' ') + 1);
+        return line;
+    };
+    cpu_type = CPU_2650B; // with LDPL and STPL
+    for (u32 notation = 0; notation < NOTATIONS; notation++) {
+        dis_notation = notation;
+        machine_adapt_opcode_tables();
+        struct Line {
+            u8 bytes[3]; // as written for the address $4123
+            bool branch;
+            std::string text;
+        };
+        std::vector<Line> lines;
+        for (int op = 0; op < 256; op++) {
+            if (op_length[op] != 3) continue;
+            const bool branch = (op & 0x10) != 0; // the odd rows: branches, LDPL, STPL
+            // Plain, indirect, and for the page forms indirect and indexed (the
+            // page forms take the page from the instruction's address).
+            for (u8 flags : {0x00, 0x80, 0xE0}) {
+                if (branch && (flags & 0x60)) continue;
+                Line l{{static_cast<u8>(op), static_cast<u8>((branch ? 0x41 : 0x01) | flags), 0x23},
+                       branch,
+                       ""};
+                std::memcpy(guest_memory + at, l.bytes, 3);
+                l.text = line_at(at);
+                ASSERT_NE(l.text.find("4123"), std::string::npos) << l.text;
+                lines.push_back(l);
+            }
+        }
+        const bool calm = notation == NOTATION_OLD_CALM || notation == NOTATION_NEW_CALM;
+        for (const auto& row : rows) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "%04X", row.address);
+            std::string source = calm ? "        .LOC    16'4440\n"
+                                 : notation == NOTATION_IEEE ? "        ORG     4440H\n"
+                                                             : "        ORG     $4440\n";
+            std::vector<std::string> texts;
+            for (const Line& l : lines) {
+                texts.push_back(l.text);
+                texts.back().replace(l.text.find("4123"), 4, hex);
+                source += "        " + texts.back() + "\n";
+            }
+            source += calm ? "        .END\n" : "        END\n";
+            std::memset(guest_memory + at, 0xEE, 3 * lines.size());
+            assemble(source);
+            const std::string lst = listing();
+            u32 errors = 0;
+            for (size_t i = 0; i < lines.size(); i++) {
+                const Line& l = lines[i];
+                const u32 address = at + 3 * static_cast<u32>(i);
+                SCOPED_TRACE(testing::Message() << "notation " << notation << ": " << texts[i]);
+                if (!(l.branch ? row.branch_reaches : row.page_form_reaches)) {
+                    errors++;
+                    EXPECT_TRUE(has(lst, "Error at line " + std::to_string(i + 2) + ": " +
+                                             row.message + "!\n"));
+                    continue;
+                }
+                // The indirect bit and the index mode as written, then the address.
+                const u8 flags = l.bytes[1] & (l.branch ? 0x80 : 0xE0);
+                const u8 hi = static_cast<u8>(row.address >> 8 & (l.branch ? 0x7F : 0x1F));
+                EXPECT_EQ(std::vector<u8>(guest_memory + address, guest_memory + address + 3),
+                          (std::vector<u8>{l.bytes[0], static_cast<u8>(hi | flags),
+                                           static_cast<u8>(row.address)}));
+                EXPECT_EQ(line_at(address), texts[i]);
+            }
+            EXPECT_EQ(asm_error_count, errors) << lst;
+            if (!errors) {
+                EXPECT_EQ(asm_warning_count, 0u) << lst;
+            }
+        }
+    }
+}
+
 // One program written in all five notations gives the same bytes.
 TEST_F(Assembler, OneProgramInEveryNotationGivesTheSameBytes) {
     const char* const sources[NOTATIONS] = {
