@@ -212,9 +212,9 @@ TEST_F(PrinterPagesProgram, EveryWayOutSavesThePageInProgress) {
 }
 
 // The guest prints page after page, more of them than the record of the
-// program's own outputs keeps entries: the file an earlier SAVEHEX named for
-// itself (prog.hex for "prog.bin") is still the program's own, so that the
-// same SAVEHEX writes over it again.
+// program's own outputs could keep entries: the file an earlier SAVEHEX named
+// for itself (prog.hex for "prog.bin") is still the program's own, so that
+// the same SAVEHEX writes over it again.
 TEST_F(PrinterPagesProgram, ALongPrintoutLeavesOtherWritersTheirOutputs) {
     ASSERT_NO_FATAL_FAILURE(save_each_page());
     start_session();
