@@ -27,6 +27,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <strings.h>
 
 HiScoreRecord hiscores[HISCORE_SLOTS];
 
@@ -372,6 +373,13 @@ std::string autosave_name(const std::string& settings) {
     for (char c : name)
         escaped += c == '/' ? "%2F" : c == '%' ? "%25" : std::string(1, c);
     return "AUTOSAVE-" + escaped + ".COS";
+}
+
+bool autosave_named(const char* file) {
+    const char* part = path_file_part(file ? file : "");
+    const std::size_t n = std::strlen(part);
+    const bool cos = n >= 4 && strcasecmp(part + n - 4, ".COS") == 0;
+    return cos && (strcasecmp(part, "AUTOSAVE.COS") == 0 || strncasecmp(part, "AUTOSAVE-", 9) == 0);
 }
 
 std::string autosave_path() {

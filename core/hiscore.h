@@ -67,6 +67,10 @@ std::string autosave_path();
 // The autosave's file name for the settings file `settings` (a path under
 // "PROGDIR:Configs/", or a name there).
 std::string autosave_name(const std::string& settings);
+// Whether `file` (a name, its folder ignored) is one autosave_name gives:
+// what runs after a start that resumed the autosave, never a program the
+// user loaded.
+bool autosave_named(const char* file);
 
 // The exit-time autosave: autosave_path() when "autosave" is
 // on and no frame is half run, and what the machine saves when it is left (the

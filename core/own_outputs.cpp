@@ -142,7 +142,7 @@ void own_output_note(const std::string& host, const void* data, std::size_t size
     kept.push_back(added);
     if (kept.size() > RECORD_MAX) kept.erase(kept.begin(), kept.end() - RECORD_MAX);
     std::string text = "# Files the program wrote at names it made (the assembler, DISGAME, the\n"
-                       "# debugger's savers, EXTRACT, the printer's pages, a recording's\n"
+                       "# debugger's savers, EXTRACT, a recording's\n"
                        "# generated outputs): device inode size check @writer path. A file\n"
                        "# listed here is its writer's own while unchanged.\n";
     for (const Entry& e : kept) {

@@ -1,8 +1,7 @@
 // The files the program wrote at names it made itself (the assembler's
 // listing and object file, named after their source; DISGAME's source and the
 // debugger's saves, named after the game or given their own suffix; EXTRACT's
-// files, named after the disk's; the printer's automatic pages, each page's
-// picture and the printout's text file; the pictures, animations and sounds
+// files, named after the disk's; the pictures, animations and sounds
 // generated from a recording, named after it), so that
 // a later run, also after a restart, replaces its own earlier output without
 // asking while any other file at such a name stays the user's. Each output is
@@ -29,7 +28,6 @@
 // a saver (a debugger command by its first name, "DISGAME", "EXTRACT", the
 // pictures "PICTURE") what it saved at that name, `of` empty. Another
 // command's output at the name is no more its own than the user's file is.
-// The writer left empty is the printer's pages (its calls name no writer).
 struct OwnWriter {
     std::string who;
     std::string of; // absolute; "" where the name itself is the thing
@@ -41,7 +39,7 @@ struct OwnWriter {
 // place would change), the same size and contents. An entry of a record
 // written before writers were kept names no writer: it is nobody's own (the
 // next write there asks once, then the file is that writer's).
-bool own_output_is(const std::string& host, const OwnWriter& writer = {});
+bool own_output_is(const std::string& host, const OwnWriter& writer);
 // Before `writer` puts its file at `host`, a name it made itself rather than
 // one the user gave (after its source or the game, or with its own suffix in
 // place of the one typed): true when nothing is there, or only its own earlier
@@ -78,6 +76,6 @@ bool own_output_name_made(const char* given, const std::string& written);
 // Records the file at `host` that `writer` just wrote with these `size`
 // bytes. A record that cannot be written is no harm: the next run asks.
 void own_output_note(const std::string& host, const void* data, std::size_t size,
-                     const OwnWriter& writer = {});
+                     const OwnWriter& writer);
 // The same for a file written by other means, read back from `host`.
 void own_output_note_file(const std::string& host, const OwnWriter& writer);

@@ -12,10 +12,11 @@
 PrinterUnit printer_units[PRINTER_UNITS];
 PrinterGeometry printer_geometry = {228, 384, 32, 32, 2, 12, 228, 384, 0};
 u32 printer_view_serial;
+u32 printer_printout;
 u32 printer_scroll_x, printer_scroll_y;
 
 constexpr int EFFECT_PRINTER = 4;
-constexpr u8 LF = 10, CR = 13;
+constexpr u8 LF = 10;
 // The EA and 7-bit printers' head and paper strip.
 constexpr u32 EA_WIDTH = 228, EA_HEAD_TOP = 374, EA_STRIP_TOP = 372, EA_LAST_ROW = 383;
 // The TWIN's line printer.
@@ -62,12 +63,12 @@ static void view_changed() {
     printer_view_serial++;
 }
 
-static void end_text_line(PrinterUnit& p, bool twin) {
+// Text lines end in the host's line end, the TWIN's as any other printer's.
+static void end_text_line(PrinterUnit& p) {
     u8* line = p.text[p.text_line];
     u32 c = p.column;
     if (c + 3 > PRINTER_TEXT_WIDTH) c = PRINTER_TEXT_WIDTH - 3;
     line[c++] = LF;
-    if (twin) line[c++] = CR;
     line[c] = 0;
     p.column = 0;
 }
@@ -133,7 +134,10 @@ void printer_flush(int unit) {
 
 void printer_finish_pages() {
     for (int u = 0; u < PRINTER_UNITS; u++) {
-        printer_flush(u);
+        if (printer_page_pending(u)) {
+            printer_flush(u);
+            printer_units[u].page_number++;
+        }
         printer_units[u].lines_fed = printer_units[u].column = 0;
     }
 }
@@ -223,7 +227,7 @@ void printer_write_byte(u8 byte, int seven_bit) {
     const u32 advance = narrowprinter ? 7 : 14;
     if (code == LF || p.carriage + advance >= EA_WIDTH) {
         p.carriage = printer_geometry.carriage_start;
-        end_text_line(p, false);
+        end_text_line(p);
         if (p.text_line < 31) p.text_line++;
         printer_line_feed();
     }
@@ -293,7 +297,7 @@ void twin_print_line() {
         if (ch >= 0x60) ch = static_cast<u8>(ch - 0x20);
         const u32 advance = (condensed ? 7u : 11u) * (elongated ? 2u : 1u);
         if (p.carriage + advance > TWIN_CARRIAGE_LIMIT) {
-            end_text_line(p, true);
+            end_text_line(p);
             p.carriage = printer_geometry.carriage_start;
             printer_line_feed();
         }
@@ -315,7 +319,7 @@ void twin_print_line() {
         }
     }
     if (p.carriage > printer_geometry.carriage_start) {
-        end_text_line(p, true);
+        end_text_line(p);
         p.carriage = printer_geometry.carriage_start;
         printer_line_feed();
     }
@@ -367,6 +371,7 @@ void printer_test_page() {
 void printer_setup_geometry() {
     // A page in progress goes under its own number, on the paper it was printed on.
     printer_finish_pages();
+    printer_printout++;
     printer_geometry = device_link.line_printer ? TWIN_GEOMETRY : EA_GEOMETRY;
     printer_scroll_x = 0;
     printer_scroll_y = printer_geometry.view_top;

@@ -63,6 +63,11 @@ extern u32 printer_scroll_x, printer_scroll_y;
 // changed; the window redraws when it differs from what it drew last.
 extern u32 printer_view_serial;
 
+// Counts the printouts: each set-up of the paper (printer_setup_geometry)
+// begins a new one on both units, whose pages and text are named apart from
+// every earlier printout's.
+extern u32 printer_printout;
+
 // A byte from the guest: seven_bit 0 = EA printer, 1 = 7-bit printer.
 void printer_write_byte(u8 byte, int seven_bit);
 // Feeds the current unit (twin_printerunit) by one line.
@@ -74,8 +79,9 @@ void printer_new_page(int unit);
 void printer_flush(int unit);
 // Whether unit `unit` has a page half printed that printer_flush would save.
 bool printer_page_pending(int unit);
-// Flushes both units and leaves their pages as saved, so that the page is
-// saved once, under its own number, before a machine set-up starts afresh.
+// Flushes both units and leaves each page saved as ejected (the next line
+// starts the next page number), so that a page is saved once, under its own
+// number, before a machine set-up starts afresh or the program ends.
 void printer_finish_pages();
 // The paper of the attached machine on both units, each starting a fresh page.
 void printer_setup_geometry();

@@ -3,6 +3,7 @@
 #include "peripherals/printer_export.h"
 
 #include "core/filekinds.h"
+#include "core/hiscore.h"
 #include "core/loader.h"
 #include "core/machine_ops.h"
 #include "core/message.h"
@@ -13,10 +14,14 @@
 #include "display/host.h"
 #include "peripherals/device_link.h"
 #include "peripherals/printer.h"
+#include "platform/file_identity.h"
 #include "record/recorder.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 
@@ -171,31 +176,27 @@ std::vector<u8> printer_page_bmp(int unit) {
 }
 
 namespace {
-// "LPT1"/"LPT2" on the line printer, else "Printer"; the loaded file's name
-// when known (own_output_name puts the page's suffix in place of its own),
-// with "-LPT2" for the second of two units, whose pages would otherwise
-// replace the first's.
+// The file part of the program the user loaded, nullptr when none runs: a
+// machine set up afresh, or the autosave a start resumed, names none.
+const char* loaded_program() {
+    if (!file_loaded || !game_file_name[0] || autosave_named(game_file_name)) return nullptr;
+    return game_file_name;
+}
+
+// "LPT1"/"LPT2" on the line printer, else "Printer"; the loaded program's
+// name when there is one (own_output_name puts the page's suffix in place of
+// its own), with "-LPT2" for the second of two units, whose pages would
+// otherwise meet the first's.
 std::string default_base(int unit) {
     const std::string lpt = "LPT" + std::to_string(unit + 1);
-    if (file_loaded && game_file_name[0]) {
-        std::string base = game_file_name;
+    if (const char* program = loaded_program()) {
+        std::string base = program;
         if (unit == 0 || device_link.printer_units < 2) return base;
         const std::size_t dot = base.rfind('.');
         return base.insert(dot == std::string::npos ? base.size() : dot, "-" + lpt);
     }
     if (device_link.line_printer) return lpt;
     return "Printer";
-}
-
-// Per unit, the name its printout's page files take. A printout keeps one
-// name for all its pages: the one it began with at its first page (the loaded
-// file's then), whatever a state saved or loaded halfway renames.
-std::string printout_base[PRINTER_UNITS];
-std::string page_base(int unit) {
-    if (unit < 0) return default_base(0); // the screen's text: no printout
-    std::string& base = printout_base[unit];
-    if (printer_units[unit].page_number <= 1 || base.empty()) base = default_base(unit);
-    return base;
 }
 
 std::string join(const char* drawer, const std::string& name) {
@@ -205,9 +206,9 @@ std::string join(const char* drawer, const std::string& name) {
 // The requester's choice with the kind's extension; false when cancelled.
 bool ask_name(int kind, std::string* path) {
     char file[513] = {};
-    if (file_loaded && game_file_name[0])
+    if (const char* program = loaded_program())
         std::snprintf(file, sizeof file, "%s",
-                      own_output_name(game_file_name, file_kinds[kind].extension).c_str());
+                      own_output_name(program, file_kinds[kind].extension).c_str());
     char chosen[513];
     const char* drawer = kind == KIND_TXT ? projects_path : screenshots_path;
     if (ui_host.save_request(file_kinds[kind].save_title, file_kinds[kind].pattern, drawer, file,
@@ -221,10 +222,6 @@ bool write_whole(const std::string& path, const void* data, std::size_t size) {
     return rec_write_file(path, data, size);
 }
 
-// Per unit, the file the automatic text of its pages goes to since its last
-// page 1 ("" while none was written).
-std::string page_text_file[PRINTER_UNITS];
-
 // Whether anything is at `host`: a file, a folder, a link (also one that
 // leads nowhere), a FIFO.
 bool name_taken(const std::string& host) {
@@ -232,32 +229,107 @@ bool name_taken(const std::string& host) {
     return ::lstat(host.c_str(), &st) == 0;
 }
 
-// Where an automatic page meant for `wanted` goes: there when nothing is at
-// the name or only the program's own earlier output (own_output_is: a page
-// of this session or an earlier one), else at the first such name of
-// "<name>_2.<ext>" to "<name>_999.<ext>", so that no other file there (the
-// user's own) is ever replaced; "" when every one is taken.
-std::string free_page_name(const std::string& wanted) {
-    auto free = [](const std::string& name) { return !name_taken(name) || own_output_is(name); };
-    if (free(wanted)) return wanted;
-    const std::size_t slash = wanted.rfind('/');
-    std::size_t dot = wanted.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        dot = wanted.size();
-    for (int n = 2; n < 1000; n++) {
-        const std::string other =
-            wanted.substr(0, dot) + "_" + std::to_string(n) + wanted.substr(dot);
-        if (free(other)) return other;
-    }
-    return "";
+constexpr int NUMBERS = 1000; // a printout's number runs from 1 to 999
+
+// The infix that numbers a file of printout `number`: none for the first of
+// its name, "_2", "_3"... for later ones.
+std::string numbered(int number) {
+    return number > 1 ? "_" + std::to_string(number) : std::string();
 }
 
-// Writes `what` ("Page 2 of the printer") at `wanted` or the free name that
-// takes its place, saying so when it went elsewhere, and records it as the
-// program's own: the name written, "" when nothing was (after the warning).
-std::string write_page_file(const std::string& wanted, const std::string& what, const void* data,
-                            std::size_t size) {
-    const std::string path = free_page_name(wanted);
+// A printout is the only copy of what the guest printed, so no later one
+// ever replaces its files. It keeps the name it began with at its first page
+// (the loaded program's then) to its last, whatever a state saved or loaded
+// halfway renames, and one number for its text and all its page pictures:
+// the first under which neither its text file nor any page picture is there
+// yet ("game.txt" and "game-1.ilbm", then "game_2.txt" and "game-1_2.ilbm").
+// The program's own earlier printouts count as any file does, in this session,
+// an earlier one or an earlier version's.
+struct Printout {
+    bool begun = false;
+    u32 serial = 0;        // printer_printout it belongs to
+    std::string base;      // the name it is called after ("game.aof", "Printer", "LPT2")
+    int number = 1;        // 0: every number is taken
+    std::string text_file; // where its text went ("" none yet)
+    std::string text;      // what that file holds, as the pages wrote it
+    FileIdentity text_identity;
+    bool picture_told = false, text_told = false; // the console said where they went
+};
+Printout printouts[PRINTER_UNITS];
+
+std::string text_name(const std::string& base, int number) {
+    return join(projects_path,
+                own_output_name(base, file_kinds[KIND_TXT].extension, numbered(number).c_str()));
+}
+
+std::string picture_name(const std::string& base, int kind, u32 page, int number) {
+    const std::string infix = "-" + std::to_string(page) + numbered(number);
+    return join(screenshots_path, own_output_name(base, file_kinds[kind].extension, infix.c_str()));
+}
+
+// The number of the page picture `file` when it is one of `stem`'s
+// ("game-3.ilbm" 1, "game-3_2.bmp" 2), else 0.
+int picture_number(const std::string& file, const std::string& stem) {
+    if (file.compare(0, stem.size() + 1, stem + "-") != 0) return 0;
+    std::size_t at = stem.size() + 1;
+    const auto digits = [&] {
+        const std::size_t from = at;
+        while (at < file.size() && file[at] >= '0' && file[at] <= '9')
+            at++;
+        return at > from && at - from < 6;
+    };
+    if (!digits()) return 0;
+    int number = 1;
+    if (at < file.size() && file[at] == '_') {
+        const std::size_t from = ++at;
+        if (!digits()) return 0;
+        number = std::atoi(file.c_str() + from);
+    }
+    return at < file.size() && file[at] == '.' && number < NUMBERS ? number : 0;
+}
+
+// The first number free for a printout called after `base`, 0 when none is.
+int free_printout_number(const std::string& base) {
+    std::vector<bool> taken(NUMBERS, false);
+    const std::filesystem::path first = picture_name(base, KIND_ILBM, 1, 1);
+    const std::string one = first.filename().string();
+    const std::string tail = "-1" + std::string(file_kinds[KIND_ILBM].extension);
+    const std::string stem = one.substr(0, one.size() - std::min(one.size(), tail.size()));
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(first.parent_path(), error), end;
+         !error && it != end; it.increment(error))
+        taken[static_cast<std::size_t>(picture_number(it->path().filename().string(), stem))] =
+            true;
+    for (int n = 1; n < NUMBERS; n++)
+        if (!taken[static_cast<std::size_t>(n)] && !name_taken(text_name(base, n))) return n;
+    return 0;
+}
+
+// The printout `unit` prints now: a new one at its first page after a
+// set-up of the paper.
+Printout& printout_of(int unit) {
+    Printout& p = printouts[unit];
+    if (p.begun && p.serial == printer_printout) return p;
+    p = Printout{};
+    p.begun = true;
+    p.serial = printer_printout;
+    p.base = default_base(unit);
+    p.number = free_printout_number(p.base);
+    return p;
+}
+
+// Writes `what` ("Page 2 of the printer") at `named(number)`, the name of
+// the printout's own number, or where a file came there since the printout
+// began, at the first free name of a later number; nothing is ever written
+// over. The console says so, and once (`*told`) where a numbered printout's
+// files go. The name written, "" when nothing was (after the warning).
+template <typename Named>
+std::string write_page_file(const Named& named, int number, const std::string& what,
+                            const void* data, std::size_t size, bool* told) {
+    const std::string wanted = named(number > 0 ? number : 1);
+    std::string path;
+    for (int n = number > 0 ? number : 1; n < NUMBERS && path.empty(); n++)
+        if (!name_taken(named(n))) path = named(n);
     if (path.empty()) {
         ui_warning((what + " was not saved: " + wanted +
                     " and its numbered names up to _999 are other files!")
@@ -265,11 +337,26 @@ std::string write_page_file(const std::string& wanted, const std::string& what, 
         return "";
     }
     if (!write_whole(path, data, size)) return "";
-    own_output_note(path, data, size);
-    if (path != wanted)
+    if (path != wanted) {
         con_printf("%s was saved as %s: %s is another file.\n", what.c_str(), path.c_str(),
                    wanted.c_str());
+    } else if (number > 1 && !*told) {
+        con_printf("%s was saved as %s: %s or another file of that name is there already.\n",
+                   what.c_str(), path.c_str(), named(1).c_str());
+    }
+    *told = true;
     return path;
+}
+
+// Whether the printout's text file is still as its pages left it: the same
+// file, not written since by anyone else, holding what they wrote.
+bool text_as_left(const Printout& p) {
+    if (p.text_file.empty()) return false;
+    int error = 0;
+    if (file_identity_fate(p.text_file, p.text_identity, true, &error) != FileFate::same)
+        return false;
+    std::string now;
+    return file_read_whole(p.text_file, &now, p.text.size() + 1) && now == p.text;
 }
 
 // "Page 3 of the printer", "Page 3 of printer unit 2", for the messages.
@@ -290,21 +377,20 @@ void printer_save_page(int to_clipboard, int kind, int ask, int unit) {
         return;
     }
     std::string path;
-    if (ask) {
-        if (!ask_name(kind, &path)) return;
-    } else {
-        const std::string page = "-" + std::to_string(printer_units[unit].page_number);
-        path = join(screenshots_path,
-                    own_output_name(page_base(unit), file_kinds[kind].extension, page.c_str()));
-    }
+    if (ask && !ask_name(kind, &path)) return;
     const std::vector<u8> bytes =
         kind == KIND_BMP ? printer_page_bmp(unit) : printer_page_iff(unit, kind == KIND_ACBM);
     // A name the user chose was asked about by the requester; the automatic
     // one never replaces a file.
-    if (!ask)
-        path = write_page_file(path, page_words("Page ", unit), bytes.data(), bytes.size());
-    else if (!write_whole(path, bytes.data(), bytes.size()))
+    if (!ask) {
+        Printout& p = printout_of(unit);
+        const u32 page = printer_units[unit].page_number;
+        path = write_page_file(
+            [&](int n) { return picture_name(p.base, kind, page, n); }, p.number,
+            page_words("Page ", unit), bytes.data(), bytes.size(), &p.picture_told);
+    } else if (!write_whole(path, bytes.data(), bytes.size())) {
         path.clear();
+    }
     if (!path.empty()) file_write_icon(kind, path.c_str());
 }
 
@@ -341,23 +427,32 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
         file_write_icon(KIND_TXT, path.c_str());
         return;
     }
-    // The automatic saving: page 1 starts a file, later pages add to it while
-    // it is still as this unit's pages left it.
-    const int u = unit < 0 ? 0 : unit;
-    std::string& file = page_text_file[u];
-    const bool first_page = unit < 0 || printer_units[unit].page_number <= 1;
-    std::string whole;
-    if (!first_page && !file.empty() && own_output_is(file) &&
-        file_read_whole(file, &whole, 64u << 20)) {
-        whole += text;
-        if (write_whole(file, whole.data(), whole.size()))
-            own_output_note(file, whole.data(), whole.size());
+    if (unit < 0) {
+        // The screen's text is no printout: a free name of its own.
+        const std::string base = default_base(0);
+        bool told = false;
+        path = write_page_file([&](int n) { return text_name(base, n); }, 1,
+                               "The screen's text", text.data(), text.size(), &told);
+        if (!path.empty()) file_write_icon(KIND_TXT, path.c_str());
         return;
     }
-    const std::string name = own_output_name(page_base(unit), file_kinds[KIND_TXT].extension);
-    const std::string what =
-        unit < 0 ? std::string("The screen's text") : page_words("The text of page ", unit);
-    file = write_page_file(join(projects_path, name), what, text.data(), text.size());
-    if (file.empty()) return;
-    file_write_icon(KIND_TXT, file.c_str());
+    // The automatic saving: the printout's first page starts its text file,
+    // later pages add to it while it is still as the pages left it; once
+    // anything else changed it, the next page starts another.
+    Printout& p = printout_of(unit);
+    if (text_as_left(p)) {
+        const std::string whole = p.text + text;
+        if (!write_whole(p.text_file, whole.data(), whole.size())) return;
+        p.text = whole;
+        p.text_identity = file_identity_at(p.text_file);
+        return;
+    }
+    path = write_page_file([&](int n) { return text_name(p.base, n); }, p.number,
+                           page_words("The text of page ", unit), text.data(), text.size(),
+                           &p.text_told);
+    if (path.empty()) return;
+    p.text_file = path;
+    p.text = text;
+    p.text_identity = file_identity_at(path);
+    file_write_icon(KIND_TXT, path.c_str());
 }

@@ -3,14 +3,17 @@
 // the clipboard. The printers call them when a page is ejected or fills with
 // "eachpage" on; the printer window, the menus and the scripting port too.
 //
-// A file named without the requester is the loaded file's name, else "LPT1"
-// or "LPT2" on the line printer, else "Printer": pictures add "-" and the page
-// number and go to the screenshots drawer; the text goes to the projects
-// drawer, page 1 starting the file and later pages adding to it while it is
-// as the unit's pages left it (the record of the program's own outputs). A
-// name that something else already has (the user's file, an earlier
-// session's pages) is never replaced: the page takes the first free of
-// "<name>_2", "<name>_3"... and the console says where it went.
+// A file named without the requester is named after the program the user
+// loaded (not the autosave a start resumed), else "LPT1" or "LPT2" on the
+// line printer, else "Printer": pictures add "-" and the page number and go
+// to the screenshots drawer; the text goes to the projects drawer, the
+// printout's first page starting the file and later pages adding to it while
+// it is as they left it. A printout (from one set-up of the paper to the
+// next) is the only copy of what the guest printed: no later one replaces
+// any file. It takes one number for its text and all its pictures, the first
+// under which none of them is there ("game_2.txt", "game-1_2.ilbm"...), and a
+// page whose name something took since goes to a later number; the console
+// says where.
 #pragma once
 
 #include "core/types.h"

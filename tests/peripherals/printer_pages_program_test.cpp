@@ -1,8 +1,8 @@
 // The printer's automatic page saving in the running program, driven through
-// its port: pages are named after the loaded file (or "Printer"); the
-// program's own earlier pages at such a name (this session's or an earlier
-// one's) are replaced, and any other file there is never: the page takes the
-// next free numbered name and says so.
+// its port: pages are named after the loaded program (or "Printer"), and no
+// page ever replaces a file, an earlier printout's (this session's or an
+// earlier one's) or the user's: a printout takes the next free number for its
+// text and all its pictures, and says so.
 #include "tests/support/program_test.h"
 #include "tests/support/x_display.h"
 
@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -24,14 +25,15 @@ class PrinterPagesProgram : public ProgramTest {
         EXPECT_EQ(send(line, &result), 0) << line << ": " << result;
         return result;
     }
-    // A PIPBUG session, "eachpage" as the settings have it.
-    void start_session() {
+    // A PIPBUG session, "eachpage" as the settings have it; without
+    // `set_up`, what the start resumed (the autosave) runs on.
+    void start_session(bool set_up = true) {
         if (fd >= 0) ::close(fd);
         fd = -1;
         ASSERT_TRUE(start({"PORTNAME", "E2E"}));
         ASSERT_TRUE(port_up());
         std::string result;
-        send("SETMACHINE PIPBUG", &result);
+        if (set_up) send("SETMACHINE PIPBUG", &result);
         ASSERT_EQ(fine("GETMACHINE"), "PIPBUG");
     }
     void quit() {
@@ -71,20 +73,51 @@ class PrinterPagesProgram : public ProgramTest {
 
 } // namespace
 
-TEST_F(PrinterPagesProgram, PagesNeverReplaceAFileTheyDidNotWriteThemselves) {
+// Every way a new printout begins (a start that resumes the autosave, Revert,
+// Reinitialize) leaves the earlier printouts whole: the new one takes the
+// next number free for its text and its pictures alike, named "Printer"
+// while no program the user loaded runs (the autosave is none).
+TEST_F(PrinterPagesProgram, APrintoutNeverReplacesAnyFile) {
     ASSERT_NO_FATAL_FAILURE(save_each_page());
-
-    // Nothing loaded: the pages are "Printer"; a later session's pages
-    // replace the earlier session's, which were the program's own.
     start_session();
     print_page("ONE");
     quit();
-    EXPECT_TRUE(starts(projects() / "Printer.txt", "ONE\n"));
+
+    struct NewPrintout {
+        const char* what;
+        const char* command; // sent through the port; nullptr: a new session
+        const char* removed; // an earlier printout's text the user removed first
+        int number;          // the printout's number
+    };
+    std::vector<std::string> words = {"ONE"};
+    for (const NewPrintout& row :
+         {NewPrintout{"a start into the autosave", nullptr, nullptr, 2},
+          NewPrintout{"Revert", "REVERT", nullptr, 3},
+          NewPrintout{"Reinitialize", "MENU PROJECT.REINITIALIZE", "Printer_2.txt", 4}}) {
+        SCOPED_TRACE(row.what);
+        if (row.removed) fs::remove(projects() / row.removed);
+        if (row.command)
+            fine(row.command);
+        else
+            ASSERT_NO_FATAL_FAILURE(start_session(false));
+        words.push_back("PAGE" + std::to_string(row.number));
+        print_page(words.back());
+        for (std::size_t i = 0; i < words.size(); i++) {
+            const std::string n = i ? "_" + std::to_string(i + 1) : "";
+            const std::string text = "Printer" + n + ".txt";
+            if (!row.removed || text != row.removed) {
+                EXPECT_TRUE(starts(projects() / text, words[i] + "\n")) << text;
+            }
+            EXPECT_TRUE(starts(screenshots() / ("Printer-1" + n + ".ilbm"), "FORM")) << n;
+        }
+        for (const fs::path& drawer : {projects(), screenshots()})
+            for (const auto& e : fs::directory_iterator(drawer))
+                EXPECT_EQ(e.path().filename().string().rfind("AUTOSAVE", 0), std::string::npos)
+                    << e.path();
+    }
+    EXPECT_FALSE(fs::exists(projects() / "Printer_2.txt")) << "the user's removal stands";
+    quit();
     start_session();
-    print_page("TWO");
-    EXPECT_TRUE(starts(projects() / "Printer.txt", "TWO\n"));
-    EXPECT_FALSE(fs::exists(projects() / "Printer_2.txt"));
-    EXPECT_FALSE(fs::exists(screenshots() / "Printer-1_2.ilbm"));
 
     // A loaded game: its name leads; the user's game.txt and game-1.ilbm
     // stay, and the port is told where the page went.
@@ -105,7 +138,8 @@ TEST_F(PrinterPagesProgram, PagesNeverReplaceAFileTheyDidNotWriteThemselves) {
     // changed that file, it is theirs and the next page starts another.
     print_page("WORLD");
     EXPECT_NE(test_read_file(projects() / "game_2.txt").find("WORLD\n"), std::string::npos);
-    EXPECT_TRUE(starts(screenshots() / "game-2.ilbm", "FORM"));
+    EXPECT_TRUE(starts(screenshots() / "game-2_2.ilbm", "FORM"));
+    EXPECT_FALSE(fs::exists(screenshots() / "game-2.ilbm")) << "the pages stay together";
     test_write_file(projects() / "game_2.txt", "edited\n");
     print_page("AGAIN");
     EXPECT_EQ(test_read_file(projects() / "game_2.txt"), "edited\n");
@@ -115,22 +149,19 @@ TEST_F(PrinterPagesProgram, PagesNeverReplaceAFileTheyDidNotWriteThemselves) {
     fine("DEBUGGER \"WRITEPORT 19 4C\"");
     fine("DEBUGGER \"WRITEPORT 19 0A\"");
     fine("OPEN " + (projects() / "game.aof").string());
-    EXPECT_TRUE(starts(screenshots() / "game-4.ilbm", "FORM"));
-    EXPECT_FALSE(fs::exists(screenshots() / "game-0.ilbm"));
+    EXPECT_TRUE(starts(screenshots() / "game-4_2.ilbm", "FORM"));
+    EXPECT_FALSE(fs::exists(screenshots() / "game-0_2.ilbm"));
     EXPECT_NE(test_read_file(projects() / "game_3.txt").find("L\n"), std::string::npos);
     quit();
 }
 
 // A page half printed when the program ends is saved as a machine switch
 // saves it, whatever the way out: its picture under its own number, and its
-// lines after the full page's in the text. Each way out records what it
-// saved as the program's own, so that the next session (the next row)
-// replaces it: no page ever goes to a numbered name beside an earlier
-// session's. Left out: the window's Quit, which ends through the exit path
-// the port's QUIT takes (DesktopProgram drives it).
+// lines after the full page's in the text, beside the user's file at the
+// printout's name. Left out: the window's Quit, which ends through the exit
+// path the port's QUIT takes (DesktopProgram drives it).
 TEST_F(PrinterPagesProgram, EveryWayOutSavesThePageInProgress) {
     ASSERT_NO_FATAL_FAILURE(save_each_page());
-    test_write_file(projects() / "Printer_2.txt", "the user's own\n");
 
     struct WayOut {
         const char* what;
@@ -143,6 +174,9 @@ TEST_F(PrinterPagesProgram, EveryWayOutSavesThePageInProgress) {
                               WayOut{"SIGHUP", SIGHUP, nullptr},
                               WayOut{"the display gone", 0, nullptr}}) {
         SCOPED_TRACE(way.what);
+        for (const fs::path& drawer : {projects(), screenshots()})
+            fs::remove_all(drawer);
+        test_write_file(projects() / "Printer.txt", "the user's own\n");
         XDisplay x;
         const bool display = !way.signal && !way.command;
         if (display) {
@@ -164,23 +198,23 @@ TEST_F(PrinterPagesProgram, EveryWayOutSavesThePageInProgress) {
         else
             x.stop();
         EXPECT_GE(wait_exit(), 0) << log();
-        EXPECT_TRUE(starts(screenshots() / "Printer-1.ilbm", "FORM"));
-        EXPECT_TRUE(starts(screenshots() / "Printer-2.ilbm", "FORM"));
-        const std::string text = test_read_file(projects() / "Printer.txt");
+        EXPECT_TRUE(starts(screenshots() / "Printer-1_2.ilbm", "FORM"));
+        EXPECT_TRUE(starts(screenshots() / "Printer-2_2.ilbm", "FORM"));
+        const std::string text = test_read_file(projects() / "Printer_2.txt");
         EXPECT_EQ(text.substr(0, 4), "ONE\n");
         EXPECT_NE(text.find("\nL\nL\nL\nL\nL\n"), std::string::npos) << text;
-        EXPECT_EQ(test_read_file(projects() / "Printer_2.txt"), "the user's own\n");
+        EXPECT_EQ(test_read_file(projects() / "Printer.txt"), "the user's own\n");
         for (const fs::path& beside : {projects() / "Printer_3.txt",
-                                       screenshots() / "Printer-1_2.ilbm",
-                                       screenshots() / "Printer-2_2.ilbm"})
+                                       screenshots() / "Printer-1.ilbm",
+                                       screenshots() / "Printer-3_2.ilbm"})
             EXPECT_FALSE(fs::exists(beside)) << beside;
     }
 }
 
 // The guest prints page after page, more of them than the record of the
-// program's own outputs keeps entries: the file an earlier SAVEHEX named for
-// itself (prog.hex for "prog.bin") is still the program's own, so that the
-// same SAVEHEX writes over it again.
+// program's own outputs could keep entries: the file an earlier SAVEHEX named
+// for itself (prog.hex for "prog.bin") is still the program's own, so that
+// the same SAVEHEX writes over it again.
 TEST_F(PrinterPagesProgram, ALongPrintoutLeavesOtherWritersTheirOutputs) {
     ASSERT_NO_FATAL_FAILURE(save_each_page());
     start_session();
@@ -260,8 +294,12 @@ TEST_F(PrinterPagesProgram, TheSecondUnitsPagesLeaveTheFirstUnitsPrintout) {
         }
         quit();
     }
-    EXPECT_TRUE(starts(projects() / "game.txt", "A\n"));
-    EXPECT_TRUE(starts(projects() / "game-LPT2.txt", "B\n"));
+    // The line printer's text ends its lines as the host's text files do.
+    for (const char* file : {"game.txt", "game-LPT2.txt"}) {
+        const std::string text = test_read_file(projects() / file);
+        EXPECT_EQ(text.find('\r'), std::string::npos) << file;
+        EXPECT_EQ(text.substr(0, 2), std::string(file[4] == '.' ? "A\n" : "B\n")) << file;
+    }
     EXPECT_TRUE(starts(screenshots() / "game-1.ilbm", "FORM"));
     EXPECT_TRUE(starts(screenshots() / "game-LPT2-1.ilbm", "FORM"));
 }
