@@ -71,6 +71,20 @@ class LiveMix : public ::testing::TestWithParam<u32> {
         snd_free_samples();
         fresh_state();
     }
+    // Half a second of the voices sounding, live and recorded (the WAV file
+    // whole, its header too). Check with ASSERT_NO_FATAL_FAILURE.
+    void half_a_second(std::vector<std::int16_t>* live, std::vector<u8>* wav_file) {
+        live->resize(AUDIO_OUTPUT_RATE / 2);
+        audio_mix(live->data(), static_cast<int>(live->size()), AUDIO_OUTPUT_RATE);
+        // Guest time: clock periods, or frames on a machine set up with none.
+        const double fps = (emu_region & 1) ? 50.0 : 60.0;
+        const double clocks = machine_live_row().clocks_per_frame;
+        cpu_cycles += static_cast<u32>((clocks > 0 ? clocks : 1.0) * fps / 2);
+        frame_counter += static_cast<u32>(fps / 2);
+        snd_rec_stop();
+        *wav_file = read_bytes(home.path() / "take.wav");
+        ASSERT_GT(wav_file->size(), 44u + 22050 / 4);
+    }
     TempHome home{"live-mix"};
 };
 
@@ -90,17 +104,9 @@ TEST_P(LiveMix, EveryVoiceOfTheMapIsHeardLiveAsTheWavMixesIt) {
     for (int v : voices)
         EXPECT_NE(audio_channel(v).data, nullptr) << "voice " << v << " has no live channel";
 
-    // Half a second, live and recorded.
-    std::vector<std::int16_t> live(AUDIO_OUTPUT_RATE / 2);
-    audio_mix(live.data(), static_cast<int>(live.size()), AUDIO_OUTPUT_RATE);
-    // Guest time: clock periods, or frames on a machine set up with none.
-    const double fps = (emu_region & 1) ? 50.0 : 60.0;
-    const double clocks = machine_live_row().clocks_per_frame;
-    cpu_cycles += static_cast<u32>((clocks > 0 ? clocks : 1.0) * fps / 2);
-    frame_counter += static_cast<u32>(fps / 2);
-    snd_rec_stop();
-    const std::vector<u8> wav_file = read_bytes(home.path() / "take.wav");
-    ASSERT_GT(wav_file.size(), 44u + 22050 / 4);
+    std::vector<std::int16_t> live;
+    std::vector<u8> wav_file;
+    ASSERT_NO_FATAL_FAILURE(half_a_second(&live, &wav_file));
 
     // The fifth of a second from the tenth on, in both.
     std::vector<double> heard, recorded;
@@ -147,16 +153,10 @@ TEST_P(LiveMix, TheLoudestVoicesOfTheMapClipNeitherLiveNorInTheWav) {
             snd_voice_play(v, v < SND_FIRST_EFFECT && loudest ? loudest(v) : 15,
                            static_cast<float>(tone_hz(v)));
 
-    // Half a second, live and recorded: the tones' first peak, every effect.
-    std::vector<std::int16_t> live(AUDIO_OUTPUT_RATE / 2);
-    audio_mix(live.data(), static_cast<int>(live.size()), AUDIO_OUTPUT_RATE);
-    const double fps = (emu_region & 1) ? 50.0 : 60.0;
-    const double clocks = machine_live_row().clocks_per_frame;
-    cpu_cycles += static_cast<u32>((clocks > 0 ? clocks : 1.0) * fps / 2);
-    frame_counter += static_cast<u32>(fps / 2);
-    snd_rec_stop();
-    const std::vector<u8> wav_file = read_bytes(home.path() / "take.wav");
-    ASSERT_GT(wav_file.size(), 44u + 22050 / 4);
+    // The tones' first peak, every effect.
+    std::vector<std::int16_t> live;
+    std::vector<u8> wav_file;
+    ASSERT_NO_FATAL_FAILURE(half_a_second(&live, &wav_file));
 
     // Peaks and loudness (root mean square) as shares of full scale.
     double live_peak = 0.0, wav_peak = 0.0, live_power = 0.0, wav_power = 0.0;
