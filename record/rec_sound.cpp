@@ -50,7 +50,9 @@ std::vector<u8> waves[SND_TONE_VOICES];
 u8 level_high = 255, level_low = 1;
 u16 noise_register = NOISE_START;
 bool running = false;
-double mix_gain = 1.0; // the gain rule's, for the voice files' samples (a 64th of the mix)
+// The gain rule's gain for the sum of the voice files, whose samples are the
+// voices' values in the mix in 64ths (a sample times its host volume over 64).
+double mix_gain = 1.0;
 bool held = false; // running, but not taking spans while the clock restarts
 
 u32 rate() {
