@@ -40,12 +40,17 @@ void audio_channel_stop(int ch);
 // The state of channel `ch` (0..25); a silent channel has data nullptr (test
 // support: the program only plays, stops and mixes channels).
 const AudioChannel& audio_channel(int ch);
-// Silences every channel.
+// Silences every channel; the gain back to 65536.
 void audio_mixer_reset();
+// The gain of the mix, in 65536ths: the channels' sum is scaled by it. The
+// sound output sets it from its gain rule (sound/sound_output.h), so that the
+// machine's voices at their loudest stay below full scale; 65536 at start
+// and after a reset.
+void audio_set_gain(std::int32_t gain);
 // Renders `frames` frames at `out_rate` frames per second into `out`,
 // advancing the channels; a channel that plays once falls silent at its end.
-// The channels add up; a sum beyond 16 bits is clipped, as the sound files'
-// mix clips (four channels at full volume never are).
+// The channels add up and the sum is scaled by the gain; a sum beyond 16 bits
+// (only a gain set too high) is clipped.
 void audio_mix(std::int16_t* out, int frames, int out_rate);
 
 // The sample queue. audio_queue_frame mixes the share of samples of one frame

@@ -4,6 +4,7 @@
 #include <vector>
 
 static AudioChannel channels[AUDIO_CHANNELS];
+static std::int32_t gain_q16 = 65536; // the mix's gain, in 65536ths
 
 void audio_channel_play(int ch, const std::int8_t* data, std::uint32_t length, std::uint32_t rate,
                         int volume, bool loop) {
@@ -34,10 +35,15 @@ const AudioChannel& audio_channel(int ch) {
 void audio_mixer_reset() {
     for (int ch = 0; ch < AUDIO_CHANNELS; ch++)
         audio_channel_stop(ch);
+    gain_q16 = 65536;
 }
 
-// A channel at full volume reaches 127 x 64 = 8128, four together 32512; the
-// sum of more is clipped to 16 bits at the end.
+void audio_set_gain(std::int32_t gain) {
+    gain_q16 = std::max(gain, 0);
+}
+
+// A channel at full volume reaches 127 x 64 = 8128; the sum is scaled by the
+// gain and only then clipped to 16 bits.
 void audio_mix(std::int16_t* out, int frames, int out_rate) {
     if (frames <= 0) return;
     static std::vector<std::int32_t> sum;
@@ -60,6 +66,9 @@ void audio_mix(std::int16_t* out, int frames, int out_rate) {
             }
         }
     }
-    for (int i = 0; i < frames; i++)
-        out[i] = static_cast<std::int16_t>(std::clamp(sum[static_cast<std::size_t>(i)], -32768, 32767));
+    for (int i = 0; i < frames; i++) {
+        const std::int64_t scaled =
+            static_cast<std::int64_t>(sum[static_cast<std::size_t>(i)]) * gain_q16 / 65536;
+        out[i] = static_cast<std::int16_t>(std::clamp<std::int64_t>(scaled, -32768, 32767));
+    }
 }

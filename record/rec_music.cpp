@@ -319,9 +319,11 @@ void midi_stop() {
     for (int shift = 16; shift >= 0; shift -= 8)
         tempo_event.push_back(static_cast<u8>(tempo >> shift));
     u32 tracks = 0;
-    const auto put_track = [&](std::vector<u8>& events) {
+    // Every track ends where the playback does, as the sound files do: its
+    // end lies as many frames after its last event as have passed since.
+    const auto put_track = [&](std::vector<u8>& events, u32 last_frame) {
         if (tracks == 0) events.insert(events.begin(), tempo_event.begin(), tempo_event.end());
-        events.push_back(0);
+        put_varlen(events, frame_counter - last_frame);
         events.insert(events.end(), {0xFF, 0x2F, 0x00}); // end of track (after its delta)
         id(o, "MTrk");
         be32(o, static_cast<u32>(events.size()));
@@ -332,11 +334,12 @@ void midi_stop() {
         MidiTrack& t = midi.tracks[v];
         if (!flagged(v)) continue;
         if (t.note_on) end_note(t, v); // a note still sounding ends with the recording
-        if (!t.events.empty()) put_track(t.events);
+        if (!t.events.empty()) put_track(t.events, t.last_frame);
     }
-    // Without a note the file still has its one track, as readers expect.
+    // Without a note the file still has its one track, as readers expect (a
+    // track without events counts from the start, as every one did).
     std::vector<u8> none;
-    if (tracks == 0) put_track(none);
+    if (tracks == 0) put_track(none, midi.tracks[0].last_frame);
     o[10] = static_cast<u8>(tracks >> 8);
     o[11] = static_cast<u8>(tracks);
     rec_write_file(midi.path, o.data(), o.size());

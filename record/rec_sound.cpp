@@ -16,6 +16,7 @@
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "cpu/cpu.h"
+#include "platform/audio.h"
 #include "platform/paths.h"
 #include "sound/effects.h"
 #include "sound/sound_output.h"
@@ -49,6 +50,9 @@ std::vector<u8> waves[SND_TONE_VOICES];
 u8 level_high = 255, level_low = 1;
 u16 noise_register = NOISE_START;
 bool running = false;
+// The gain rule's gain for the sum of the voice files, whose samples are the
+// voices' values in the mix in 64ths (a sample times its host volume over 64).
+double mix_gain = 1.0;
 bool held = false; // running, but not taking spans while the clock restarts
 
 u32 rate() {
@@ -164,12 +168,11 @@ std::string snd_aiff_header(u32 n, u32 r) {
     return h;
 }
 
-void snd_set_levels(int volume) {
-    if (volume < 0) volume = 0;
-    const SoundLevel& l = snd_machine_has_pvi() ? snd_levels_16[std::min(volume, 15)]
-                                    : snd_levels_8[std::min(volume, 7)];
-    level_high = l.high;
-    level_low = l.low;
+void snd_set_levels(int v, int volume) {
+    // The voice as heard before the mix's gain, in 64ths of its host volume.
+    const int step = static_cast<int>(std::lround(snd_voice_peak(v, volume) / double{AUDIO_MAX_VOLUME}));
+    level_high = static_cast<u8>(128 + step);
+    level_low = static_cast<u8>(128 - step);
 }
 
 void snd_fill_channel_buffer(int v, int volume, float f) {
@@ -177,7 +180,7 @@ void snd_fill_channel_buffer(int v, int volume, float f) {
     std::vector<u8>& w = waves[v];
     w.clear();
     if (!(f > 0.0f)) return;
-    snd_set_levels(volume);
+    snd_set_levels(v, volume);
     const double h = rate() / (2.0 * f);
     u32 at = 0;
     for (int k = 1; k <= 64 && w.size() < WAVE_MAX; k++) {
@@ -194,7 +197,7 @@ void snd_fill_channel_buffer_b(int v, int volume, float f) {
     std::vector<u8>& w = waves[v];
     w.clear();
     if (!(f > 0.0f)) return;
-    snd_set_levels(volume);
+    snd_set_levels(v, volume);
     const double h = rate() / (2.0 * f);
     u32 at = 0;
     for (u32 k = 1; at < rate(); k++) {
@@ -308,6 +311,7 @@ void snd_rec_start() {
         vf.length = 0;
     }
     running = true;
+    mix_gain = snd_file_gain() * AUDIO_MAX_VOLUME;
     noise_register = NOISE_START;
     snd_record_hooks = {feed_voice_start, snd_record_channel};
     // Every sounding voice is started again, so that its buffer is filled.
@@ -355,12 +359,13 @@ void snd_rec_clock_resume() {
     noise_register = NOISE_START;
 }
 
-void snd_mix(const u8* const* voices, int count, u32 n, signed char* out) {
+void snd_mix(const u8* const* voices, int count, u32 n, double gain, signed char* out) {
     for (u32 i = 0; i < n; i++) {
         int sum = 0;
         for (int k = 0; k < count; k++)
             sum += voices[k][i] - 128;
-        out[i] = static_cast<signed char>(std::clamp(sum, -128, 127));
+        const long scaled = std::lround(sum * gain);
+        out[i] = static_cast<signed char>(std::clamp(scaled, -128L, 127L));
     }
 }
 
@@ -414,7 +419,7 @@ void snd_rec_stop() {
         for (const auto& d : data)
             voices.push_back(d.data());
         std::vector<signed char> mixed(n);
-        snd_mix(voices.data(), static_cast<int>(voices.size()), n, mixed.data());
+        snd_mix(voices.data(), static_cast<int>(voices.size()), n, mix_gain, mixed.data());
         for (const SoundOutput& o : sound_outputs) {
             if (!*o.on) continue;
             std::string file = o.header(n, rate());

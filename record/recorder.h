@@ -109,10 +109,13 @@ void snd_fill_channel_buffer_b(int v, int volume, float f);
 // The samples of voice v since its last write; silence 1 writes silence
 // unless the voice sounds.
 void snd_record_channel(int v, int silence);
-void snd_set_levels(int volume);
+// The high and low sample of tone voice v's waveform at guest volume `volume`
+// (128 +- 127 at the top of the host volume).
+void snd_set_levels(int v, int volume);
 // Mixes `voices` unsigned 8-bit voice streams of `n` samples into signed
-// samples, clamped to -128..127.
-void snd_mix(const u8* const* voices, int count, u32 n, signed char* out);
+// samples: their sum scaled by `gain` (the gain rule's keeps it below full
+// scale), clamped to -128..127.
+void snd_mix(const u8* const* voices, int count, u32 n, double gain, signed char* out);
 // The three sound file headers for N samples at rate R.
 std::string snd_wav_header(u32 n, u32 rate);
 std::string snd_8svx_header(u32 n, u32 rate);

@@ -7,6 +7,7 @@
 #include "platform/paths.h"
 #include "sound/sound_output.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +40,7 @@ struct FileCloser {
 int snd_load_8svx(const std::string& path, SoundSample& out) {
     out.data.clear();
     out.rate = 0;
+    out.peak = 0;
     // A FIFO or device put in a sound's place is refused, not waited on.
     const int fd = path_open_regular(path, nullptr);
     if (fd < 0) return SVX_OPEN;
@@ -92,6 +94,9 @@ int snd_load_8svx(const std::string& path, SoundSample& out) {
                 return snd_output_mode == 1 ? SVX_NO_SAMPLE_MEMORY_CHANNELS : SVX_NO_SAMPLE_MEMORY;
             }
             out.rate = static_cast<u32>(vhdr[12]) << 8 | vhdr[13];
+            out.peak = 0;
+            for (const std::int8_t s : out.data)
+                out.peak = static_cast<u8>(std::max<int>(out.peak, std::abs(s)));
             return SVX_OK;
         }
         at += 8 + length + (length & 1);
@@ -103,8 +108,9 @@ void snd_fill_waveforms() {
     snd_square_buffer.resize(SND_WAVE_BYTES);
     snd_noise_buffer.resize(SND_WAVE_BYTES);
     for (int i = 0; i < SND_WAVE_BYTES; i++) {
-        snd_square_buffer[i] = (i & 1) ? -127 : 127;
-        snd_noise_buffer[i] = (std::rand() % 65536) > 32767 ? 127 : -127;
+        snd_square_buffer[i] = static_cast<std::int8_t>((i & 1) ? -SND_WAVE_PEAK : SND_WAVE_PEAK);
+        snd_noise_buffer[i] =
+            static_cast<std::int8_t>((std::rand() % 65536) > 32767 ? SND_WAVE_PEAK : -SND_WAVE_PEAK);
     }
 }
 
@@ -127,6 +133,7 @@ void snd_free_samples() {
         effect.data.clear();
         effect.data.shrink_to_fit();
         effect.rate = 0;
+        effect.peak = 0;
     }
 }
 

@@ -19,9 +19,12 @@ struct SoundSample {
     std::vector<std::int8_t> data; // 8-bit signed mono; empty when the effect did not load
     u32 rate;                      // samples per second from the file, 0 = 11025
     u32 end_frame;                 // frame_counter value at which the effect stops
+    u8 peak = 0;                   // the largest magnitude of its samples (0..128)
 };
 extern SoundSample snd_effect_table[SND_EFFECTS];
 
+// The tone waveforms' peak: their samples are +-SND_WAVE_PEAK.
+constexpr int SND_WAVE_PEAK = 127;
 extern std::vector<std::int8_t> snd_square_buffer; // +127, -127, ...: one period per two samples
 extern std::vector<std::int8_t> snd_noise_buffer;  // +127 or -127 at random
 
@@ -40,7 +43,7 @@ enum Svx8Error : int {
     SVX_NO_SAMPLE_MEMORY = 10,
 };
 
-// Reads the 8SVX file at host path `path` into `out` (data and rate);
+// Reads the 8SVX file at host path `path` into `out` (data, rate, peak);
 // SVX_OK or an error code, leaving `out` unloaded on error.
 int snd_load_8svx(const std::string& path, SoundSample& out);
 

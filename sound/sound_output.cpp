@@ -2,6 +2,7 @@
 
 #include "core/frame.h"
 #include "core/machine.h"
+#include "core/machine_sound.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
@@ -62,12 +63,42 @@ bool snd_voice_in_mix(int voice) {
     return voice >= 0 && voice < SND_VOICES && memmap_desc().sounds[static_cast<std::size_t>(voice)];
 }
 
-int snd_tone_host_volume(int volume) {
-    const int master = std::clamp(snd_master_volume, 0, 8);
+namespace {
+// The host volume (0-64) of guest volume `volume` at full master volume.
+int tone_full_volume(int volume) {
     if (volume <= 0) return 0;
-    if (machine_traits().volume_bits == 4)
-        return snd_volume_table[std::min(volume, 15)] * master / 8;
-    return snd_volume_table8[std::min(volume, 7)] * master / 8;
+    if (machine_traits().volume_bits == 4) return snd_volume_table[std::min(volume, 15)];
+    return snd_volume_table8[std::min(volume, 7)];
+}
+} // namespace
+
+int snd_tone_host_volume(int volume) {
+    return tone_full_volume(volume) * std::clamp(snd_master_volume, 0, 8) / 8;
+}
+
+int snd_voice_peak(int voice, int volume) {
+    if (voice < 0 || voice >= SND_VOICES) return 0;
+    if (voice >= SND_FIRST_EFFECT)
+        return snd_effect_table[voice - SND_FIRST_EFFECT].peak * AUDIO_MAX_VOLUME;
+    return SND_WAVE_PEAK * tone_full_volume(volume);
+}
+
+int snd_loudest_sum() {
+    const auto loudest = machine_sound().loudest_volume;
+    int sum = 0;
+    for (int v = 0; v < SND_VOICES; v++)
+        if (snd_voice_in_mix(v))
+            sum += snd_voice_peak(v, v >= SND_FIRST_EFFECT || !loudest ? 15 : loudest(v));
+    return sum;
+}
+
+double snd_mix_gain() {
+    const int loudest = snd_loudest_sum();
+    return loudest > 0 ? static_cast<double>(SND_MIX_CEILING) / loudest : 1.0;
+}
+
+double snd_file_gain() {
+    return snd_mix_gain() / 256.0;
 }
 
 bool snd_voices_recorded() {
@@ -111,6 +142,8 @@ void host_play(int voice, int volume, float frequency) {
     const int ch = voice;
     snd_voice_channel[voice] = ch;
     if (!snd_voices_heard()) return;
+    // Rounded down: the loudest sum stays at or below the ceiling.
+    audio_set_gain(static_cast<std::int32_t>(snd_mix_gain() * 65536.0));
     const int master = std::min(snd_master_volume, 8);
     if (voice >= SND_FIRST_EFFECT) {
         const SoundSample& s = snd_effect_table[voice - SND_FIRST_EFFECT];

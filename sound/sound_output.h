@@ -90,6 +90,25 @@ void snd_voice_stop(int voice);
 // The host volume (0-64) of a tone voice with guest volume `volume` on the
 // current machine at the current master volume.
 int snd_tone_host_volume(int volume);
+
+// The gain rule, one for the live mix and the sound files. A voice adds to
+// the mix its waveform's or sample's values times its host volume at full
+// master volume (a tone at the top of its scale: 127 x 64). The current
+// machine's voices at their loudest (every voice of its memory map's list,
+// a tone at the loudest volume its sound row gives it, an effect at its
+// sample's peak) add up to snd_loudest_sum, and the mix is scaled by
+// snd_mix_gain so that this sum reaches SND_MIX_CEILING, 7/8 of full scale:
+// whatever the machine sounds never clips, and every machine at its loudest
+// is as loud. The live mix (16 bits) is scaled by the gain, a sound file
+// (8 bits) by snd_file_gain, a 256th of it: each voice is as loud in the
+// file, relative to the others, as it is heard.
+constexpr int SND_MIX_CEILING = 28672;
+// Voice `voice`'s peak in the mix before the gain: a tone voice's at guest
+// volume `volume`, an effect's at its sample's peak (`volume` unused).
+int snd_voice_peak(int voice, int volume);
+int snd_loudest_sum();
+double snd_mix_gain();
+double snd_file_gain();
 // Once per frame: queues the frame's own share of the mixed voices.
 void snd_feed_output();
 // At exit: releases the audio device.

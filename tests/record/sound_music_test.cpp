@@ -96,7 +96,7 @@ TEST_F(Recorders, MixingClampsAndTheHeadersCountSamples) {
     const u8 high[3] = {255, 0, 128}, high2[3] = {255, 0, 200};
     const u8* voices[2] = {high, high2};
     signed char out[3];
-    snd_mix(voices, 2, 3, out);
+    snd_mix(voices, 2, 3, 1.0, out);
     EXPECT_EQ(out[0], 127);
     EXPECT_EQ(out[1], -128);
     EXPECT_EQ(out[2], 72);
