@@ -184,8 +184,7 @@ int load_aof(LoadRequest& r) {
         warn_corrupt("AOF");
         return LOAD_FAILED;
     }
-    if (!identify_and_accept(r) ||
-        (!r.restart && !may_set_up(game_settings_machine(r.game_row))))
+    if (!identify_and_accept(r) || (!r.restart && !may_set_up(game_settings_machine(r.game_row))))
         return LOAD_FAILED;
     known_game_id = r.game_row;
     if (!r.restart) game_apply_settings();

@@ -5,6 +5,7 @@
 // (changed), the papertape and the cassette stay in, each still held by its
 // file, and the changes are still there to be named when the program ends.
 #include "tests/support/blank_disks.h"
+#include "tests/support/program_savers.h"
 #include "tests/support/program_test.h"
 #include "core/machine.h"
 #include "core/machine_debug.h"
@@ -59,31 +60,19 @@ std::vector<MediaMachine> media_machines() {
         };
         for (int a = 0x0900; a < 0x7000 && row.ram < 0; a += 0x100)
             if (ram(a)) row.ram = a;
-        const MachineDebug& debug = machine_debug();
-        row.programs.push_back({"SAVEHEX ", ".hex"});
-        if (row.traits.takes_aof) row.programs.push_back({"SAVEAOF ", ".aof"});
-        if (row.traits.takes_bin) row.programs.push_back({"SAVEBIN ", ".bin"});
-        if (row.traits.tvc_files) row.programs.push_back({"SAVETVC ", ".tvc"});
-        if (debug.object_format)
-            row.programs.push_back({debug.object_save_command, debug.object_format->suffix});
-        if (debug.disk_program)
-            row.programs.push_back({debug.disk_save_command, debug.disk_program->suffix});
+        row.programs = test_program_savers(true);
         found.push_back(row);
     }
     return found;
 }
 
-std::string hex(int value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%X", value);
-    return text;
-}
-
-// A short 8-bit mono WAV tape.
+// A short 8-bit mono WAV tape: its header, then 200 samples.
 std::string wav_tape() {
-    std::string tape = {'R', 'I', 'F', 'F', '\xEC', 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                        16, 0, 0, 0, 1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x22, 0x56, 0, 0, 1, 0, 8, 0,
-                        'd', 'a', 't', 'a', '\xC8', 0, 0, 0};
+    const unsigned char header[] = {'R', 'I', 'F',  'F',  236, 0,   0,    0,    'W', 'A', 'V',
+                                    'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
+                                    1,   0,   0x22, 0x56, 0,   0,   0x22, 0x56, 0,   0,   1,
+                                    0,   8,   0,    'd',  'a', 't', 'a',  200,  0,   0,   0};
+    std::string tape(reinterpret_cast<const char*>(header), sizeof header);
     tape.resize(244, '\xD0');
     return tape;
 }
@@ -141,9 +130,10 @@ TEST_F(MediaStayProgram, EveryProgramFileLeavesEveryMediumWhereItIs) {
             // Drive 0 takes the disk (on the TWIN drive 1, beside the system disk).
             const bool twin = row.traits.disk_images == DiskImages::TWIN;
             const fs::path disk = home.path() / ("d-" + row.name + (twin ? ".img" : ".raw"));
-            test_write_file(disk, row.traits.disk_layout == DiskLayout::BINBUG
-                                      ? test_blank_binbug_disk()
-                                      : std::string(disk_geometry(row.traits.disk_layout).image_bytes, '\0'));
+            test_write_file(
+                disk, row.traits.disk_layout == DiskLayout::BINBUG
+                          ? test_blank_binbug_disk()
+                          : std::string(disk_geometry(row.traits.disk_layout).image_bytes, '\0'));
             insert(disk, twin ? "the disk in drive 1" : "the disk in drive 0");
         }
         if (row.traits.mdcr) insert(home.path() / "t.mdcr", "the MDCR tape");
@@ -171,7 +161,7 @@ TEST_F(MediaStayProgram, EveryProgramFileLeavesEveryMediumWhereItIs) {
             for (const auto& [saver, suffix] : row.programs) {
                 SCOPED_TRACE(suffix + (after_change ? " after the change" : ""));
                 const std::string file = (home.path() / ("p-" + row.name + suffix)).string();
-                const std::string range = "$" + hex(row.ram) + " $" + hex(row.ram + 3);
+                const std::string range = "$" + test_hex(row.ram) + " $" + test_hex(row.ram + 3);
                 fine("DEBUGGER \"FILL " + range + " $5A\"");
                 fine("DEBUGGER \"" + saver + range + " " + file + "\"");
                 fine("DEBUGGER \"FILL " + range + " 0\"");
