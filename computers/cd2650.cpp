@@ -193,7 +193,9 @@ void cd2650_setup() {
     cd2650_load_charset();
 
     fdc_board_setup(BOARD);
-    if (cd2650_biosversion == 0) cd2650_dos_open(0);
+    // The IPL boots from the DOS disk, put into drive 0 unless a program load
+    // left a disk there.
+    if (cd2650_biosversion == 0 && !drive_has_disk(0)) cd2650_dos_open(0);
 }
 
 // ---- the display ----------------------------------------------------------------------------

@@ -337,7 +337,7 @@ void phunsy_machine_init() {
     phunsy_bank_control = 0;
     phunsy_ubank_save(0);
     phunsy_qbank_save(0);
-    mdcr_reset();
+    mdcr_stop_deck();
 }
 
 void phunsy_reset() {

@@ -341,14 +341,15 @@ void twin_setup() {
     vdu_blank_char = ' ';
     fdc_current_drive = 0;
     if (debugger_drive >= floppy_drive_count()) debugger_drive = floppy_drive_count() - 1;
+    // The disks a program load leaves in the drives stay; an empty drive
+    // belongs to no file, and drive 0 takes a fresh system disk.
     for (int d = 0; d < 2; d++) {
         floppy_clear_watch_bits(d);
         drives[d].head_track = drives[d].head_sector = 0;
         drives[d].byte_index = 0;
-        drives[d].present = 0;
-        floppy_forget_file(d);
+        if (!drives[d].present) floppy_forget_file(d);
     }
-    twin_sdos_format(0);
+    if (!drives[0].present) twin_sdos_format(0);
     guest_roms_report();
 }
 

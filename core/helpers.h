@@ -62,6 +62,6 @@ long file_read_head(const std::string& host, u8* head, std::size_t n);
 // The host path of a program name ("PROGDIR:typeright/lesson6_1.txt").
 std::string file_host_path(const std::string& name);
 // The one reader of line ends for the text files read line by line (the
-// assembler's sources and includes, symbol files): a UTF-8 byte-order mark
+// assembler's sources and includes, symbol files, HEX files): a UTF-8 byte-order mark
 // at the start dropped, and each line end, CR LF, a lone CR or LF, made one LF.
 std::string text_lf_lines(const std::string& text);

@@ -118,9 +118,12 @@ bool may_replace(int medium) {
     return false;
 }
 
-// The same for a load that sets the machine up again, which empties every
-// drive of the machine that runs and takes the tape off its MDCR deck.
-bool may_set_up_again() {
+// The same for a load that sets up `target`: a switch to another machine
+// (or a state) empties every drive of the machine that runs and takes the
+// tape off its MDCR deck; a program loaded into the machine that runs keeps
+// them all (media_leave_with).
+bool may_set_up(u32 target) {
+    if (!media_leave_with(target)) return true;
     load_refusal = media_release_all();
     return load_refusal.empty();
 }
@@ -142,7 +145,7 @@ int load_bin(LoadRequest& r) {
             return LOAD_FAILED;
         }
     }
-    if (!r.restart && !may_set_up_again()) return LOAD_FAILED;
+    if (!r.restart && !may_set_up(game_settings_machine(r.game_row))) return LOAD_FAILED;
     known_game_id = r.game_row;
     tvc_copy_length = r.length;
     game_start_address = 0; // a known PHUNSY game or its image placement says otherwise
@@ -181,7 +184,8 @@ int load_aof(LoadRequest& r) {
         warn_corrupt("AOF");
         return LOAD_FAILED;
     }
-    if (!identify_and_accept(r) || (!r.restart && !may_set_up_again())) return LOAD_FAILED;
+    if (!identify_and_accept(r) || (!r.restart && !may_set_up(game_settings_machine(r.game_row))))
+        return LOAD_FAILED;
     known_game_id = r.game_row;
     if (!r.restart) game_apply_settings();
     file_loaded = 1;
@@ -198,7 +202,7 @@ int load_tvc(LoadRequest& r) {
         return LOAD_FAILED;
     }
     identify_and_accept(r); // every machine takes it
-    if (!r.restart && !may_set_up_again()) return LOAD_FAILED;
+    if (!r.restart && !may_set_up(ELEKTOR)) return LOAD_FAILED;
     if (!machine_switch(ELEKTOR, MAP_ELEKTOR_EXPANDED, false, false, r.restart))
         return LOAD_FAILED;
     known_game_id = r.game_row;
@@ -249,7 +253,7 @@ int load_state(LoadRequest& r) {
     if (r.restart)
         for (FloppyDrive& d : drives)
             d.changed = 0;
-    else if (!may_set_up_again())
+    else if (!may_set_up(m))
         return LOAD_FAILED;
     if (!r.restart) {
         r.game_row = -1;
@@ -319,7 +323,7 @@ int load_program_file(const LoadRequest& r) {
     }
     const ProgramTarget& target = program_target(kind);
     const bool stays = target.keeps_map && machine == target.machine;
-    if (!stays && !may_set_up_again()) return LOAD_FAILED;
+    if (!stays && !may_set_up(target.machine)) return LOAD_FAILED;
     if (!stays && !machine_switch(static_cast<int>(target.machine), static_cast<int>(target.memmap),
                                   false, false, false))
         return LOAD_FAILED;
@@ -328,8 +332,21 @@ int load_program_file(const LoadRequest& r) {
     return LOAD_MEDIUM;
 }
 
+// A HEX file's records are text, read as every text file read line by line
+// is (text_lf_lines): a byte-order mark dropped, each line end one LF. The
+// file buffer holds the records so from here on. (An AOF file is left as it
+// is: the games database knows programs by their bytes.)
+void take_text_lines(LoadRequest& r) {
+    if (r.data != filebuf) return; // the loader lent every read file to the buffer
+    const std::string text =
+        text_lf_lines(std::string(reinterpret_cast<const char*>(r.data), r.length));
+    std::memcpy(filebuf, text.data(), text.size()); // never longer than the file
+    r.length = filebuf_length = static_cast<u32>(text.size());
+}
+
 // Object files load into the machine that runs.
-int load_hex(const LoadRequest& r) {
+int load_hex(LoadRequest& r) {
+    take_text_lines(r);
     if (r.length == 0 || r.data[0] != ':' || objfile_parse(r.length, OBJ_HEX) == 0) {
         warn_corrupt("HEX");
         return LOAD_FAILED;
@@ -551,6 +568,9 @@ int load_kind(LoadRequest& r) {
         return LOAD_FAILED;
     }
     if (kind_is_medium(kind)) return load_medium(r);
+    // A program goes into the machine with every medium where it is; a state
+    // brings its own.
+    const MediaStayForProgram media_stay(!kind_names_its_machine(kind));
     switch (kind) {
     case KIND_BIN:
         return load_bin(r);

@@ -200,9 +200,12 @@ static void take_stretch() {
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows) {
     switch_refusal.clear();
     if (switch_refused(new_machine, new_memmap)) return false;
-    // A changed disk or tape is offered for saving first, and kept (with the
-    // machine) when the user cancels or nobody can be asked.
-    switch_refusal = media_release_all();
+    // The disks and the MDCR tape leave with the machine, unless a program
+    // is loaded into the one that runs. A changed one is offered for saving
+    // first, and kept (with the machine) when the user cancels or nobody can
+    // be asked.
+    const bool media_leave = media_leave_with(static_cast<u32>(new_machine));
+    if (media_leave) switch_refusal = media_release_all();
     if (!switch_refusal.empty()) return false;
     // What the switch and the machine's set-up choose holds for this run.
     const PrefsForRun for_run;
@@ -213,7 +216,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
 
     // The disks and the MDCR tape that stay behind go now, while their machine
     // still names and saves them.
-    media_leave_machine(static_cast<u32>(new_machine));
+    if (media_leave) media_leave_machine(static_cast<u32>(new_machine));
     if (known_game_id == 65535) known_game_id = -1;
     if (machine_row().leave) machine_row().leave();
 
@@ -357,10 +360,17 @@ void game_apply_row(const KnownGame& row) {
     video_set_line_length(traits.console_raster && row.line_length ? row.line_length : 227);
 }
 
+// Whether game_apply_settings applies row `row`: a known game whose map can be set up.
+static bool row_applies(i32 row) {
+    return row >= 0 && row < KNOWN_GAMES && row_usable(known_games_db[row]);
+}
+
+u32 game_settings_machine(i32 row) {
+    return row_applies(row) ? known_games_db[row].machine : machine;
+}
+
 void game_apply_settings() {
-    const bool known = known_game_id >= 0 && known_game_id < KNOWN_GAMES &&
-                       row_usable(known_games_db[known_game_id]);
-    if (known) {
+    if (row_applies(known_game_id)) {
         game_apply_row(known_games_db[known_game_id]);
         return;
     }

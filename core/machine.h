@@ -57,6 +57,9 @@ extern bool paused_picture_pending;
 // Applies the settings of the known game `known_game_id`, or the defaults of
 // the current machine when no game is known; switches the machine as needed.
 void game_apply_settings();
+// The machine game_apply_settings sets up for games-database row `row` (-1
+// none): the row's own where it can be applied, else the one that runs.
+u32 game_settings_machine(i32 row);
 
 // The known-game part of game_apply_settings for one games-database row;
 // `known_game_id` names the row.

@@ -134,4 +134,21 @@ void media_leave_machine(u32 new_machine) {
     // which forgot each one the user let go: none is left changed here.
     floppy_leave_machine(new_machine);
     forget(MEDIUM_MDCR);
+    mdcr_reset();
+}
+
+namespace {
+int programs_loading; // MediaStayForProgram scopes alive
+} // namespace
+
+MediaStayForProgram::MediaStayForProgram(bool active) : active_(active) {
+    if (active_) programs_loading++;
+}
+
+MediaStayForProgram::~MediaStayForProgram() {
+    if (active_) programs_loading--;
+}
+
+bool media_leave_with(u32 new_machine) {
+    return programs_loading == 0 || new_machine != machine;
 }

@@ -55,5 +55,27 @@ void media_update_all();
 std::string media_release_all();
 // A switch from the current machine to `new_machine`, or its set-up again,
 // after media_release_all: the drives are emptied (floppy_leave_machine) and
-// the MDCR tape goes.
+// the MDCR tape goes. The machine's own set-up takes no medium out: what
+// leaves, leaves here.
 void media_leave_machine(u32 new_machine);
+
+// While one lives, a program is being loaded (any file but a state): the
+// set-up of the machine that runs, which the load makes, keeps every medium
+// where it is (the disks in their drives, changed or not, the MDCR tape on
+// its deck), unasked. A switch to another machine takes them as ever. The
+// papertapes and the cassette stay through every switch.
+class MediaStayForProgram {
+  public:
+    explicit MediaStayForProgram(bool active = true);
+    ~MediaStayForProgram();
+    MediaStayForProgram(const MediaStayForProgram&) = delete;
+    MediaStayForProgram& operator=(const MediaStayForProgram&) = delete;
+
+  private:
+    bool active_;
+};
+// Whether a set-up of `new_machine` takes the current machine's disks and
+// MDCR tape out (media_release_all first, then media_leave_machine): every
+// switch and set-up again does, except the one a program load makes of the
+// machine that runs.
+bool media_leave_with(u32 new_machine);

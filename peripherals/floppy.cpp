@@ -414,7 +414,6 @@ void floppy_drives_reset() {
         f.head_track = 0;
         f.head_sector = g.first_sector;
         f.view_offset = 0;
-        f.present = 0;
         f.spinning = 0;
         f.head_loaded = 0;
     }

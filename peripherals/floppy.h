@@ -163,8 +163,9 @@ void floppy_select_drive(u8 value, i32 user_drives, const char* spun_down_text);
 void fdc_check_spin_down();
 // Controller reset: idle, no deadline, drive 0, motors of the used drives off.
 void floppy_controller_reset();
-// Every drive empty and idle, head at track 0 and the first sector, watch
-// marks cleared, file names and images kept.
+// Every drive idle, head at track 0 and the first sector, watch marks
+// cleared; the disks stay in their drives (a disk leaves by an eject or with
+// floppy_leave_machine, never by a set-up).
 void floppy_drives_reset();
 // Drive effects (sound/effects.h numbers).
 constexpr int FLOPPY_SPIN = 6, FLOPPY_STEP = 7, FLOPPY_GRIND = 8;

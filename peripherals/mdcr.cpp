@@ -475,6 +475,11 @@ void mdcr_reset() {
     mdcr_changed = 0;
     mdcr_end = MDCR_EMPTY_END;
     mdcr_position = 0;
+    std::memset(mdcr_image, 0, sizeof mdcr_image);
+    mdcr_stop_deck();
+}
+
+void mdcr_stop_deck() {
     mdcr_state = MDCR_IDLE;
     mdcr_forward_state = MDCR_F_IDLE;
     mdcr_reverse_state = MDCR_R_L_GAP;
@@ -484,5 +489,4 @@ void mdcr_reset() {
     mdcr_checksum = mdcr_shift = 0;
     mdcr_write_timer = 0;
     mdcr_prev_control = mdcr_control = 0;
-    std::memset(mdcr_image, 0, sizeof mdcr_image);
 }

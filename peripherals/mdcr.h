@@ -83,5 +83,9 @@ const FileIdentity& mdcr_file_identity();
 // "%d.%06d" seconds of `cycles` processor cycles at 3 microseconds each.
 void tape_format_seconds(char* text, std::size_t size, i32 cycles);
 
-// The PHUNSY's set-up: no image, at the start, idle.
+// No tape, at the start, idle: the deck as the program starts, and as a
+// switch or a set-up again leaves it (media_leave_machine).
 void mdcr_reset();
+// The PHUNSY's set-up: the deck idle, its motors off and nothing being read or
+// written; the tape, its place and its file stay.
+void mdcr_stop_deck();

@@ -3,6 +3,7 @@
 // range that runs from the monitor ROM into RAM (the ROM bytes patched first,
 // then set up afresh), loads its RAM bytes, leaves the ROM as it is and says
 // which bytes it kept out.
+#include "tests/support/program_savers.h"
 #include "tests/support/program_test.h"
 #include "core/machine.h"
 #include "core/machine_debug.h"
@@ -121,23 +122,11 @@ std::vector<RomMachine> rom_machines() {
             row.ram = ram(row.rom + d) ? row.rom + d : ram(row.rom - d) ? row.rom - d : -1;
         if (const int further = row.ram + (row.ram > row.rom ? 64 : -64); ram(further))
             row.ram = further;
-        const MachineDebug& debug = machine_debug();
-        row.savers.push_back({"SAVEHEX ", ".hex"});
-        if (debug.object_format || machine_traits().takes_aof)
-            row.savers.push_back({debug.object_save_command,
-                                  debug.object_format ? debug.object_format->suffix : ".aof"});
-        if (debug.disk_program)
-            row.savers.push_back({debug.disk_save_command, debug.disk_program->suffix});
-        row.object_suffix = debug.object_suffix;
+        row.savers = test_program_savers(false);
+        row.object_suffix = machine_debug().object_suffix;
         found.push_back(row);
     }
     return found;
-}
-
-std::string hex(int value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%X", value);
-    return text;
 }
 
 } // namespace
@@ -169,8 +158,9 @@ TEST_F(RomKeptProgram, EveryWayAProgramReachesMemoryLeavesTheRomAlone) {
             EXPECT_EQ(peek(row.ram), 165);
         };
 
-        test_write_file(base + ".asm", "\tORG $" + hex(row.rom) + "\n\tDB $" + hex(patched) +
-                                           "\n\tORG $" + hex(row.ram) + "\n\tDB $A5\n\tEND\n");
+        test_write_file(base + ".asm", "\tORG $" + test_hex(row.rom) + "\n\tDB $" +
+                                           test_hex(patched) + "\n\tORG $" + test_hex(row.ram) +
+                                           "\n\tDB $A5\n\tEND\n");
         expect_kept("OPEN " + base + ".asm");
         expect_kept("DEBUGGER \"ASM " + base + ".asm\"");
         // A binary image is placed where the machine puts one (the Instructor's
@@ -181,13 +171,13 @@ TEST_F(RomKeptProgram, EveryWayAProgramReachesMemoryLeavesTheRomAlone) {
         image[row.rom - first] = static_cast<char>(patched);
         image[row.ram - first] = static_cast<char>(165);
         test_write_file(base + ".img", image);
-        expect_kept("DEBUGGER \"LOADBIN " + hex(first) + " " + base + ".img\"");
+        expect_kept("DEBUGGER \"LOADBIN " + test_hex(first) + " " + base + ".img\"");
 
         for (const auto& [saver, suffix] : row.savers) {
             request("SETMACHINE " + row.name);
             fill(row.rom, patched);
             fill(row.ram, 165);
-            debugger(saver + hex(first) + " " + hex(last) + " " + base + suffix);
+            debugger(saver + test_hex(first) + " " + test_hex(last) + " " + base + suffix);
             request("MENU PROJECT.REINITIALIZE");
             ASSERT_EQ(peek(row.rom), rom);
             expect_kept("OPEN " + base + suffix);

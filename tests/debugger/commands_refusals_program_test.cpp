@@ -310,18 +310,20 @@ TEST_F(CommandRefusalsProgram, ASaveThatCannotWriteItsFileSaysWhichAndWhy) {
                           under + ".txt: " + no_folder + ")\n");
 }
 
-// A symbol file's lines end in LF, CR LF or a lone CR alike, after a
-// byte-order mark or not: LOADSYM and Open load every label of it.
-TEST_F(CommandRefusalsProgram, ASymbolFileLoadsWholeWhateverItsLineEnds) {
+// A text file read line by line (a symbol file, a HEX file's records) ends
+// its lines in LF, CR LF or a lone CR alike, after a byte-order mark or not:
+// LOADSYM and Open load every label of a symbol file, Open every record of a
+// HEX file.
+TEST_F(CommandRefusalsProgram, ATextFileLoadsWholeWhateverItsLineEnds) {
     const struct {
         const char *name, *end, *head;
     } files[] = {
         {"lf", "\n", ""}, {"crlf", "\r\n", ""}, {"cr", "\r", ""}, {"bom", "\r", "\xEF\xBB\xBF"}};
+    const std::filesystem::path projects = home.path() / "Projects";
     for (const auto& f : files)
         for (const std::string load : {"DEBUGGER LOADSYM ", "OPEN "}) {
             SCOPED_TRACE(load + f.name);
-            const std::filesystem::path file =
-                home.path() / "Projects" / (std::string(f.name) + ".sym");
+            const std::filesystem::path file = projects / (std::string(f.name) + ".sym");
             test_write_file(file, std::string(f.head) + "code 0x0100 ONE" + f.end +
                                       "code 0x0200 TWO" + f.end + "data 0x0300 THREE" + f.end);
             fine(load + file.string());
@@ -329,4 +331,15 @@ TEST_F(CommandRefusalsProgram, ASymbolFileLoadsWholeWhateverItsLineEnds) {
                 EXPECT_EQ(fine(std::string("DEBUGGER CLEARSYM ") + label).rfind("Clearing", 0), 0u)
                     << label;
         }
+    switch_machine("PIPBUG");
+    for (const auto& f : files) {
+        SCOPED_TRACE(std::string(f.name) + ".hex");
+        const std::filesystem::path file = projects / (std::string(f.name) + ".hex");
+        test_write_file(file, std::string(f.head) + ":020500001234B3" + f.end + ":0105020056A2" +
+                                  f.end + ":00000001FF" + f.end);
+        fine("DEBUGGER \"FILL $500 $502 0\"");
+        fine("OPEN " + file.string());
+        EXPECT_EQ(fine("PEEK 1281"), "52");
+        EXPECT_EQ(fine("PEEK 1282"), "86");
+    }
 }
