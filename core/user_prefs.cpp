@@ -140,7 +140,7 @@ bool prefs_setup_offers(const void* at, const void* value) {
     own[i] = Value{};
     std::memcpy(own[i].data(), value, kept[i].size);
     has_own[i] = true;
-    return !chosen[i];
+    return prefs_setup_may_set(at);
 }
 
 bool prefs_run_own(const void* at, void* value) {
