@@ -446,13 +446,18 @@ bool settings_walk() {
     integers_b();
     integers_c();
     // Which of the kept settings the user chose: those win over a machine's
-    // set-up's own values. A file without the line: none.
+    // set-up's own values. Those the line names, and those whose line holds
+    // a value other than the default: typed in by hand.
     char chosen[1024];
     std::snprintf(chosen, sizeof chosen, "%s", reading() ? "" : prefs_chosen_keys().c_str());
-    if (reading() || chosen[0]) ini_field_text("userchosen", chosen, sizeof chosen);
+    if (reading() || chosen[0] || ini_keeps_refused("userchosen"))
+        ini_field_text("userchosen", chosen, sizeof chosen);
     if (reading()) {
         prefs_take_user_choice();
-        prefs_read_chosen_keys(chosen);
+        const std::string unknown = prefs_read_chosen_keys(chosen, ini_line_taken);
+        if (!unknown.empty())
+            ini_refuse_value("userchosen", "userchosen: no such setting: " + unknown + "!",
+                             prefs_chosen_keys());
     }
     return true;
 }

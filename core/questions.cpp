@@ -23,7 +23,7 @@ constexpr QuestionRow question_table[] = {
      "_Replace|_Save as...|_Cancel", 2, 2, bit(1) | bit(2), false, 0},
     {Question::record_or_play, "Record or play?", "Question", "_Record|_Play", 1, 1, bit(1), false,
      0},
-    {Question::save_over, "a file the save requester would replace", nullptr, "Yes|No", 1, 1,
+    {Question::save_over, "a file the save requester would replace", nullptr, "_Yes|_No", 1, 1,
      bit(1), false, 0},
     {Question::script_question, "a script's question", nullptr, "OK|Cancel", 0, 1, 0, false, 0},
     // The quit window: Return and the close gadget quit, Escape does not.

@@ -181,6 +181,17 @@ void ini_refuse_value(const char* key, const std::string& why, const std::string
     if (found != ini_keys.end()) refuse(&ini_lines[found->second.back()], key, why, setting);
 }
 
+bool ini_line_taken(const char* key) {
+    const auto found = ini_keys.find(lower(key, std::strlen(key)));
+    if (found == ini_keys.end()) return false;
+    const IniLine& line = ini_lines[found->second.back()];
+    return line.taken && line.why.empty();
+}
+
+bool ini_keeps_refused(const char* key) {
+    return kept_values().count(lower(key, std::strlen(key))) != 0;
+}
+
 // A decimal number at `p` within its line, as "%d" reads it: blanks,
 // an optional sign, at least one digit. Values beyond 32 bits saturate.
 static bool parse_decimal(size_t p, size_t end, long long* out) {

@@ -87,6 +87,11 @@ void ini_field_colour(const char* key, u8* red, u8* green, u8* blue);
 // as `setting` (its value as written), gets the line's value back when it is
 // written unchanged.
 void ini_refuse_value(const char* key, const std::string& why, const std::string& setting);
+// Reading: whether the text has a line of `key` that its field took, not refused.
+bool ini_line_taken(const char* key);
+// Writing: whether the last read refused `key`'s line and keeps its value to
+// write back.
+bool ini_keeps_refused(const char* key);
 
 // For settings whose variable is unsigned 32-bit.
 inline void ini_field_int(const char* key, u32* setting, i32 min, i32 max) {

@@ -2,7 +2,9 @@
 
 #include "core/settings_vars.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstring>
 
 namespace {
@@ -48,10 +50,22 @@ const Kept kept[] = {
 constexpr std::size_t KEPT = std::size(kept), PADDLES = 4;
 using Value = std::array<unsigned char, 4>;
 
+Value live(const Kept& k);
+// The settings as the program starts, before any file is read: each one's
+// default, what the user's own value is while nobody chose it.
+const std::array<Value, KEPT> defaults = [] {
+    std::array<Value, KEPT> all{};
+    for (std::size_t i = 0; i < KEPT; i++)
+        all[i] = live(kept[i]);
+    return all;
+}();
+
 Value user[KEPT];       // the user's own choice
 Value seen[KEPT];       // what held when the outermost PrefsForRun began, or at its last run end
 bool set_for_run[KEPT]; // set by the load or switch under way
 bool chosen[KEPT];      // the user has chosen it: a set-up's own value gives way to it
+Value own[KEPT];        // the value the running machine's set-up offered
+bool has_own[KEPT];     // the running machine's set-up offered one
 bool captured = false;
 int depth = 0; // PrefsForRun alive
 
@@ -102,9 +116,38 @@ void prefs_user_chose(const void* at) {
     chosen[i] = true;
 }
 
+void prefs_give_back(const void* at) {
+    const std::size_t i = index_of(at);
+    if (i == KEPT || depth != 0) return;
+    capture();
+    user[i] = defaults[i];
+    chosen[i] = false;
+}
+
+bool prefs_is_chosen(const void* at) {
+    const std::size_t i = index_of(at);
+    return i != KEPT && chosen[i];
+}
+
 bool prefs_setup_may_set(const void* at) {
     const std::size_t i = index_of(at);
     return i == KEPT || !chosen[i];
+}
+
+bool prefs_setup_offers(const void* at, const void* value) {
+    const std::size_t i = index_of(at);
+    if (i == KEPT) return true;
+    own[i] = Value{};
+    std::memcpy(own[i].data(), value, kept[i].size);
+    has_own[i] = true;
+    return prefs_setup_may_set(at);
+}
+
+bool prefs_run_own(const void* at, void* value) {
+    const std::size_t i = index_of(at);
+    if (i == KEPT || !has_own[i]) return false;
+    std::memcpy(value, own[i].data(), kept[i].size);
+    return true;
 }
 
 std::string prefs_chosen_keys() {
@@ -117,18 +160,43 @@ std::string prefs_chosen_keys() {
     return keys;
 }
 
-void prefs_read_chosen_keys(const std::string& keys) {
-    for (std::size_t i = 0; i < KEPT; i++) {
-        const std::string key = kept[i].key;
-        std::size_t at = 0;
-        chosen[i] = false;
-        while (!chosen[i] && at <= keys.size()) {
-            std::size_t end = keys.find(',', at);
-            if (end == std::string::npos) end = keys.size();
-            chosen[i] = keys.compare(at, end - at, key) == 0;
-            at = end + 1;
-        }
+namespace {
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool same_name(const std::string& a, const char* b) {
+    return a.size() == std::strlen(b) &&
+           std::equal(a.begin(), a.end(), b, [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+} // namespace
+
+std::string prefs_read_chosen_keys(const std::string& keys, bool (*in_file)(const char* key)) {
+    for (std::size_t i = 0; i < KEPT; i++)
+        chosen[i] = in_file && in_file(kept[i].key) && user[i] != defaults[i];
+    std::string unknown;
+    for (std::size_t at = 0; at <= keys.size();) {
+        std::size_t end = keys.find(',', at);
+        if (end == std::string::npos) end = keys.size();
+        std::size_t from = at, to = end;
+        while (from < to && is_blank(keys[from]))
+            from++;
+        while (to > from && is_blank(keys[to - 1]))
+            to--;
+        const std::string name = keys.substr(from, to - from);
+        at = end + 1;
+        if (name.empty()) continue;
+        std::size_t i = 0;
+        while (i < KEPT && !same_name(name, kept[i].key))
+            i++;
+        if (i < KEPT)
+            chosen[i] = true;
+        else
+            unknown += (unknown.empty() ? "" : ", ") + name;
     }
+    return unknown;
 }
 
 PrefsForRun::PrefsForRun(bool active) : active_(active) {
@@ -166,12 +234,15 @@ void prefs_take_user_choice() {
 void prefs_reset() {
     for (bool& c : chosen)
         c = false;
+    for (bool& h : has_own)
+        h = false;
     captured = false;
 }
 
 void prefs_end_run() {
     if (depth == 0) return;
     for (std::size_t i = 0; i < KEPT; i++) {
+        has_own[i] = false; // the machine to come offers its own
         if (live(kept[i]) != seen[i]) set_for_run[i] = true;
         if (!set_for_run[i]) put(kept[i], user[i]);
         seen[i] = live(kept[i]);

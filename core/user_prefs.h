@@ -15,7 +15,10 @@
 // Once the user has chosen one of them, the choice wins over a machine's
 // set-up's own value from then on, across restarts too (the settings file
 // lists the chosen keys): a set-up sets its own values through
-// prefs_setup_value, which gives way to the user's.
+// prefs_setup_value, which gives way to the user's. The settings file is a
+// user's path too: a value typed into it by hand (one other than the
+// setting's default) is chosen as if listed. A reset to defaults gives the
+// choice back (prefs_give_back).
 //
 // Usage: a load or switch holds a PrefsForRun while it sets up; the settings
 // walk holds a PrefsUserChoice while it writes, and calls
@@ -81,18 +84,40 @@ void prefs_end_run();
 // whatever the value; inside a PrefsForRun, or for a setting not kept,
 // nothing happens.
 void prefs_user_chose(const void* at);
+// The user gives the choice of the kept setting at `at` back (a "Reset to
+// defaults"): it is no longer chosen, the user's own value is its default
+// again, and a machine's set-up sets its own value from then on. What runs is
+// the caller's to set. Inside a PrefsForRun nothing happens.
+void prefs_give_back(const void* at);
+// Whether the user has chosen the kept setting at `at`.
+bool prefs_is_chosen(const void* at);
 // Whether a machine's set-up may set the kept setting at `at` for its run:
 // not once the user has chosen it (any setting not kept: yes).
 bool prefs_setup_may_set(const void* at);
+// A machine's set-up offers `value` (a T) for the kept setting at `at`: kept
+// as the run's own value (prefs_run_own), and whether it may set it.
+bool prefs_setup_offers(const void* at, const void* value);
 // A machine's set-up's own value for a setting: it holds for this run, unless
 // the user has chosen one.
 template <typename T, typename V> void prefs_setup_value(T& setting, V value) {
-    if (prefs_setup_may_set(&setting)) setting = static_cast<T>(value);
+    const T own = static_cast<T>(value);
+    if (prefs_setup_offers(&setting, &own)) setting = own;
 }
+// The value the running machine's set-up offered for the kept setting at
+// `at` (what runs once the user gives the choice back), put at `value`;
+// false when it offered none.
+bool prefs_run_own(const void* at, void* value);
 // The keys of the settings the user has chosen, comma-separated, as the
-// settings file keeps them; and reading them back.
+// settings file keeps them.
 std::string prefs_chosen_keys();
-void prefs_read_chosen_keys(const std::string& keys);
+// After a settings file was read (prefs_take_user_choice): the chosen keys
+// are those `keys` (its userchosen= line) names, read as a person types them
+// (blanks around the names, any letter case, empty names passed over), and
+// every kept setting whose line the file held (`in_file`, if given) with a
+// value other than the setting's default: a value typed in by hand. Returns
+// the names in `keys` that name no kept setting, as typed.
+std::string prefs_read_chosen_keys(const std::string& keys,
+                                   bool (*in_file)(const char* key) = nullptr);
 
 // The user's own paddle sensitivities, "analog" and "swapped" in effect
 // again, for a program that brings none of its own.

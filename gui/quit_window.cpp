@@ -73,9 +73,6 @@ struct QuitState {
     Answer answer = Answer::NONE;
     bool confirm = true; // the switch as the user left it
     int kinds = 0;       // the kinds of changed media the window named (MEDIA_DISKS...)
-    // Keys held when the window opened (the quit key itself): their presses
-    // and repeats answer nothing until they were let go.
-    bool held[RAW_KEYS] = {};
 };
 QuitState state;
 
@@ -149,12 +146,12 @@ Answer keeping_answer() {
     return answer_of(question().on_close);
 }
 
+// A key's press answers; its release and its repeats do not. The quit key
+// held on after it opened the window only repeats here; let go, its release
+// may well reach the main window, before this one is up, so that its next
+// press is a new one whichever window saw the release.
 bool key(const GuiEvent& e) {
-    if (e.code >= RAWKEY_UP) {
-        if (e.code - RAWKEY_UP < RAW_KEYS) state.held[e.code - RAWKEY_UP] = false;
-        return false;
-    }
-    if (e.code < 0 || state.held[e.code] || (e.qualifier & QUAL_REPEAT)) return false;
+    if (e.code < 0 || e.code >= RAWKEY_UP || (e.qualifier & QUAL_REPEAT)) return false;
     if (e.qualifier & QUAL_LCOMMAND) {
         if (e.code == RAW_V) return answered(Answer::YES);
         if (e.code == RAW_B) return answered(Answer::NO);
@@ -226,8 +223,6 @@ int ask_to_quit() {
     state = QuitState{};
     state.confirm = confirmquit != 0;
     state.kinds = media_changed_kinds();
-    for (u32 code = 0; code < RAW_KEYS; code++)
-        state.held[code] = host_key_down(code) != 0;
     if (!gui_dialog_begin()) return 0;
     quit_window = gui_window_open(describe());
     if (!quit_window) {

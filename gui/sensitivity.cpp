@@ -17,6 +17,21 @@ namespace {
 
 constexpr int LOW = 1, HIGH = 5;
 int values[2] = {3, 3}; // left, right
+// "Reset to defaults" pressed, the side not moved since: OK gives the choice
+// back to the machine.
+bool given_back[2];
+
+i32& setting(int side) {
+    return side ? sensitivity_right : sensitivity_left;
+}
+
+// What a side runs at when nobody chose it: the running machine's own value,
+// else the known game's recommended one, else 3.
+int machines_value(int side) {
+    i32 own = 0;
+    if (prefs_run_own(&setting(side), &own)) return std::clamp(static_cast<int>(own), LOW, HIGH);
+    return sensitivity_default();
+}
 
 GuiNode player(int side, int number, const char* english) {
     GuiNode group = gui_group(GK_HGROUP, cat_str(number, english));
@@ -44,9 +59,14 @@ GuiWindowDesc describe() {
     return d;
 }
 
+// Nothing to reset: each side shows the machine's value, and no choice of
+// the user's stands behind it.
 void reset_rule() {
-    const int d = sensitivity_default();
-    gui_set_disabled(sensitivity_window, GID_SENS_RESET, values[0] == d && values[1] == d);
+    bool nothing = true;
+    for (int side = 0; side < 2; side++)
+        nothing = nothing && values[side] == machines_value(side) &&
+                  (given_back[side] || !prefs_is_chosen(&setting(side)));
+    gui_set_disabled(sensitivity_window, GID_SENS_RESET, nothing);
 }
 
 void set_side(int side, int value) {
@@ -63,14 +83,18 @@ int gadget(int gid, int code) {
     case GID_SENS_LEFT_SLIDER:
     case GID_SENS_LEFT_NUMBER:
         set_side(0, code);
+        given_back[0] = false;
         break;
     case GID_SENS_RIGHT_SLIDER:
     case GID_SENS_RIGHT_NUMBER:
         set_side(1, code);
+        given_back[1] = false;
         break;
     case GID_SENS_RESET:
-        set_side(0, sensitivity_default());
-        set_side(1, sensitivity_default());
+        for (int side = 0; side < 2; side++) {
+            set_side(side, machines_value(side));
+            given_back[side] = true;
+        }
         break;
     case GID_SENS_OK:
         return 1;
@@ -94,10 +118,13 @@ bool handle(const GuiEvent& e) {
         result = gadget(e.gid, e.code);
     }
     if (result == 1) {
-        sensitivity_left = values[0];
-        sensitivity_right = values[1];
-        prefs_user_chose(&sensitivity_left);
-        prefs_user_chose(&sensitivity_right);
+        for (int side = 0; side < 2; side++) {
+            setting(side) = values[side];
+            if (given_back[side])
+                prefs_give_back(&setting(side));
+            else
+                prefs_user_chose(&setting(side));
+        }
     }
     return result != 0;
 }
@@ -116,8 +143,10 @@ void gui_sensitivity_window() {
         return;
     }
     const bool modal = gui_dialog_begin();
-    values[0] = std::clamp(static_cast<int>(sensitivity_left), LOW, HIGH);
-    values[1] = std::clamp(static_cast<int>(sensitivity_right), LOW, HIGH);
+    for (int side = 0; side < 2; side++) {
+        values[side] = std::clamp(static_cast<int>(setting(side)), LOW, HIGH);
+        given_back[side] = false;
+    }
     sensitivity_window = gui_window_open(describe());
     if (!sensitivity_window) {
         gui_dialog_abandon(modal);

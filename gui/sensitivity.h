@@ -19,5 +19,6 @@ enum SensitivityGadget : int {
 extern int sensitivity_window;
 
 void gui_sensitivity_window();
-// What "Reset to defaults" sets: the known game's recommended value, else 3.
+// What "Reset to defaults" sets where the running machine offers no value of
+// its own: the known game's recommended value, else 3.
 int sensitivity_default();

@@ -638,6 +638,23 @@ void stay_over_owner(QWidget* window) {
     if (QWindow* handle = window->windowHandle()) handle->setTransientParent(over->windowHandle());
 }
 
+// The notices shown while there was no window to stand over (at start-up,
+// before the main window) are put over `window`, the next one opened with the
+// focus: a window manager stacks a window mapped later above them otherwise.
+// A window's transient parent is told to the window manager as it is shown.
+void notices_over(QWidget* window) {
+    std::erase_if(notices, [](const QPointer<QMessageBox>& b) { return b.isNull(); });
+    window->winId();
+    for (const QPointer<QMessageBox>& box : notices) {
+        QWindow* handle = box->windowHandle();
+        if (!handle || handle->transientParent() || !box->isVisible()) continue;
+        box->hide();
+        handle->setTransientParent(window->windowHandle());
+        box->show();
+        box->raise();
+    }
+}
+
 Gadget* gadget(int win, int gid) {
     QtWindow* w = find(win);
     if (!w) return nullptr;
@@ -1710,6 +1727,7 @@ int gui_window_open(const GuiWindowDesc& d) {
     if (d.activate) {
         hw->raise();
         hw->activateWindow();
+        notices_over(hw);
     }
     for (auto& [gid, g] : w->gadgets)
         if (g.kind == GK_DISPLAY) g.widget->setFocus();

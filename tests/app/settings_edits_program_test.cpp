@@ -92,6 +92,9 @@ TEST_F(SettingsEdits, AHandEditedFileIsReadByKeyEverywhere) {
         {"left_03", "77"},       {"rightbutton_2", "4"},  {"twin_ribbon_1", "2"},
         {"dips_galaxia", "150"}, {"netport", "6000"},     {"width", "1"}};
     const std::string wanted = with_values(test_read_file(configs() / "Brindlemox.ini"), values);
+    // "analog" and "dips_galaxia", which a machine's set-up sets too, typed in
+    // with other values than their defaults: the user's choices, listed.
+    const std::string chosen = "userchosen=analog,dips_galaxia\n";
 
     using Edit = std::function<void(std::vector<std::string>&)>;
     const auto insert_after = [](const char* key, const char* line) {
@@ -124,7 +127,7 @@ TEST_F(SettingsEdits, AHandEditedFileIsReadByKeyEverywhere) {
         e.edit(lines);
         const std::string edited = text_joined(lines);
         ASSERT_NE(edited, wanted);
-        const std::string written = wanted + e.kept;
+        const std::string written = wanted + chosen + e.kept;
         test_write_file(configs() / "Brindlemox.ini", edited);
         test_write_file(configs() / "named.ini", edited);
 
@@ -143,7 +146,8 @@ TEST_F(SettingsEdits, AHandEditedFileIsReadByKeyEverywhere) {
     test_write_file(configs() / "notes.ini", "my notes\n");
     EXPECT_EQ(batch({"UPGRADE"}), 10) << log();
     EXPECT_EQ(test_read_file(configs() / "notes.ini"), "my notes\n");
-    EXPECT_EQ(differences(test_read_file(configs() / "named.ini"), wanted + "futurekey=1\n"), "");
+    EXPECT_EQ(differences(test_read_file(configs() / "named.ini"), wanted + chosen + "futurekey=1\n"),
+              "");
 }
 
 // The README's steps: a session's file copied as pipbug.ini with the PIPBUG's
@@ -227,6 +231,9 @@ TEST_F(SettingsEdits, AFileTypedByHandIsReadAsTyped) {
     const std::map<std::string, std::string> values = {
         {"memorymap", "9"}, {"speed", "7"}, {"autosave", "false"}, {"volume", "99"}};
     const std::string wanted = with_values(test_read_file(configs() / "Brindlemox.ini"), values);
+    // "analog" and "dips_galaxia", which a machine's set-up sets too, typed in
+    // with other values than their defaults: the user's choices, listed.
+    const std::string chosen = "userchosen=analog,dips_galaxia\n";
     std::string typed = "\xEF\xBB\xBF";
     for (const std::string& line : text_lines(wanted)) {
         std::string out = line;

@@ -7,6 +7,7 @@
 #include "core/hiscore.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
+#include "core/user_prefs.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
@@ -370,7 +371,8 @@ TEST_F(Settings, LineEndsAndBlankLines) {
     read_capturing(crlf);
     EXPECT_EQ(frame_skip, 6);
     EXPECT_EQ(analog, 1u);
-    EXPECT_EQ(ini_write_text(), lf);
+    // "analog", typed in with another value than its default, is the user's choice.
+    EXPECT_EQ(ini_write_text(), lf + "userchosen=analog\n");
 }
 
 TEST_F(Settings, TruncatedFileKeepsTheRest) {
@@ -506,6 +508,14 @@ TEST_F(Settings, EveryKeyReadsAsAPersonTypesIt) {
         for (std::size_t k = 0; k < got.size(); k++)
             EXPECT_EQ(got[k], wanted[k]) << "typed as \"" << typed(keys[k], "...", k + pass) << "\"";
     }
+
+    // The list of the user's choices read as a person types it: blanks around
+    // the names and after the commas, capitals, an empty entry. A name that is
+    // no kept setting is named with its line, which is written back as typed.
+    const std::string hand = g_defaults + "userchosen = Sensitivity_Left ,\tPONG_SPEED,, bogus \n";
+    EXPECT_EQ(read_capturing(hand), named(hand, "userchosen", "userchosen: no such setting: bogus!"));
+    EXPECT_EQ(prefs_chosen_keys(), "sensitivity_left,pong_speed");
+    EXPECT_TRUE(lines_of(ini_write_text()).back() == "userchosen=Sensitivity_Left ,\tPONG_SPEED,, bogus");
 }
 
 // A line the reader cannot take is named by its number, with why; its

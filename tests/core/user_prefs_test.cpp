@@ -3,6 +3,9 @@
 // it so, whatever value it picked.
 #include "core/user_prefs.h"
 
+#include "core/settings.h"
+#include "tests/support/fresh_state.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -87,6 +90,37 @@ TEST(UserPrefs, EverySettingKeptKnowsWhoSetIt) {
     }
 
     prefs_reset(); // the next test's clean start resets the settings themselves
+}
+
+// A kept setting's line in the settings file holding another value than its
+// default, as typed in by hand, is the user's choice, as if userchosen= named
+// it: a set-up's own value gives way to it. Its default typed there is none.
+TEST(UserPrefs, AValueTypedIntoTheSettingsFileIsTheUsersChoice) {
+    const std::string& defaults = fresh_settings_defaults();
+    for (std::size_t i = 0; i < prefs_kept_count(); i++) {
+        const PrefsKept& k = prefs_kept(i);
+        SCOPED_TRACE(k.key);
+        ASSERT_TRUE(ini_read_text(defaults));
+        const unsigned char standard = read(k)[0];
+        // A small value other than the default that the setting's range takes.
+        std::string typed;
+        for (unsigned char other : {0, 1, 2}) {
+            if (other == standard) continue;
+            write(k, other);
+            prefs_take_user_choice();
+            typed = ini_write_text(); // its line, nothing chosen
+            ASSERT_EQ(typed.find("userchosen="), std::string::npos);
+            ASSERT_TRUE(ini_read_text(defaults));
+            EXPECT_EQ(prefs_chosen_keys(), "");
+            ini_read_text(typed);
+            if (read(k)[0] == other) break;
+        }
+        EXPECT_NE(read(k)[0], standard) << "no other value taken";
+        EXPECT_EQ(prefs_chosen_keys(), k.key);
+        EXPECT_FALSE(prefs_setup_may_set(k.at));
+    }
+    ASSERT_TRUE(ini_read_text(defaults));
+    prefs_reset();
 }
 
 // The stretch is kept per kind of machine (1: starts narrow, 2: wide): a pick

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
@@ -1139,4 +1140,32 @@ TEST_F(DesktopProgram, TheSensitivityTheUserChoseWinsOverAMachinesOwn) {
         quit();
         EXPECT_TRUE(kept(left)) << left;
     }
+
+    // A start on Pong, its window left with OK as it shows the values that run.
+    const auto pong_runs = [&](const std::string& moves, const std::string& written) {
+        ASSERT_FALSE(start_on_display().name.empty()) << log();
+        ASSERT_LT(send("SETMACHINE PONG", &result), 10) << result;
+        ASSERT_EQ(ask("MENU SETTINGS.INPUT.SENSITIVITY"), 0);
+        ASSERT_NO_FATAL_FAILURE(sensitivity_ok(moves));
+        quit();
+        EXPECT_NE(test_read_file(ini).find(written), std::string::npos) << written;
+    };
+    // Typed into the file by hand, with no list of choices: the left side's 2
+    // is the user's and runs; the right side's default is no choice, and
+    // Pong's own 5 runs there.
+    std::string typed, line;
+    std::istringstream file(test_read_file(ini));
+    while (std::getline(file, line))
+        if (line.rfind("userchosen=", 0) != 0)
+            typed += line.rfind("sensitivity_left=", 0) == 0    ? "  Sensitivity_Left = 2\n"
+                     : line.rfind("sensitivity_right=", 0) == 0 ? "sensitivity_right=3\n"
+                                                                : line + "\n";
+    test_write_file(ini, typed);
+    pong_runs("", "\nsensitivity_left=2\nsensitivity_right=5\n");
+    // "Reset to defaults" gives the choice back to the machine: the file keeps
+    // the defaults, chosen by nobody, and Pong's own values run again.
+    pong_runs("alt+r", "\nsensitivity_left=3\nsensitivity_right=3\n");
+    EXPECT_EQ(test_read_file(ini).find("sensitivity_", test_read_file(ini).find("userchosen=")),
+              std::string::npos);
+    pong_runs("", "\nsensitivity_left=5\nsensitivity_right=5\n");
 }

@@ -210,9 +210,14 @@ TEST_F(QuitWindow, ShowsTheMachineAndAnswersByButtonsKeysAndTheCloseGadget) {
     EXPECT_EQ(confirmquit, 1u);
 }
 
+// The quit key held on repeats in the window and answers nothing; let go
+// where the window did not see it (the main window took its release before
+// this one was up), its next press answers.
 TEST_F(QuitWindow, AKeyHeldFromTheQuitKeyAnswersOnlyOnceLetGo) {
     host_key_set(RAW_ESC);
-    EXPECT_TRUE(close_main({press(RAW_ESC), press(RAWKEY_UP + RAW_ESC), press(RAW_Y)}));
+    EXPECT_TRUE(close_main({press(RAW_ESC, QUAL_REPEAT), press(RAWKEY_UP + RAW_ESC), press(RAW_Y)}));
+    host_key_set(RAW_ESC);
+    EXPECT_FALSE(close_main({press(RAW_ESC, QUAL_REPEAT), press(RAW_ESC)}));
     host_key_clear(RAW_ESC);
 }
 

@@ -5,7 +5,9 @@
 #include "computers/phunsy.h"
 #include "core/settings_vars.h"
 #include "core/emu.h"
+#include "core/session.h"
 #include "core/ui_host.h"
+#include "gui/main_window.h"
 #include "gui/quit_window.h"
 #include "gui/requesters.h"
 #include "peripherals/floppy.h"
@@ -13,6 +15,8 @@
 #include "platform/paths.h"
 #include "platform/qt/gui_qt.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -88,6 +92,11 @@ void replaced_by_another_program(const std::filesystem::path& path) {
     std::filesystem::rename(theirs, path);
 }
 
+void key(QWidget* to, QEvent::Type type, bool repeat = false) {
+    QKeyEvent e(type, Qt::Key_Escape, Qt::NoModifier, QString(), repeat);
+    QApplication::sendEvent(to, &e);
+}
+
 std::string contents(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -138,4 +147,33 @@ TEST_F(QuitWindowQt, UpdateWritesNoMediumOverAFileThatReplacedItsOwn) {
                                " was replaced by another file since it went in.");
     EXPECT_EQ(seen.named_after, "Changed tapes not saved: MDCR tape (\"t.mdcr\").");
     EXPECT_EQ(contents(tape), "THEIRS");
+}
+
+// Escape pressed in the main window while the emulation runs opens the quit
+// window, and is let go before that window is up: the main window gets its
+// release. Held on, it repeats in the window and answers nothing; the next
+// Escape pressed there answers No.
+TEST_F(QuitWindowQt, TheEscapeAfterTheQuitKeyAnswersNo) {
+    confirmquit = 1;
+    ASSERT_FALSE(emu_paused);
+    QWidget* main = widget(main_window, GID_DISPLAY)->window();
+    int ticks = 0;
+    qt_as_the_user(
+        [&] {
+            QWidget* no = quit_window ? qt_gadget_widget(quit_window, GID_QUIT_NO) : nullptr;
+            if (!no) return;
+            if (++ticks > 1) return qobject_cast<QPushButton*>(no)->click(); // not answered
+            QWidget* w = no->window()->focusWidget() ? no->window()->focusWidget() : no->window();
+            key(main, QEvent::KeyRelease);
+            key(w, QEvent::KeyPress, true);
+            key(w, QEvent::KeyPress);
+            key(w, QEvent::KeyRelease);
+        },
+        [&] {
+            key(main, QEvent::KeyPress);
+            event_pass();
+        });
+    EXPECT_EQ(ticks, 1) << "no quit window, or one the Escape left open";
+    EXPECT_FALSE(pending_actions & PA_QUIT);
+    EXPECT_EQ(quit_window, 0);
 }

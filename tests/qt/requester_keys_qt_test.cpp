@@ -9,6 +9,7 @@
 #include "devicewindows/papertape_window.h"
 #include "devicewindows/tape_deck_window.h"
 #include "gui/main_window.h"
+#include "gui/requesters.h"
 #include "gui/tool_windows.h"
 #include "peripherals/mdcr.h"
 #include "peripherals/tape.h"
@@ -42,10 +43,11 @@ class RequesterKeysQt : public QtSession {
 };
 
 // The user at the screen: a question is answered with Alt and `key`, a file
-// requester is put away; what each said is kept (the question's text, the
-// file requester's title).
+// requester is put away, or given the name `save_as` if there is one; what
+// each said is kept (the question's text, the file requester's title).
 struct User {
     Qt::Key key = Qt::Key_unknown;
+    std::string save_as;
     std::vector<std::string> asked, titles;
     QPointer<QMessageBox> pressed;
     int waited = 0;
@@ -53,6 +55,10 @@ struct User {
     void tick() {
         QWidget* modal = QApplication::activeModalWidget();
         if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            if (!save_as.empty()) {
+                if (qt_type_save_name(dialog, QString::fromStdString(save_as))) save_as.clear();
+                return;
+            }
             titles.push_back(dialog->windowTitle().toStdString());
             dialog->reject();
             return;
@@ -86,14 +92,17 @@ std::string contents(const fs::path& path) {
 
 // Each question answered with the key of a button that neither Return nor
 // Escape chooses: Drop for a changed MDCR tape on Reinitialize, Replace for a
-// file in the place of the assembler's object file.
+// file in the place of the assembler's object file, Yes for the user's file
+// at the name typed into a save requester.
 TEST_F(RequesterKeysQt, AQuestionsButtonsAnswerToTheirKeys) {
     const fs::path home = path_progdir();
+    char saved[513] = "";
     struct Row {
         const char* what;
         Qt::Key key;
         std::function<void()> set_up, act;
         std::function<bool()> answered;
+        std::string save_as;
     };
     const Row rows[] = {
         {"a changed MDCR tape", Qt::Key_D,
@@ -106,7 +115,8 @@ TEST_F(RequesterKeysQt, AQuestionsButtonsAnswerToTheirKeys) {
                  phunsy_run_frame();
              ASSERT_TRUE(mdcr_changed);
          },
-         [] { gui_reinitialize_machine(); }, [] { return !mdcr_changed && !mdcr_file_name[0]; }},
+         [] { gui_reinitialize_machine(); }, [] { return !mdcr_changed && !mdcr_file_name[0]; },
+         ""},
         {"a file in the object file's place", Qt::Key_R,
          [&] {
              command("SETMACHINE ARCADIA");
@@ -114,13 +124,21 @@ TEST_F(RequesterKeysQt, AQuestionsButtonsAnswerToTheirKeys) {
              std::ofstream(home / "keys.bin") << "the user's image";
          },
          [&] { gui_run_command(("ASM " + (home / "keys.asm").string()).c_str()); },
-         [&] { return contents(home / "keys.bin").substr(0, 2) == "\x04\x42"; }},
+         [&] { return contents(home / "keys.bin").substr(0, 2) == "\x04\x42"; }, ""},
+        {"a file at the name a save requester is given", Qt::Key_Y,
+         [&] { std::ofstream(home / "taken.txt") << "the user's"; },
+         [&] {
+             saved[0] = 0;
+             gui_file_request("Save", "#?", FILE_REQUEST_SAVE, home.c_str(), "", saved);
+         },
+         [&] { return fs::path(saved) == home / "taken.txt"; }, (home / "taken.txt").string()},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         ASSERT_NO_FATAL_FAILURE(row.set_up());
         User user;
         user.key = row.key;
+        user.save_as = row.save_as;
         qt_as_the_user([&] { user.tick(); }, row.act);
         EXPECT_EQ(user.asked.size(), 1u);
         EXPECT_TRUE(row.answered());

@@ -59,7 +59,7 @@ TEST_F(SaveRequesterQt, StartRecordingChecksEveryOutputItWrites) {
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             told.push_back(box->text().toStdString());
             for (QAbstractButton* b : box->buttons())
-                if (b->text() == "OK" || b->text() == "No") b->click();
+                if (b->text().remove('&') == "OK" || b->text().remove('&') == "No") b->click();
         } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
             if (typed == 2) return dialog->reject();
             // Save, pressed after this tick: a timer does not tick again
