@@ -74,11 +74,9 @@ void failed_load(ArexxCall& call, const char* command, const std::string& why) {
 
 // A machine switch the command made was refused: a changed disk or tape that
 // nobody could be asked about keeps the machine as it was.
-void refused_switch(ArexxCall& call) {
+void refused_switch(ArexxCall& call, const std::string& name) {
     const std::string why = machine_take_switch_refusal();
-    if (!why.empty())
-        failed_with(call, (std::string(call.row->name) + ": the machine was kept as it was").c_str(),
-                    why);
+    if (!why.empty()) failed_with(call, (name + ": the machine was kept as it was").c_str(), why);
 }
 
 // What a command answers while the part of the program it drives is missing.
@@ -89,31 +87,32 @@ void not_yet(ArexxCall& call) {
 
 // ---- commands that are menu items ------------------------------------------------------
 // A port command that does what a menu item does answers as that item. It is
-// refused exactly when the item is ghosted (menu_item_refusal), or when the
-// item needs the main window while the program is iconified: 10 and the
-// item's reason. When it runs, it runs the item's own handler through cmd_run
-// and fails as the item does. Every such command asks refused_as_item: the
-// rows of g_arexx_commands that name their item (before their handler runs),
-// MENU with the item it names, and the commands whose item depends on their
-// argument (SETMACHINE, OPENMONITOR, CMDSHELL, HIDE).
+// refused exactly when the item refuses to run (menu_item_refusal), or when
+// the item needs the main window while the program is iconified: 10 and the
+// item's reason. An item whose tool window is open refuses nothing: it brings
+// the window to the front and answers 0. When it runs, it runs the item's own
+// handler through cmd_run and fails as the item does. Every such command asks
+// refused_as_item: the rows of g_arexx_commands that name their item (before
+// their handler runs), MENU with the item it names, and the commands whose
+// item depends on their argument (SETMACHINE, OPENMONITOR, CMDSHELL, HIDE).
 const char* item_refusal(const CmdRow& row) {
     if (const char* why = menu_item_refusal(row)) return why;
     return cmd_run_refusal(row);
 }
-bool is_menu_command(const ArexxCall& call) {
-    return strcasecmp(call.row->name, "MENU") == 0;
+// What an answer of the command names: the command, and for MENU the item.
+std::string answering(const ArexxCall& call, const CmdRow& row) {
+    if (strcasecmp(call.row->name, "MENU") != 0) return call.row->name;
+    return std::string("MENU ") + cmd_script_name(row);
 }
 bool refused_as_item(ArexxCall& call, const CmdRow& row) {
     const char* why = item_refusal(row);
     if (!why) return false;
-    if (why == cmd_between_frames_text) con_printf("%s\n", why); // as on every road
-    call.rc = 10;
-    if (is_menu_command(call)) {
-        call.result = why; // MENU answers with the item's reason alone
-        return true;
+    if (why == cmd_between_frames_text) {
+        con_printf("%s\n", why); // as on every road
+        why = "command is unavailable during the frame";
     }
-    if (why == cmd_between_frames_text) why = "command is unavailable during the frame";
-    call.result = std::string(call.row->name) + ": " + why + "\n";
+    call.rc = 10;
+    call.result = answering(call, row) + ": " + why + "\n";
     return true;
 }
 
@@ -128,8 +127,8 @@ void run_as_item(ArexxCall& call, const CmdRow& row, CmdCall how = {CmdFrom::SCR
     file_load_take_result();
     how.from = CmdFrom::SCRIPT;
     cmd_run(row, how);
-    refused_switch(call);
-    const std::string name = call.row->name;
+    const std::string name = answering(call, row);
+    refused_switch(call, name);
     const std::string kept = media_take_refusal();
     const bool failed = file_load_take_result() == LOAD_FAILED;
     if (call.rc == 0 && (failed || !kept.empty()))
@@ -240,7 +239,8 @@ bool open_windows(std::initializer_list<ToolWindow> windows) {
 template <ToolWindow W> void cmd_close(ArexxCall&) {
     close_windows({W});
 }
-// OPEN<window>: its item's refusal came first (the table names the item).
+// OPEN<window>: its item's refusal came first (the table names the item); an
+// open window comes to the front.
 template <ToolWindow W> void cmd_open(ArexxCall& call) {
     if (!open_windows({W})) not_yet(call);
 }
