@@ -52,9 +52,9 @@ std::string refusal(const Asked& a, const char* why) {
 
 // Asked again while the window its item opened is open: the window comes to
 // the front (from behind the main window) and the command answers 0.
-void asked_while_open(const Asked& a, const std::string& where) {
+bool asked_while_open(const Asked& a, const std::string& where) {
     const auto w = static_cast<ToolWindow>(cmd_tool_window(*a.item));
-    if (w == TW_NONE || !gui_tool_window_open(w)) return;
+    if (w == TW_NONE || !gui_tool_window_open(w)) return false;
     if (main_window) gui_window_activate(main_window);
     std::string result;
     EXPECT_EQ(ui_unattended_run(arexx_execute, a.line.c_str(), &result), 0)
@@ -64,6 +64,7 @@ void asked_while_open(const Asked& a, const std::string& where) {
     if (gui_subwin_window[w]) {
         EXPECT_EQ(gui_host_active_window(), gui_subwin_window[w]) << where << ": not in front";
     }
+    return true;
 }
 
 TEST(PortItems, APortCommandIsRefusedExactlyWhereItsItemIsGhosted) {
@@ -84,7 +85,7 @@ TEST(PortItems, APortCommandIsRefusedExactlyWhereItsItemIsGhosted) {
                                                                       : " \"" + file + "\"";
         asked.push_back({name + arg, &cmd_row(c->item), name + ": "});
     }
-    std::vector<int> ghosted(asked.size()), enabled(asked.size());
+    std::vector<int> ghosted(asked.size()), enabled(asked.size()), again(asked.size());
     std::set<std::string> reasons = {cmd_between_frames_text, cmd_iconified_text};
     for (int map = 0; map < static_cast<int>(MEMMAPS); ++map) // every item's reason
         if (!memmap_is_empty(static_cast<u32>(map)) &&
@@ -129,7 +130,7 @@ TEST(PortItems, APortCommandIsRefusedExactlyWhereItsItemIsGhosted) {
                         ++enabled[i];
                         for (const std::string& r : reasons)
                             EXPECT_NE(result, refusal(a, r.c_str())) << where;
-                        asked_while_open(a, where);
+                        again[i] += asked_while_open(a, where);
                     }
                     set_state();
                 }
@@ -137,6 +138,10 @@ TEST(PortItems, APortCommandIsRefusedExactlyWhereItsItemIsGhosted) {
     for (std::size_t i = 0; i < asked.size(); ++i) { // QUIT's item is never ghosted
         if (not_run(*asked[i].item)) continue;
         EXPECT_GT(ghosted[i] + enabled[i], 0) << asked[i].line;
+        // Every opener was asked again with its window open.
+        if (cmd_tool_window(*asked[i].item) != TW_NONE) {
+            EXPECT_GT(again[i], 0) << asked[i].line;
+        }
     }
     fresh_state();
 }
