@@ -554,6 +554,29 @@ void cmd_menu(ArexxCall& call) {
 // ---- netplay ---------------------------------------------------------------------------------
 // Their items' refusals came first (a connected link may be ended while its
 // frame waits for the peer).
+
+// A link the command made answers once it has settled (net_link_settled): 0
+// when it held for its first second of play, 5 when it ended before (a peer
+// that left at once, or that runs another machine). A link that has not
+// settled within LINK_SETTLE_MS (a guest paused on either side) answers 0:
+// it stands.
+constexpr int LINK_SETTLE_MS = 5000;
+std::string link_command; // the command whose reply waits
+void link_settled(bool held) {
+    net_link_settled = nullptr;
+    if (held)
+        rexx_reply_release(0, "");
+    else
+        rexx_reply_release(5, link_command + ": not connected (the link ended at once)\n");
+}
+void answer_when_linked(ArexxCall& call, u32 mode) {
+    if (net_mode != mode) {
+        reply(call, 5, (std::string(call.row->name) + ": not connected\n").c_str());
+        return;
+    }
+    link_command = call.row->name;
+    if (rexx_reply_hold(LINK_SETTLE_MS, 0, "")) net_link_settled = link_settled;
+}
 void cmd_client(ArexxCall& call) {
     if (arg_given(call, 0) && !arg_text(call, 0).empty()) {
         net_set_host(arg_text(call, 0).c_str());
@@ -564,11 +587,11 @@ void cmd_client(ArexxCall& call) {
         const AskingTheUser asking; // the host-name prompt is this command's question
         cmd_run(cmd_row(Cmd::TOOLS_CLIENT), {CmdFrom::SCRIPT});
     }
-    if (net_mode != NET_CLIENT) reply(call, 5, "CLIENT: not connected\n");
+    answer_when_linked(call, NET_CLIENT);
 }
 void cmd_server(ArexxCall& call) {
     cmd_run(cmd_row(Cmd::TOOLS_SERVER), {CmdFrom::SCRIPT});
-    if (net_mode != NET_SERVER) reply(call, 5, "SERVER: not connected\n");
+    answer_when_linked(call, NET_SERVER);
 }
 void cmd_gethostname(ArexxCall& call) {
     call.result = net_host;
