@@ -194,6 +194,7 @@ void answer(Client& c, RexxPortHandler handler) {
         } else {
             std::string result;
             int rc = 20;
+            bool hold = false;
             if (handler) {
                 // A handler may leave by an exception (a test's exit).
                 struct Asking {
@@ -208,11 +209,13 @@ void answer(Client& c, RexxPortHandler handler) {
                         asking = outer;
                     }
                 } guard(c);
+                const bool outer_hold = hold_asked; // a handler this one runs inside
                 hold_asked = false;
                 rc = handler(line.c_str(), &result);
+                hold = hold_asked;
+                hold_asked = outer_hold;
             }
-            if (hold_asked) { // answered by rexx_port_release
-                hold_asked = false;
+            if (hold) { // answered by rexx_port_release
                 c.held = true;
                 held = &c;
                 return;
