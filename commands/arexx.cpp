@@ -74,9 +74,11 @@ void failed_load(ArexxCall& call, const char* command, const std::string& why) {
 
 // A machine switch the command made was refused: a changed disk or tape that
 // nobody could be asked about keeps the machine as it was.
-void refused_switch(ArexxCall& call, const std::string& name) {
+void refused_switch(ArexxCall& call) {
     const std::string why = machine_take_switch_refusal();
-    if (!why.empty()) failed_with(call, (name + ": the machine was kept as it was").c_str(), why);
+    if (!why.empty())
+        failed_with(call, (std::string(call.row->name) + ": the machine was kept as it was").c_str(),
+                    why);
 }
 
 // What a command answers while the part of the program it drives is missing.
@@ -99,8 +101,8 @@ const char* item_refusal(const CmdRow& row) {
     if (const char* why = menu_item_refusal(row)) return why;
     return cmd_run_refusal(row);
 }
-// What an answer of the command names: the command, and for MENU the item.
-std::string answering(const ArexxCall& call, const CmdRow& row) {
+// What a refusal names: the command, and for MENU the item.
+std::string refusing(const ArexxCall& call, const CmdRow& row) {
     if (strcasecmp(call.row->name, "MENU") != 0) return call.row->name;
     return std::string("MENU ") + cmd_script_name(row);
 }
@@ -112,7 +114,7 @@ bool refused_as_item(ArexxCall& call, const CmdRow& row) {
         why = "command is unavailable during the frame";
     }
     call.rc = 10;
-    call.result = answering(call, row) + ": " + why + "\n";
+    call.result = refusing(call, row) + ": " + why + "\n";
     return true;
 }
 
@@ -127,8 +129,8 @@ void run_as_item(ArexxCall& call, const CmdRow& row, CmdCall how = {CmdFrom::SCR
     file_load_take_result();
     how.from = CmdFrom::SCRIPT;
     cmd_run(row, how);
-    const std::string name = answering(call, row);
-    refused_switch(call, name);
+    refused_switch(call);
+    const std::string name = call.row->name;
     const std::string kept = media_take_refusal();
     const bool failed = file_load_take_result() == LOAD_FAILED;
     if (call.rc == 0 && (failed || !kept.empty()))
