@@ -13,6 +13,7 @@
 #include "platform/rexx_port.h"
 #include "platform/rexx_script.h"
 
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -108,8 +109,29 @@ static int run_unattended(const char* line, std::string* result) {
     return rc;
 }
 
+namespace {
+// The reply kept back, and what it says once its time is up.
+struct Kept {
+    std::chrono::steady_clock::time_point until;
+    int rc = 0;
+    std::string result;
+} kept;
+} // namespace
+
+bool rexx_reply_hold(int ms, int late_rc, const std::string& late_result) {
+    if (!rexx_port_hold()) return false;
+    kept = {std::chrono::steady_clock::now() + std::chrono::milliseconds(ms), late_rc, late_result};
+    return true;
+}
+
+void rexx_reply_release(int rc, const std::string& result) {
+    rexx_port_release(rc, result);
+}
+
 void rexx_serve_port() {
     serve_console();
+    if (rexx_port_holding() && std::chrono::steady_clock::now() >= kept.until)
+        rexx_port_release(kept.rc, kept.result);
     rexx_port_serve(run_unattended);
     if (rexx_quit_requested) {
         rexx_quit_requested = false;

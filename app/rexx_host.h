@@ -27,6 +27,13 @@ void rexx_close_port();
 // once the replies are written; a request that came after it is refused (10,
 // "Brindlemox is quitting!"): the session's files are written already.
 void rexx_serve_port();
+// Inside a command of the port: its reply waits for rexx_reply_release, or
+// `ms` milliseconds at most, after which it is `late_rc` and `late_result`.
+// False when it cannot wait (the command came from inside the program, or
+// another reply waits): the command answers at once.
+bool rexx_reply_hold(int ms, int late_rc, const std::string& late_result);
+// Sends the reply that waits (nothing when none does).
+void rexx_reply_release(int rc, const std::string& result);
 // A request that asks to quit sets rexx_quit_requested (core/session.h).
 // While a requester or a modal window holds the program (called from its
 // wait): every other client's command is answered at once with 5, "A

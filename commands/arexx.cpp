@@ -89,31 +89,32 @@ void not_yet(ArexxCall& call) {
 
 // ---- commands that are menu items ------------------------------------------------------
 // A port command that does what a menu item does answers as that item. It is
-// refused exactly when the item is ghosted (menu_item_refusal), or when the
-// item needs the main window while the program is iconified: 10 and the
-// item's reason. When it runs, it runs the item's own handler through cmd_run
-// and fails as the item does. Every such command asks refused_as_item: the
-// rows of g_arexx_commands that name their item (before their handler runs),
-// MENU with the item it names, and the commands whose item depends on their
-// argument (SETMACHINE, OPENMONITOR, CMDSHELL, HIDE).
+// refused exactly when the item refuses to run (menu_item_refusal), or when
+// the item needs the main window while the program is iconified: 10 and the
+// item's reason. An item whose tool window is open refuses nothing: it brings
+// the window to the front and answers 0. When it runs, it runs the item's own
+// handler through cmd_run and fails as the item does. Every such command asks
+// refused_as_item: the rows of g_arexx_commands that name their item (before
+// their handler runs), MENU with the item it names, and the commands whose
+// item depends on their argument (SETMACHINE, OPENMONITOR, CMDSHELL, HIDE).
 const char* item_refusal(const CmdRow& row) {
     if (const char* why = menu_item_refusal(row)) return why;
     return cmd_run_refusal(row);
 }
-bool is_menu_command(const ArexxCall& call) {
-    return strcasecmp(call.row->name, "MENU") == 0;
+// What a refusal names: the command, and for MENU the item.
+std::string refusing(const ArexxCall& call, const CmdRow& row) {
+    if (strcasecmp(call.row->name, "MENU") != 0) return call.row->name;
+    return std::string("MENU ") + cmd_script_name(row);
 }
 bool refused_as_item(ArexxCall& call, const CmdRow& row) {
     const char* why = item_refusal(row);
     if (!why) return false;
-    if (why == cmd_between_frames_text) con_printf("%s\n", why); // as on every road
-    call.rc = 10;
-    if (is_menu_command(call)) {
-        call.result = why; // MENU answers with the item's reason alone
-        return true;
+    if (why == cmd_between_frames_text) {
+        con_printf("%s\n", why); // as on every road
+        why = "command is unavailable during the frame";
     }
-    if (why == cmd_between_frames_text) why = "command is unavailable during the frame";
-    call.result = std::string(call.row->name) + ": " + why + "\n";
+    call.rc = 10;
+    call.result = refusing(call, row) + ": " + why + "\n";
     return true;
 }
 
@@ -240,7 +241,8 @@ bool open_windows(std::initializer_list<ToolWindow> windows) {
 template <ToolWindow W> void cmd_close(ArexxCall&) {
     close_windows({W});
 }
-// OPEN<window>: its item's refusal came first (the table names the item).
+// OPEN<window>: its item's refusal came first (the table names the item); an
+// open window comes to the front.
 template <ToolWindow W> void cmd_open(ArexxCall& call) {
     if (!open_windows({W})) not_yet(call);
 }
@@ -554,6 +556,29 @@ void cmd_menu(ArexxCall& call) {
 // ---- netplay ---------------------------------------------------------------------------------
 // Their items' refusals came first (a connected link may be ended while its
 // frame waits for the peer).
+
+// A link the command made answers once it has settled (net_link_settled): 0
+// when it held for its first second of play, 5 when it ended before (a peer
+// that left at once, or that runs another machine). A link that has not
+// settled within LINK_SETTLE_MS (a guest paused on either side) answers 0:
+// it stands.
+constexpr int LINK_SETTLE_MS = 5000;
+std::string link_command; // the command whose reply waits
+void link_settled(bool held) {
+    net_link_settled = nullptr;
+    if (held)
+        rexx_reply_release(0, "");
+    else
+        rexx_reply_release(5, link_command + ": not connected (the link ended at once)\n");
+}
+void answer_when_linked(ArexxCall& call, u32 mode) {
+    if (net_mode != mode) {
+        reply(call, 5, (std::string(call.row->name) + ": not connected\n").c_str());
+        return;
+    }
+    link_command = call.row->name;
+    if (rexx_reply_hold(LINK_SETTLE_MS, 0, "")) net_link_settled = link_settled;
+}
 void cmd_client(ArexxCall& call) {
     if (arg_given(call, 0) && !arg_text(call, 0).empty()) {
         net_set_host(arg_text(call, 0).c_str());
@@ -564,11 +589,11 @@ void cmd_client(ArexxCall& call) {
         const AskingTheUser asking; // the host-name prompt is this command's question
         cmd_run(cmd_row(Cmd::TOOLS_CLIENT), {CmdFrom::SCRIPT});
     }
-    if (net_mode != NET_CLIENT) reply(call, 5, "CLIENT: not connected\n");
+    answer_when_linked(call, NET_CLIENT);
 }
 void cmd_server(ArexxCall& call) {
     cmd_run(cmd_row(Cmd::TOOLS_SERVER), {CmdFrom::SCRIPT});
-    if (net_mode != NET_SERVER) reply(call, 5, "SERVER: not connected\n");
+    answer_when_linked(call, NET_SERVER);
 }
 void cmd_gethostname(ArexxCall& call) {
     call.result = net_host;

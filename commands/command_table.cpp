@@ -218,6 +218,19 @@ bool analog_joystick() { return pads() && input_analog_host(); }
 bool palette_closed() { return !gui_tool_window_open(TW_PALETTE); }
 bool never() { return false; }
 
+// Rows ghosted by a state of the machine that has their feature: the reason
+// names that state.
+struct StateReason {
+    bool (*usable)();
+    bool (*feature)(); // the machine has what the row works on; nullptr: every machine
+    const char* text;
+};
+bool paddles() { return traits().paddles; }
+constexpr StateReason state_reasons[] = {
+    {file_to_revert, nullptr, "nothing to revert to"},
+    {analog_paddles, paddles, "\"Analog for guest?\" is off"},
+};
+
 // Radio items whose value is one of the machine's ranges (BIOS, DOS, VDU).
 bool in_bios(int c) { return within(c, traits().bios_first, traits().bios_last) && idle(); }
 bool in_dos(int c) { return within(c, traits().dos_first, traits().dos_last); }
@@ -882,6 +895,11 @@ const CmdRow* cmd_named(const char* name) {
     return check >= 0 ? cmd_of_check(check) : nullptr;
 }
 
+const char* cmd_script_name(const CmdRow& row) {
+    if (row.plain >= 0) return menu_plain_names[row.plain].name;
+    return row.check >= 0 ? menu_check_names[row.check].name : "";
+}
+
 const CmdRow* cmd_toolbar_row(int bar, int index) {
     if (bar == 1 && index >= 1 && index <= 8) return &cmd_row(bar1[index - 1]);
     if (bar == 2 && index >= 1 && index <= 10) return &cmd_row(bar2[index - 1]);
@@ -959,6 +977,8 @@ const char* cmd_refusal(const CmdRow& row) {
         // background" shares one of their conditions).
         if (row.run == act_debug_radio && row.tick == tick_draw && debug_graphics())
             return draw_range_text;
+        for (const StateReason& r : state_reasons)
+            if (row.usable == r.usable && (!r.feature || r.feature())) return r.text;
         return row.flags & CF_STATE ? not_now_text : wrong_machine_text;
     }
     return nullptr;

@@ -508,11 +508,13 @@ const CmdRow* cmd_of_check(int id);
 const CmdRow* cmd_of_item(int item_id);
 // The row whose script name is `name` (any letter case); nullptr none.
 const CmdRow* cmd_named(const char* name);
+// The row's script name, as the menu table spells it; "" for none.
+const char* cmd_script_name(const CmdRow& row);
 
 // Why the row cannot be used now (its action missing, a frame under way, the
 // machine or the program's state), the text the refusal gives; nullptr when it
-// can be used. Whether its item is ghosted (its tool window open too) is
-// menu_item_refusal's (commands/menu_state.h).
+// can be used. Whether its item is shown ghosted (its tool window open too)
+// is menu_item_enabled's (commands/menu_state.h).
 const char* cmd_refusal(const CmdRow& row);
 inline const char* cmd_refusal(Cmd cmd) {
     return cmd_refusal(cmd_row(cmd));

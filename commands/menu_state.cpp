@@ -18,11 +18,12 @@
 #include <string>
 #include <vector>
 
-const char* const menu_window_open_text = "its window is already open";
-
 const char* menu_item_refusal(const CmdRow& row) {
-    if (const char* why = cmd_refusal(row)) return why;
-    return cmd_window_open(row) ? menu_window_open_text : nullptr;
+    return cmd_refusal(row);
+}
+
+bool menu_item_enabled(const CmdRow& row) {
+    return !menu_item_refusal(row) && !cmd_window_open(row);
 }
 
 const char* debug_item_line(const CmdRow& row) {
@@ -115,7 +116,7 @@ ItemState state_of(const CmdRow* row) {
         s.enabled = false;
         return s;
     }
-    s.enabled = !menu_item_refusal(*row);
+    s.enabled = menu_item_enabled(*row);
     if (row->tick) s.tick = row->tick(*row);
     return s;
 }
@@ -194,7 +195,7 @@ ButtonState toolbar_button_state(int index) {
 
 bool toolbar1_button_enabled(int index) {
     const CmdRow* row = cmd_toolbar_row(1, index + 1);
-    return row && !menu_item_refusal(*row);
+    return row && menu_item_enabled(*row);
 }
 
 void gui_update_toolbar_button(int index) {

@@ -12,12 +12,16 @@ struct ItemState {
 
 struct CmdRow;
 
-// Why the row's item is ghosted now: the row's refusal (cmd_refusal), or its
-// tool window is already open; nullptr when the item is enabled. The menus,
-// the toolbars and the scripting port all ask this, so a port command that is
-// also a menu item is refused exactly when that item is ghosted.
+// Why the row's item refuses to run now (cmd_refusal); nullptr when it runs.
+// The menus, the toolbars and the scripting port all ask this, so a port
+// command that is also a menu item is refused exactly when that item is
+// ghosted for a reason. An item whose tool window is open is ghosted on the
+// strip (menu_item_enabled) but refuses nothing: run, from the port's MENU or
+// the window's own command, it brings the window to the front.
 const char* menu_item_refusal(const CmdRow& row);
-extern const char* const menu_window_open_text;
+// Whether the strip and the toolbars show the row's item enabled: it refuses
+// nothing and its tool window is not open.
+bool menu_item_enabled(const CmdRow& row);
 
 // The debugger line a Debug menu row runs or prefills ("SAVEBIN ", "VIEW BASIC",
 // the machine's own object or disk program command); nullptr for other rows.

@@ -24,8 +24,17 @@ char net_chat_shown[2 * NET_CHAT_MAX + 1];
 int net_connect_timeout_ms = 10000;
 int net_listen_timeout_ms = 300000;
 int (*net_resolver)(const char* host, std::vector<std::uint32_t>* addresses) = net_resolve;
+void (*net_link_settled)(bool held) = nullptr;
 
 namespace {
+
+int link_unsettled = 0; // exchanges a link that is up has still to make whole before it settles
+
+// The link made settles: held for its first second, or ended before.
+void link_settles(bool held) {
+    link_unsettled = 0;
+    if (net_link_settled) net_link_settled(held);
+}
 
 void set_host_text(const char* text) {
     std::snprintf(net_host, sizeof net_host, "%s", text);
@@ -93,6 +102,7 @@ void net_disconnect() {
     }
     con_printf("%s", cat_str(222, "Disconnected.\n"));
     ui_mark(UI_MENUS | UI_TITLE | UI_TOOLBAR);
+    if (link_unsettled) link_settles(false);
 }
 
 void net_client_connect(const char* host, u16 port) {
@@ -108,6 +118,7 @@ void net_client_connect(const char* host, u16 port) {
         return;
     }
     net_mode = NET_CLIENT;
+    link_unsettled = NET_SETTLE_FRAMES;
     con_printf("%s", cat_str(221, "Successfully connected as client!\n"));
 }
 
@@ -190,6 +201,7 @@ void net_server_listen(u16 port) {
         return;
     }
     net_mode = NET_SERVER;
+    link_unsettled = NET_SETTLE_FRAMES;
     set_host_text(net_dotted(peer).c_str());
     con_printf(cat_str(234, "The client at %s has successfully connected to your server!\n"),
                net_host);
@@ -305,7 +317,7 @@ bool net_exchange(const u8* own, int size, u8* peer) {
         link_lost();
         return false;
     }
-    net_recv_chat(peer[size]);
+    if (net_recv_chat(peer[size]) && link_unsettled && --link_unsettled == 0) link_settles(true);
     return true;
 }
 
@@ -320,6 +332,8 @@ bool net_store_chat(const char* text) {
 }
 
 void net_reset() {
+    link_unsettled = 0;
+    net_link_settled = nullptr;
     net_close(net_socket);
     net_socket = -1;
     net_mode = NET_OFF;

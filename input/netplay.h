@@ -79,5 +79,13 @@ bool net_exchange(const u8* own, int size, u8* peer);
 // and "...") to go out with the next record. False when not connected.
 bool net_store_chat(const char* text);
 
+// Called once for every link made, when it has settled: true once it has
+// exchanged NET_SETTLE_FRAMES records whole (a second of play), false when it
+// ended before (a peer that left at once, or one whose machine sends records
+// of another size: the stream loses its step within a few frames). nullptr:
+// nobody waits for it.
+constexpr int NET_SETTLE_FRAMES = 50;
+extern void (*net_link_settled)(bool held);
+
 // Back to the start-up state, closing any connection without a word.
 void net_reset();

@@ -33,6 +33,7 @@ struct Client {
     bool busy = false;            // its request is being answered
     bool gone = false;            // closed: forgotten when the outermost pass ends
     bool sent_all = false;        // its end of the connection closed: answer, then close
+    bool held = false;            // its reply waits for rexx_port_release; its next requests too
 };
 
 // Unanswered request bytes kept per client: room for an over-long line to be
@@ -46,6 +47,8 @@ std::string socket_file;
 std::vector<std::unique_ptr<Client>> clients;
 int passes = 0;           // serving passes running, nested ones included
 Client* asking = nullptr; // the client whose request the outermost handler answers
+bool hold_asked = false;  // the handler running keeps its reply back
+Client* held = nullptr;   // the client whose reply is kept back
 
 // Makes `dir` when missing; true when it is a folder of this user that only
 // this user can enter.
@@ -146,6 +149,7 @@ bool flush(Client& c) {
 
 // Closes the client's connection; it is forgotten when the outermost pass ends.
 void forget(Client& c) {
+    if (held == &c) held = nullptr;
     if (c.fd >= 0) close(c.fd);
     c.fd = -1;
     c.gone = true;
@@ -161,7 +165,7 @@ void notice(const char* line) {
 // replies leave room.
 void answer(Client& c, RexxPortHandler handler) {
     for (;;) {
-        if (c.gone || c.out.size() >= REXX_REPLY_MAX) return;
+        if (c.gone || c.held || c.out.size() >= REXX_REPLY_MAX) return;
         const std::size_t lf = c.in.find('\n');
         if (c.discarding) {
             if (lf == std::string::npos) {
@@ -190,6 +194,7 @@ void answer(Client& c, RexxPortHandler handler) {
         } else {
             std::string result;
             int rc = 20;
+            bool hold = false;
             if (handler) {
                 // A handler may leave by an exception (a test's exit).
                 struct Asking {
@@ -204,7 +209,16 @@ void answer(Client& c, RexxPortHandler handler) {
                         asking = outer;
                     }
                 } guard(c);
+                const bool outer_hold = hold_asked; // a handler this one runs inside
+                hold_asked = false;
                 rc = handler(line.c_str(), &result);
+                hold = hold_asked;
+                hold_asked = outer_hold;
+            }
+            if (hold) { // answered by rexx_port_release
+                c.held = true;
+                held = &c;
+                return;
             }
             queue_reply(c, rc, result);
             c.heard = Clock::now();
@@ -224,7 +238,8 @@ std::size_t open_clients() {
 bool drop_idle_longest(Clock::time_point now) {
     Client* idle = nullptr;
     for (const auto& c : clients)
-        if (!c->gone && !c->busy && !c->own && (!idle || c->heard < idle->heard)) idle = c.get();
+        if (!c->gone && !c->busy && !c->held && !c->own && (!idle || c->heard < idle->heard))
+            idle = c.get();
     if (!idle) return false;
     forget(*idle);
     char line[120];
@@ -314,7 +329,8 @@ void serve_pass(RexxPortHandler handler) {
         if (listen_fd < 0) break; // closed by a handler
         if (c.gone) continue;
         if (!gone && flush(c)) {
-            if (c.sent_all && c.out.empty() && c.in.find('\n') == std::string::npos) gone = true;
+            if (c.sent_all && !c.held && c.out.empty() && c.in.find('\n') == std::string::npos)
+                gone = true;
             if (c.out.size() < REXX_REPLY_MAX) {
                 c.full = false;
             } else if (!c.full) {
@@ -424,6 +440,25 @@ void rexx_port_serve(RexxPortHandler handler) {
 
 void rexx_port_serve_waiting(RexxPortHandler handler) {
     if (listen_fd >= 0) serve_pass(handler);
+}
+
+bool rexx_port_hold() {
+    if (!asking || held || hold_asked || asking->gone) return false;
+    hold_asked = true;
+    return true;
+}
+
+bool rexx_port_holding() {
+    return held != nullptr;
+}
+
+void rexx_port_release(int rc, const std::string& result) {
+    if (!held) return;
+    Client& c = *held;
+    held = nullptr;
+    c.held = false;
+    queue_reply(c, rc, result);
+    c.heard = Clock::now();
 }
 
 bool rexx_port_asker_gone() {

@@ -70,6 +70,14 @@ void rexx_port_serve(RexxPortHandler handler);
 // The same, also from inside a handler that waits on the user (a requester):
 // every client is served except those whose request is being answered.
 void rexx_port_serve_waiting(RexxPortHandler handler);
+// Inside a handler: its reply is kept back until rexx_port_release (the
+// client's later requests wait behind it). False when it cannot be: no client
+// asks (a call from inside the program), or another reply is kept back.
+bool rexx_port_hold();
+// A reply is kept back.
+bool rexx_port_holding();
+// Sends the reply kept back (nothing when none is, or its client has gone).
+void rexx_port_release(int rc, const std::string& result);
 // Inside a handler: true once the client whose request it answers has closed
 // its connection (nobody is left to take the answer).
 bool rexx_port_asker_gone();

@@ -155,14 +155,14 @@ TEST_F(CommandTable, InsideAFrameEveryRoadGivesTheSameRefusalAndDoesNothing) {
     refused("hotkey", [] { EXPECT_TRUE(gui_hotkey(40, HK_ALT)); });
     std::string result;
     refused("script", [&] { EXPECT_EQ(arexx_execute("MENU PROJECT.QUICKLOAD", &result), 10); });
-    EXPECT_EQ(result, cmd_between_frames_text);
+    EXPECT_EQ(result, "MENU PROJECT.QUICKLOAD: command is unavailable during the frame\n");
 
     // A command that needs no boundary runs meanwhile; a ghosted one says why.
     const u32 before = turbo;
     EXPECT_EQ(cmd_run(Cmd::SETTINGS_SPEED_TURBO, {CmdFrom::HOTKEY}), nullptr);
     EXPECT_NE(turbo, before);
     EXPECT_EQ(arexx_execute("MENU HELP.UPDATE", &result), 10);
-    EXPECT_EQ(result, cmd_refusal(Cmd::HELP_UPDATE));
+    EXPECT_EQ(result, std::string("MENU HELP.UPDATE: ") + cmd_refusal(Cmd::HELP_UPDATE) + "\n");
     EXPECT_FALSE(menu_plain_state(279).enabled);
     emu_paused_mid_frame = false;
     EXPECT_NE(cmd_refusal(Cmd::HELP_UPDATE), nullptr); // not only inside a frame

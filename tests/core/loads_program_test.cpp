@@ -265,9 +265,9 @@ TEST_F(LoadsProgram, AQuickLoadOrRevertThatFailsAnswersTen) {
     // the quick save does not become what Revert loads: nothing to revert to.
     EXPECT_EQ(send("MENU PROJECT.QUICKSAVE", &result), 0) << result;
     EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 10);
-    EXPECT_EQ(result, "command is unavailable now");
+    EXPECT_EQ(result, "MENU PROJECT.REVERT: nothing to revert to\n");
     EXPECT_EQ(send("REVERT", &result), 10);
-    EXPECT_EQ(result, "REVERT: command is unavailable now\n");
+    EXPECT_EQ(result, "REVERT: nothing to revert to\n");
     // The quick save is named by the path it has on the host.
     const std::string quick = (home.path() / "Games" / "QUICKSAV.COS").lexically_normal().string();
     std::filesystem::remove(quick);
@@ -324,9 +324,9 @@ TEST_F(LoadsProgram, RevertLoadsWhatRunsAfterALoadThatFailed) {
     EXPECT_EQ(peek(1), "18") << "after SAVEAS";
     ASSERT_EQ(send("SETMACHINE INTERTON", &result), 0) << result;
     EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 10);
-    EXPECT_EQ(result, "command is unavailable now");
+    EXPECT_EQ(result, "MENU PROJECT.REVERT: nothing to revert to\n");
     EXPECT_EQ(send("REVERT", &result), 10);
-    EXPECT_EQ(result, "REVERT: command is unavailable now\n");
+    EXPECT_EQ(result, "REVERT: nothing to revert to\n");
     EXPECT_EQ(send("QUIT", &result), 0);
 }
 
@@ -373,9 +373,9 @@ TEST_F(LoadsProgram, RevertLoadsWhatRunsNotAFileTakenBesideIt) {
     for (const char* own : {"ZACCARIA", "PONG"}) {
         send(std::string("SETMACHINE ") + own, &result);
         EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 10) << own;
-        EXPECT_EQ(result, "command is unavailable now") << own;
+        EXPECT_EQ(result, "MENU PROJECT.REVERT: nothing to revert to\n") << own;
         EXPECT_EQ(send("REVERT", &result), 10) << own;
-        EXPECT_EQ(result, "REVERT: command is unavailable now\n") << own;
+        EXPECT_EQ(result, "REVERT: nothing to revert to\n") << own;
     }
     EXPECT_EQ(send("QUIT", &result), 0);
 }
@@ -387,7 +387,7 @@ TEST_F(LoadsProgram, ARecentFileWaitsForTheFrameToEnd) {
     ASSERT_NO_FATAL_FAILURE(stop_mid_frame());
     std::string result;
     EXPECT_EQ(send("MENU PROJECT.RECENT1", &result), 10);
-    EXPECT_EQ(result, "You can only do this between frames!");
+    EXPECT_EQ(result, "MENU PROJECT.RECENT1: command is unavailable during the frame\n");
     EXPECT_EQ(peek(1), "0");
     EXPECT_EQ(send("QUIT", &result), 5) << "no autosave in the middle of a frame";
 }

@@ -281,6 +281,30 @@ TEST_F(NetplayPrograms, ASwitchToAMachineWithoutNetplayEndsTheLink) {
     EXPECT_EQ(client.ask("GETMACHINE"), "ELEKTOR");
 }
 
+// A link that ends at once, here to a peer whose machine sends records of
+// another size, is no link made: both commands that made it answer 5 and say
+// so, not 0. A link that holds answers 0 once it has held for a second.
+TEST_F(NetplayPrograms, ALinkThatEndsAtOnceIsNotAnsweredAsMade) {
+    ASSERT_EQ(server.ask("SETMACHINE ARCADIA"), "");
+    ASSERT_EQ(client.ask("SETMACHINE INTERTON"), "");
+    int server_rc = -1;
+    std::string server_said, client_said;
+    std::thread listening([&] { server_rc = server.send("SERVER", &server_said, 20); });
+    const bool listens = server.says("Listening...\n");
+    const int client_rc = listens ? client.send("CLIENT 127.0.0.1", &client_said, 20) : -1;
+    listening.join();
+    ASSERT_TRUE(listens) << server.log();
+    EXPECT_EQ(client_rc, 5) << client.log();
+    EXPECT_EQ(client_said, "CLIENT: not connected (the link ended at once)\n");
+    EXPECT_EQ(server_rc, 5) << server.log();
+    EXPECT_EQ(server_said, "SERVER: not connected (the link ended at once)\n");
+    EXPECT_EQ(server.count("Disconnected.\n"), 1);
+    EXPECT_EQ(client.count("Disconnected.\n"), 1);
+    // On the same machine the link is made (the second one both sides count).
+    links = 1;
+    connect("ARCADIA");
+}
+
 // So does a load that takes the machine elsewhere: a state, a program file.
 TEST_F(NetplayPrograms, ALoadThatLeavesTheNetplayMachinesEndsTheLink) {
     const std::string state = (server.home.path() / "pipbug.cos").string();

@@ -247,6 +247,67 @@ TEST_F(RexxPort, RepliesCarryCodeAndResult) {
     EXPECT_EQ(result, "");
 }
 
+// A handler may keep its reply back: the client gets it on release, after
+// its own later requests have waited behind it, while other clients are
+// answered meanwhile; one reply is kept back at a time. A client that has
+// closed its sending side still gets it.
+int holding_handler(const char* line, std::string* result) {
+    if (std::string(line) == "HOLD") {
+        EXPECT_TRUE(rexx_port_hold());
+        EXPECT_FALSE(rexx_port_hold()); // asked once per reply
+        return 0;
+    }
+    if (std::string(line) == "HOLD AGAIN") {
+        EXPECT_FALSE(rexx_port_hold()); // another reply is kept back
+        *result = "at once";
+        return 0;
+    }
+    return echo_handler(line, result);
+}
+
+TEST_F(RexxPort, AReplyKeptBackGoesOnReleaseAndTheClientsNextRequestWaitsBehindIt) {
+    ASSERT_EQ(rexx_port_open("BMX", true, &name), REXX_PORT_OK);
+    EXPECT_FALSE(rexx_port_hold()); // no request is being answered
+    const int fd = raw_connect();
+    const std::string asked = "HOLD\nECHO after\n";
+    ASSERT_EQ(send(fd, asked.data(), asked.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(asked.size()));
+    shutdown(fd, SHUT_WR);
+    const auto serve = [&](int passes) {
+        std::string got;
+        char buffer[256];
+        for (int i = 0; i < passes; ++i) {
+            rexx_port_serve(holding_handler);
+            const ssize_t n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return got;
+    };
+    EXPECT_EQ(serve(50), "");
+    EXPECT_TRUE(rexx_port_holding());
+    EXPECT_EQ(handled, 0); // ECHO after waits
+    // Another client is answered meanwhile, and cannot keep a reply back.
+    std::atomic<bool> done{false};
+    std::string result;
+    int rc = -2;
+    std::thread other([&] {
+        rc = test_port_send(name.c_str(), "HOLD AGAIN", &result, nullptr, 10);
+        done = true;
+    });
+    while (!done)
+        serve(1);
+    other.join();
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(result, "at once");
+    rexx_port_release(5, "late\n");
+    EXPECT_FALSE(rexx_port_holding());
+    EXPECT_EQ(serve(50), "5 5\nlate\n0 5\nafter");
+    rexx_port_release(0, "twice"); // nothing kept back: nothing sent
+    EXPECT_EQ(serve(10), "");
+    close(fd);
+}
+
 TEST_F(RexxPort, SurvivesDisconnectsGarbageAndOverlongLines) {
     ASSERT_EQ(rexx_port_open("BMX", true, &name), REXX_PORT_OK);
     // A client that sends half a line and goes away.
