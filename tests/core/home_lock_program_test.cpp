@@ -20,6 +20,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -30,6 +31,7 @@ using std::chrono::milliseconds;
 
 // One run of the program with its own port, its output in <home>/<port>.log.
 struct ProgramRun {
+    explicit ProgramRun(std::string name) : port(std::move(name)) {}
     std::string port;
     pid_t pid = -1;
     int fd = -1;
