@@ -245,7 +245,7 @@ TEST_F(KeptFiles, AFifoWhereTheLogIsWrittenIsRefusedAtOnce) {
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
     std::string result;
-    EXPECT_EQ(send_within("MENU SETTINGS.EMULATOR.REPLACELOG", &result, &fd, 5), 10) << result;
+    EXPECT_EQ(send_within("MENU SETTINGS.EMULATOR.REPLACELOG", &result, &fd), 10) << result;
     EXPECT_TRUE(printed("Can't open RAM:Brindlemox.log for writing!")) << log();
     EXPECT_TRUE(fs::is_fifo(fifo));
 }

@@ -175,7 +175,9 @@ TEST_F(WaysOut, EveryWayOutNamesEveryHeldThingItCannotFinish) {
                 ::kill(pid, SIGKILL); // nothing more is finished on a way out
             }
             const int code = wait_exit();
-            if (way.ends) EXPECT_GE(code, 0) << log();
+            if (way.ends) {
+                EXPECT_GE(code, 0) << log();
+            }
             if (way.signal) said = log();
             EXPECT_EQ(count_of(said, named), way.ends || thing.with_machine ? 1 : 0)
                 << named << "\nin: " << said;

@@ -93,7 +93,7 @@ class AsmProgram : public ::testing::Test {
             std::this_thread::sleep_for(std::chrono::duration<double>(break_after));
             ::kill(pid, SIGINT);
         }
-        run.code = wait_child(pid, 30);
+        run.code = wait_child(pid, TEST_HANG_SECONDS);
         run.out = test_read_file(out);
         run.err = test_read_file(err);
         return run;

@@ -210,21 +210,13 @@ TEST_F(ArexxProgram, WindowsACommandOpensDoNotHoldThePort) {
                                   [] { return asker_told_to_go.load(); });
     });
     // Until the requester is up the other client is answered as usual.
-    int rc = 0;
-    for (int i = 0; i < 200 && rc == 0; ++i) {
-        rc = send_within("GETVERSION", &result, &other);
-        if (rc == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    int rc = send_while(0, "GETVERSION", &result, &other);
     EXPECT_EQ(rc, 5);
     EXPECT_EQ(result, "A requester is open.\n");
     asker_told_to_go = true; // the asker gives up waiting and closes its connection
     asking.join();
     EXPECT_EQ(asked_rc, -1);
-    rc = 5;
-    for (int i = 0; i < 100 && rc == 5; ++i) {
-        rc = send_within("GETVERSION", &result, &other);
-        if (rc == 5) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    rc = send_while(5, "GETVERSION", &result, &other);
     EXPECT_EQ(rc, 0) << result; // the requester closed
     EXPECT_EQ(send_within("QUIT", &result, &fd), 0);
     EXPECT_EQ(wait_exit(), 0) << log();
@@ -238,7 +230,7 @@ TEST_F(ArexxProgram, AStartOnAMachineWithoutItsRomsAnswersAtOnce) {
     ASSERT_TRUE(port_up());
     std::string result;
     // The missing ROM, in the reply.
-    EXPECT_EQ(send_within("SETMACHINE ELEKTOR", &result, &fd, 5), 5);
+    EXPECT_EQ(send_within("SETMACHINE ELEKTOR", &result, &fd), 5);
     EXPECT_EQ(send_within("QUIT", &result, &fd), 0);
     ASSERT_EQ(wait_exit(), 0);
     close(fd);

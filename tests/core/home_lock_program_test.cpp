@@ -20,6 +20,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -30,6 +31,7 @@ using std::chrono::milliseconds;
 
 // One run of the program with its own port, its output in <home>/<port>.log.
 struct ProgramRun {
+    explicit ProgramRun(std::string name) : port(std::move(name)) {}
     std::string port;
     pid_t pid = -1;
     int fd = -1;
@@ -57,7 +59,8 @@ struct ProgramRun {
         const bool spawned = posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv,
                                          environ) == 0;
         posix_spawn_file_actions_destroy(&actions);
-        for (int i = 0; spawned && i < 1500; ++i) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
+        while (spawned && std::chrono::steady_clock::now() < end) {
             if (send("GETVERSION") == 0) return true;
             std::this_thread::sleep_for(milliseconds(20));
         }
@@ -65,10 +68,11 @@ struct ProgramRun {
     }
     int answer = -1;  // QUIT's return code
     std::string said; // and its reply
-    // Quits the run over its port: its exit code, -1 when it did not end in 30 seconds.
+    // Quits the run over its port: its exit code, -1 when it did not end in
+    // TEST_HANG_SECONDS.
     int quit() {
         answer = rexx_port_send(port.c_str(), "QUIT", &said, &fd, nullptr);
-        const int code = wait_child(pid, 30);
+        const int code = wait_child(pid, TEST_HANG_SECONDS);
         pid = -1;
         return code;
     }

@@ -265,6 +265,7 @@ TEST_F(HostInputWindows, RedefineKeysCommitsOnlyOnOkAndReopensToolWindows) {
     ASSERT_NE(win, 0);
     EXPECT_EQ(gui_get_text(win, GID_REDEF_LEFT + GK_FIRE1), key_table[0x32].name);
     EXPECT_FALSE(gui_get_disabled(win, GID_REDEF_RESET));
+    ASSERT_NE(gui_headless_desc(win), nullptr) << "the window is not open";
     EXPECT_TRUE(has_gadget(gui_headless_desc(win)->root, GID_REDEF_LEFT + GK_EXTRA1));
     gui_headless_post(win, raw(0x44)); // Return: OK
     gui_dialogs_input();

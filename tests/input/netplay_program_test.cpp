@@ -3,6 +3,7 @@
 // server, the other connects as client. Every wait has a deadline.
 #include "platform/net.h"
 #include "tests/support/bound_port.h"
+#include "tests/support/child_wait.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/port_client.h"
 #include "tests/support/program_test.h"
@@ -94,15 +95,15 @@ struct Program {
         pid = test_start_program(home.path(), {"PORTNAME", port, "PORT=" + std::to_string(net)},
                                  platform);
         if (pid <= 0) return false;
-        const auto end = Clock::now() + std::chrono::seconds(20);
+        const auto end = Clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
         std::string result;
         while (Clock::now() < end) {
-            if (send("GETVERSION", &result, 5) == 0) return true;
+            if (send("GETVERSION", &result) == 0) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         return false;
     }
-    int send(const std::string& line, std::string* result, int seconds = 20) {
+    int send(const std::string& line, std::string* result, int seconds = TEST_HANG_SECONDS) {
         return test_port_send(port.c_str(), line, result, &fd, seconds);
     }
     std::string ask(const std::string& line) {
@@ -111,9 +112,9 @@ struct Program {
     }
     // `ask` for a command that needs a frame boundary: while linked, a frame
     // that waits for the peer's record refuses it, so it is sent again until
-    // it comes between frames (ten seconds at most).
+    // it comes between frames (TEST_HANG_SECONDS at most).
     std::string between_frames(const std::string& line) {
-        const auto end = Clock::now() + std::chrono::seconds(10);
+        const auto end = Clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
         std::string result = ask(line);
         while (result.find("unavailable during the frame") != std::string::npos &&
                Clock::now() < end) {
@@ -123,9 +124,9 @@ struct Program {
         return result;
     }
     std::string log() const { return test_read_file(home.path() / "program.log"); }
-    // Waits until the log holds `text` (ten seconds at most).
+    // Waits until the log holds `text` (TEST_HANG_SECONDS at most).
     bool says(const std::string& text) const {
-        const auto end = Clock::now() + std::chrono::seconds(10);
+        const auto end = Clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
         while (Clock::now() < end) {
             if (log().find(text) != std::string::npos) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -140,26 +141,21 @@ struct Program {
             n++;
         return n;
     }
-    // Waits until the log holds `text` `n` times (ten seconds at most).
+    // Waits until the log holds `text` `n` times (TEST_HANG_SECONDS at most).
     bool says_again(const std::string& text, int n) const {
-        const auto end = Clock::now() + std::chrono::seconds(10);
+        const auto end = Clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
         while (Clock::now() < end) {
             if (count(text) >= n) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         return false;
     }
-    // The exit code, or -1 when it has not ended within ten seconds.
+    // The exit code, or -1 when it has not ended within TEST_HANG_SECONDS
+    // (it is then killed).
     int ended() {
-        for (int i = 0; i < 1000; i++) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return -1;
+        const int code = wait_child(pid, TEST_HANG_SECONDS);
+        pid = -1;
+        return code;
     }
 
     TempHome home;

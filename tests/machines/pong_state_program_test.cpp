@@ -50,7 +50,7 @@ class PongStates : public ProgramTest {
     void step() {
         const int before = count_of(log(), "Reached next frame");
         ask("DEBUGGER \"R F\"");
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
         while (count_of(log(), "Reached next frame") == before) {
             ASSERT_LT(std::chrono::steady_clock::now(), end) << "no frame ran";
             std::this_thread::sleep_for(std::chrono::milliseconds(2));

@@ -665,7 +665,7 @@ TEST_F(RecordersProgram, LeavingWhileGeneratingOntoAFullDiskAsksNobody) {
             ask("QUIT");
         else
             kill(pid, way[4] == 'T' ? SIGTERM : way[4] == 'H' ? SIGHUP : SIGINT);
-        const int code = wait_child(pid, 10);
+        const int code = wait_child(pid, TEST_HANG_SECONDS);
         pid = -1;
         close(fd);
         fd = -1;

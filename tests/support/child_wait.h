@@ -2,6 +2,8 @@
 // that hangs fails its test instead of holding the whole run.
 #pragma once
 
+#include "tests/support/hang_deadline.h"
+
 #include <sys/types.h>
 
 // Waits up to `seconds` for child `pid` to end: its exit code, or -1 when it

@@ -134,9 +134,12 @@ void fresh_state() {
     else
         unsetenv("BRINDLEMOX_CATALOG");
 
-    // Interface and host layer: the headless windows, closed (the debugger
-    // line, which a reopened main window shows again, empty), with the
-    // interface's services installed as the program's main() installs them.
+    // Interface and host layer: the dialogs a test left open closed as the
+    // way out closes them (each forgets its window, so the next test can open
+    // it again), the headless windows closed (the debugger line, which a
+    // reopened main window shows again, empty), with the interface's services
+    // installed as the program's main() installs them.
+    gui_dialogs_close_all();
     gui_close_main_window();
     dbg_line[0] = '\0';
     gui_free_images();

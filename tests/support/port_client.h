@@ -2,12 +2,14 @@
 // that a port that never answers fails the test instead of holding it.
 #pragma once
 
+#include "tests/support/hang_deadline.h"
+
 #include <string>
 
 // rexx_port_send (see platform/rexx_port.h) that also gives up, returning -1,
 // when no reply has come `seconds` after the call.
 int test_port_send(const char* name, const std::string& line, std::string* result, int* fd_io,
-                   int seconds = 20);
+                   int seconds = TEST_HANG_SECONDS);
 
 // One request to the port's socket at `socket` from a client run as the
 // ordinary user `nobody` (the port answers its own user only): the reply's

@@ -93,13 +93,12 @@ IndexedPicture ProgramTest::picture(const std::string& name) {
     return pic;
 }
 
-// A program that never answers does not hold the test: each attempt waits
-// five seconds at most, all of them twenty.
+// A program that never answers does not hold the test.
 bool ProgramTest::port_up() {
     std::string result;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
     while (std::chrono::steady_clock::now() < end) {
-        if (send_within("GETVERSION", &result, &fd, 5) == 0) return true;
+        if (send_within("GETVERSION", &result, &fd) == 0) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;
@@ -109,14 +108,23 @@ int ProgramTest::send_within(const std::string& line, std::string* result, int* 
     return test_port_send("E2E", line, result, over, seconds);
 }
 
+int ProgramTest::send_while(int rc, const std::string& line, std::string* result, int* over) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
+    for (;;) {
+        const int got = send_within(line, result, over);
+        if (got != rc || std::chrono::steady_clock::now() >= end) return got;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
 int ProgramTest::wait_exit() {
-    const int code = wait_child(pid, 30);
+    const int code = wait_child(pid, TEST_HANG_SECONDS);
     pid = -1;
     return code;
 }
 
 int ProgramTest::send(const std::string& line, std::string* result) {
-    return send_within(line, result, &fd, 20);
+    return send_within(line, result, &fd);
 }
 
 std::string ProgramTest::put(const std::string& name, const std::string& bytes) {
@@ -168,9 +176,10 @@ std::string ProgramTest::log() const {
 }
 
 bool ProgramTest::printed(const std::string& text, int times) const {
-    for (int i = 0; i < 500; ++i) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
+    for (;;) {
         if (count_of(log(), text) >= times) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return false;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "tests/support/fresh_state.h"
+#include "tests/support/hang_deadline.h"
 #include "tests/support/indexed_png.h"
 
 #include <gtest/gtest.h>
@@ -57,13 +58,13 @@ class ProgramTest : public ::testing::Test {
     // Starts the program with `args`, its standard output and error going to
     // program.log in the home; false when it cannot be started.
     bool start(std::vector<std::string> args);
-    // Waits until the port answers (up to 20 seconds).
+    // Waits until the port answers (up to TEST_HANG_SECONDS).
     bool port_up();
     // Waits for the program to end: its exit code, or -1 when a signal ended it
-    // or it was killed after 30 seconds.
+    // or it was killed after TEST_HANG_SECONDS.
     int wait_exit();
     // One request over the kept connection: the return code; -1 without a port
-    // or without a reply within 20 seconds.
+    // or without a reply within TEST_HANG_SECONDS.
     int send(const std::string& line, std::string* result);
     // The file `name` of `bytes` put in the home: its path.
     std::string put(const std::string& name, const std::string& bytes);
@@ -80,7 +81,12 @@ class ProgramTest : public ::testing::Test {
     // One request over connection `*over` (kept there as rexx_port_send keeps
     // it), waiting at most `seconds` for the reply: -1 without one.
     static int send_within(const std::string& line, std::string* result, int* over,
-                           int seconds = 1);
+                           int seconds = TEST_HANG_SECONDS);
+    // Sends `line` over connection `*over` again and again while it answers
+    // `rc` (a wait that another client started is not up yet, or not over):
+    // the first other answer, or `rc` when it still came after
+    // TEST_HANG_SECONDS.
+    static int send_while(int rc, const std::string& line, std::string* result, int* over);
     // The guest's time in clock periods, as the debugger's processor view
     // shows it (0 when it cannot be read).
     std::uint32_t guest_clocks();
@@ -90,7 +96,7 @@ class ProgramTest : public ::testing::Test {
     // What the program has printed so far.
     std::string log() const;
     // Waits until the program has printed `text` `times` times in all (up
-    // to ten seconds): whether it did.
+    // to TEST_HANG_SECONDS): whether it did.
     bool printed(const std::string& text, int times = 1) const;
 
     TempHome home{"program"};
