@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -139,7 +140,8 @@ class WindowManagerProgram : public WindowFitProgram {
     void SetUp() override {
         WindowFitProgram::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        if (!x.start_window_manager()) GTEST_SKIP() << "openbox is not installed";
+        if (!std::filesystem::exists("/usr/bin/openbox")) GTEST_SKIP() << "openbox is not installed";
+        ASSERT_TRUE(x.start_window_manager()) << "openbox did not take the display";
         framed = true;
     }
 };

@@ -1,14 +1,17 @@
 #include "tests/support/x_display.h"
 
+#include "tests/support/hang_deadline.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -17,25 +20,35 @@ bool XDisplay::available() {
 }
 
 bool XDisplay::start() {
-    std::mt19937 pick(std::random_device{}());
-    for (int attempt = 0; attempt < 20 && xvfb_ < 0; ++attempt) {
-        const int number = 200 + static_cast<int>(pick() % 700);
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-        if (std::filesystem::exists(socket)) continue;
-        display_ = ":" + std::to_string(number);
-        std::vector<std::string> args = {"/usr/bin/Xvfb", display_, "-screen", "0", "1280x1024x24",
-                                         "-nolisten", "tcp"};
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&xvfb_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) xvfb_ = -1;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (xvfb_ > 0 && !std::filesystem::exists(socket) && std::chrono::steady_clock::now() < end)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (xvfb_ > 0 && !std::filesystem::exists(socket)) stop();
+    // The server picks a free display number itself and writes it to the pipe
+    // once it takes connections: two tests starting servers at once can never
+    // share one, as they could by guessing a number whose socket was not there yet.
+    int ready[2];
+    if (pipe(ready) != 0) return false;
+    const std::string fd = std::to_string(ready[1]);
+    std::vector<std::string> args = {"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0", "1280x1024x24",
+                                     "-nolisten", "tcp"};
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&xvfb_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) xvfb_ = -1;
+    close(ready[1]);
+    std::string number;
+    pollfd in{ready[0], POLLIN, 0};
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
+    while (xvfb_ > 0 && std::chrono::steady_clock::now() < end && poll(&in, 1, 100) >= 0) {
+        char c = 0;
+        if (!(in.revents & (POLLIN | POLLHUP))) continue;
+        if (read(ready[0], &c, 1) != 1 || c == '\n') break;
+        number += c;
     }
-    if (xvfb_ <= 0) return false;
+    close(ready[0]);
+    if (number.empty()) {
+        stop();
+        return false;
+    }
+    display_ = ":" + number;
     if (const char* before = std::getenv("DISPLAY")) outer_display_ = before;
     setenv("DISPLAY", display_.c_str(), 1);
     display_set_ = true;
@@ -46,13 +59,17 @@ bool XDisplay::start_window_manager() {
     if (xvfb_ <= 0 || !std::filesystem::exists("/usr/bin/openbox")) return false;
     char program[] = "/usr/bin/openbox";
     char* argv[] = {program, nullptr};
-    if (posix_spawn(&window_manager_, program, nullptr, nullptr, argv, environ) != 0) {
-        window_manager_ = -1;
-        return false;
-    }
-    // It has taken the display once it names itself on the root window.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    // It has taken the display once it names itself on the root window. One
+    // that gave up at once (it could not open the display of a server still
+    // busy starting on a loaded machine) is started again.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
     while (std::chrono::steady_clock::now() < end) {
+        if (window_manager_ > 0 && waitpid(window_manager_, nullptr, WNOHANG) == window_manager_)
+            window_manager_ = -1;
+        if (window_manager_ <= 0 && posix_spawn(&window_manager_, program, nullptr, nullptr, argv, environ) != 0) {
+            window_manager_ = -1;
+            return false;
+        }
         if (run("/usr/bin/xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'") == 0)
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
