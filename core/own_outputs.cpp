@@ -199,7 +199,7 @@ bool own_output_name_made(const char* given, const std::string& written) {
     const char* slash = std::strrchr(given, '/');
     const char* dot = std::strrchr(given, '.');
     const bool typed_suffix = dot && (!slash || dot > slash) && dot[1];
-    if (!typed_suffix) return false;
+    if (!typed_suffix) return true; // the command put its suffix on
     const std::size_t at = written.find_last_of('.');
     return at == std::string::npos || strcasecmp(written.c_str() + at, dot) != 0;
 }

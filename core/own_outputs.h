@@ -70,8 +70,9 @@ std::string own_output_name_refusal(const char* given);
 // be at the name made.
 std::string own_output_name(const std::string& base, const char* suffix, const char* infix = "");
 // Whether `written`, the name a command writes, was made by the command
-// rather than given: no name was `given`, or the suffix typed was put aside
-// for the command's own (a name typed without a suffix only gets one).
+// rather than given: no name was `given`, the command put its suffix on a
+// name typed without one, or the suffix typed was put aside for its own. Only
+// a name typed whole, with the command's own suffix, is given.
 bool own_output_name_made(const char* given, const std::string& written);
 // Records the file at `host` that `writer` just wrote with these `size`
 // bytes. A record that cannot be written is no harm: the next run asks.

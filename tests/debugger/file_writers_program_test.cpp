@@ -4,7 +4,8 @@
 // kind's suffix ("x.txt", the user's notes) gets the command's own suffix in
 // its place and the user's file stays; a second run replaces the command's own
 // earlier output without asking; a file of the user's at the name the command
-// made stays (rc 10); a name that is only a suffix (".hidden") is refused.
+// made stays (rc 10), also where the command put its suffix on a name typed
+// without one; a name that is only a suffix (".hidden") is refused.
 // EXTRACT (files named by the disk, "" in the column) is
 // tried by the disk refusal tests. The port's picture commands, one per still
 // picture kind of the file kinds table, are held to the same rule. Two
@@ -110,8 +111,17 @@ TEST_F(FileWritersProgram, ANameTypedWithAnotherSuffixGetsTheCommandsOwn) {
             EXPECT_EQ(send("DEBUGGER \"" + line_for(w, other + ".txt") + "\"", &result), 10)
                 << result;
             EXPECT_EQ(test_read_file(projects / (other + theirs)), "the user's own\n");
-            // A name that is only a suffix names no file: no hidden file is made.
             if (std::string(w.names) == "ASM") continue; // the name of a source to read
+            // A name typed without a suffix gets the command's: the user's file
+            // at the name so made stays, and the command's own goes again.
+            const std::string bare = "z" + std::to_string(index);
+            test_write_file(projects / (bare + theirs), "the user's own\n");
+            EXPECT_EQ(send("DEBUGGER \"" + line_for(w, bare) + "\"", &result), 10) << result;
+            EXPECT_EQ(test_read_file(projects / (bare + theirs)), "the user's own\n");
+            fs::remove(projects / (bare + theirs));
+            EXPECT_EQ(send("DEBUGGER \"" + line_for(w, bare) + "\"", &result), 0) << result;
+            EXPECT_EQ(send("DEBUGGER \"" + line_for(w, bare) + "\"", &result), 0) << result;
+            // A name that is only a suffix names no file: no hidden file is made.
             EXPECT_EQ(send("DEBUGGER \"" + line_for(w, ".hidden") + "\"", &result), 10) << result;
             for (const auto& entry : fs::directory_iterator(projects))
                 EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
