@@ -43,15 +43,21 @@ const AudioChannel& audio_channel(int ch);
 // Silences every channel; the gain back to 65536.
 void audio_mixer_reset();
 // The gain of the mix, in 65536ths: the channels' sum is scaled by it. The
-// sound output sets it from its gain rule (sound/sound_output.h), so that the
-// machine's voices at their loudest stay below full scale; 65536 at start
-// and after a reset.
+// sound output sets it from its gain rule (sound/sound_output.h); 65536 at
+// start and after a reset.
 void audio_set_gain(std::int32_t gain);
 // Renders `frames` frames at `out_rate` frames per second into `out`,
 // advancing the channels; a channel that plays once falls silent at its end.
-// The channels add up and the sum is scaled by the gain; a sum beyond 16 bits
-// (only a gain set too high) is clipped.
+// The channels add up, the sum is scaled by the gain and goes through
+// audio_limit.
 void audio_mix(std::int16_t* out, int frames, int out_rate);
+// The limiter of the mix: a scaled sum up to AUDIO_LIMIT_KNEE (7/8 of full
+// scale) either way passes as it is; one beyond is bent smoothly towards full
+// scale (the curve's slope 1 at the knee, falling as the sum grows), which it
+// never reaches: any sum of the channels, however large, comes out unclipped,
+// and a larger sum never quieter.
+constexpr int AUDIO_LIMIT_KNEE = 28672;
+std::int16_t audio_limit(std::int64_t scaled);
 
 // The sample queue. audio_queue_frame mixes the share of samples of one frame
 // that stands for `frame_us` microseconds of real time (the fraction of a

@@ -42,8 +42,20 @@ void audio_set_gain(std::int32_t gain) {
     gain_q16 = std::max(gain, 0);
 }
 
+std::int16_t audio_limit(std::int64_t x) {
+    // Linear up to the knee; beyond it the rest of the way to full scale is
+    // taken as over / (room + over) of the room left: the curve leaves the
+    // knee at the line's slope and never reaches full scale. A division only
+    // for the samples past the knee.
+    constexpr std::int64_t room = 32767 - AUDIO_LIMIT_KNEE;
+    const std::int64_t over = (x < 0 ? -x : x) - AUDIO_LIMIT_KNEE;
+    if (over <= 0) return static_cast<std::int16_t>(x);
+    const std::int64_t y = AUDIO_LIMIT_KNEE + room * over / (room + over);
+    return static_cast<std::int16_t>(x < 0 ? -y : y);
+}
+
 // A channel at full volume reaches 127 x 64 = 8128; the sum is scaled by the
-// gain and only then clipped to 16 bits.
+// gain and goes through the limiter.
 void audio_mix(std::int16_t* out, int frames, int out_rate) {
     if (frames <= 0) return;
     static std::vector<std::int32_t> sum;
@@ -69,6 +81,6 @@ void audio_mix(std::int16_t* out, int frames, int out_rate) {
     for (int i = 0; i < frames; i++) {
         const std::int64_t scaled =
             static_cast<std::int64_t>(sum[static_cast<std::size_t>(i)]) * gain_q16 / 65536;
-        out[i] = static_cast<std::int16_t>(std::clamp<std::int64_t>(scaled, -32768, 32767));
+        out[i] = audio_limit(scaled);
     }
 }

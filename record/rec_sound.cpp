@@ -50,9 +50,6 @@ std::vector<u8> waves[SND_TONE_VOICES];
 u8 level_high = 255, level_low = 1;
 u16 noise_register = NOISE_START;
 bool running = false;
-// The gain rule's gain for the sum of the voice files, whose samples are the
-// voices' values in the mix in 64ths (a sample times its host volume over 64).
-double mix_gain = 1.0;
 bool held = false; // running, but not taking spans while the clock restarts
 
 u32 rate() {
@@ -311,7 +308,6 @@ void snd_rec_start() {
         vf.length = 0;
     }
     running = true;
-    mix_gain = snd_file_gain() * AUDIO_MAX_VOLUME;
     noise_register = NOISE_START;
     snd_record_hooks = {feed_voice_start, snd_record_channel};
     // Every sounding voice is started again, so that its buffer is filled.
@@ -359,12 +355,21 @@ void snd_rec_clock_resume() {
     noise_register = NOISE_START;
 }
 
-void snd_mix(const u8* const* voices, int count, u32 n, double gain, signed char* out) {
+void snd_mix(const u8* const* voices, int count, u32 n, signed char* out) {
+    // First the sums and their peak, then the sums scaled by the take's gain.
+    // A sum of every voice at its extreme (26 x 128) fits in 16 bits.
+    std::vector<std::int16_t> sums(n);
+    int peak = 0;
     for (u32 i = 0; i < n; i++) {
         int sum = 0;
         for (int k = 0; k < count; k++)
             sum += voices[k][i] - 128;
-        const long scaled = std::lround(sum * gain);
+        sums[i] = static_cast<std::int16_t>(sum);
+        peak = std::max(peak, std::abs(sum));
+    }
+    const double gain = snd_file_gain(peak);
+    for (u32 i = 0; i < n; i++) {
+        const long scaled = std::lround(sums[i] * gain);
         out[i] = static_cast<signed char>(std::clamp(scaled, -128L, 127L));
     }
 }
@@ -419,7 +424,7 @@ void snd_rec_stop() {
         for (const auto& d : data)
             voices.push_back(d.data());
         std::vector<signed char> mixed(n);
-        snd_mix(voices.data(), static_cast<int>(voices.size()), n, mix_gain, mixed.data());
+        snd_mix(voices.data(), static_cast<int>(voices.size()), n, mixed.data());
         for (const SoundOutput& o : sound_outputs) {
             if (!*o.on) continue;
             std::string file = o.header(n, rate());

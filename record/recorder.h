@@ -113,9 +113,9 @@ void snd_record_channel(int v, int silence);
 // (128 +- 127 at the top of the host volume).
 void snd_set_levels(int v, int volume);
 // Mixes `voices` unsigned 8-bit voice streams of `n` samples into signed
-// samples: their sum scaled by `gain` (the gain rule's keeps it below full
-// scale), clamped to -128..127.
-void snd_mix(const u8* const* voices, int count, u32 n, double gain, signed char* out);
+// samples: their sum scaled by the take's own gain (snd_file_gain of its
+// loudest sum), so that the loudest sample reaches SND_FILE_PEAK either way.
+void snd_mix(const u8* const* voices, int count, u32 n, signed char* out);
 // The three sound file headers for N samples at rate R.
 std::string snd_wav_header(u32 n, u32 rate);
 std::string snd_8svx_header(u32 n, u32 rate);

@@ -2,7 +2,6 @@
 
 #include "core/frame.h"
 #include "core/machine.h"
-#include "core/machine_sound.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
@@ -83,22 +82,12 @@ int snd_voice_peak(int voice, int volume) {
     return SND_WAVE_PEAK * tone_full_volume(volume);
 }
 
-int snd_loudest_sum() {
-    const auto loudest = machine_sound().loudest_volume;
-    int sum = 0;
-    for (int v = 0; v < SND_VOICES; v++)
-        if (snd_voice_in_mix(v))
-            sum += snd_voice_peak(v, v >= SND_FIRST_EFFECT || !loudest ? 15 : loudest(v));
-    return sum;
-}
-
 double snd_mix_gain() {
-    const int loudest = snd_loudest_sum();
-    return loudest > 0 ? static_cast<double>(SND_MIX_CEILING) / loudest : 1.0;
+    return static_cast<double>(SND_VOICE_LEVEL) / (SND_WAVE_PEAK * AUDIO_MAX_VOLUME);
 }
 
-double snd_file_gain() {
-    return snd_mix_gain() / 256.0;
+double snd_file_gain(int peak) {
+    return peak > 0 ? static_cast<double>(SND_FILE_PEAK) / peak : 1.0;
 }
 
 bool snd_voices_recorded() {
@@ -142,7 +131,6 @@ void host_play(int voice, int volume, float frequency) {
     const int ch = voice;
     snd_voice_channel[voice] = ch;
     if (!snd_voices_heard()) return;
-    // Rounded down: the loudest sum stays at or below the ceiling.
     audio_set_gain(static_cast<std::int32_t>(snd_mix_gain() * 65536.0));
     const int master = std::min(snd_master_volume, 8);
     if (voice >= SND_FIRST_EFFECT) {

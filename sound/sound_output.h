@@ -91,24 +91,29 @@ void snd_voice_stop(int voice);
 // current machine at the current master volume.
 int snd_tone_host_volume(int volume);
 
-// The gain rule, one for the live mix and the sound files. A voice adds to
-// the mix its waveform's or sample's values times its host volume at full
-// master volume (a tone at the top of its scale: 127 x 64). The current
-// machine's voices at their loudest (every voice of its memory map's list,
-// a tone at the loudest volume its sound row gives it, an effect at its
-// sample's peak) add up to snd_loudest_sum, and the mix is scaled by
-// snd_mix_gain so that this sum reaches SND_MIX_CEILING, 7/8 of full scale:
-// whatever the machine sounds never clips, and every machine at its loudest
-// is as loud. The live mix (16 bits) is scaled by the gain, a sound file
-// (8 bits) by snd_file_gain, a 256th of it: each voice is as loud in the
-// file, relative to the others, as it is heard.
-constexpr int SND_MIX_CEILING = 28672;
+// The gain rule. A voice adds to the mix its waveform's or sample's values
+// times its host volume at full master volume (a tone at the top of its
+// scale: 127 x 64).
+// Live, the gain is the same on every machine: one tone at the top of its
+// scale peaks at SND_VOICE_LEVEL, 7/16 of full scale, so that an ordinary
+// game's one or two voices sound as loud on every machine and stay below the
+// limiter's knee (platform/audio.h); the rare sum beyond it is bent smoothly
+// towards full scale, never clipped.
+// A sound file (8 bits) is mixed when the take ends, from the voice files, so
+// its gain is the take's own: the mix's loudest sample reaches SND_FILE_PEAK,
+// near full scale, every voice scaled alike (as loud, relative to the others,
+// as it is heard), so that the quietest step of a voice still spans several
+// of the file's levels.
+constexpr int SND_VOICE_LEVEL = 14336;
+constexpr int SND_FILE_PEAK = 124;
 // Voice `voice`'s peak in the mix before the gain: a tone voice's at guest
 // volume `volume`, an effect's at its sample's peak (`volume` unused).
 int snd_voice_peak(int voice, int volume);
-int snd_loudest_sum();
+// The live mix's gain.
 double snd_mix_gain();
-double snd_file_gain();
+// The gain of a sound file whose mixed voices (in the voice files' units, a
+// 64th of the live mix's before its gain) peak at `peak`; 1 for silence.
+double snd_file_gain(int peak);
 // Once per frame: queues the frame's own share of the mixed voices.
 void snd_feed_output();
 // At exit: releases the audio device.

@@ -48,21 +48,48 @@ TEST_F(AudioMixer, ATonePlaysAtItsFrequencyAndVolume) {
     }
 }
 
-TEST_F(AudioMixer, ChannelsAddUpAndFourAtFullVolumeDoNotClip) {
+// Every number of channels at full volume, either way, at a gain that lifts
+// one to 7/16 of full scale: the sums up to the knee come out as they are,
+// every larger one below full scale and no quieter than a smaller one.
+TEST_F(AudioMixer, ChannelsAddUpAndNoSumClips) {
     const std::vector<std::int8_t> flat(100, 127), low(100, -127);
-    // Four channels add up unclipped; every channel at once clips at 16 bits,
-    // either way.
-    for (const auto& [channels, data, want] :
-         {std::tuple{4, &flat, 4 * 127 * 64}, std::tuple{AUDIO_CHANNELS, &flat, 32767},
-          std::tuple{AUDIO_CHANNELS, &low, -32768}}) {
-        audio_mixer_reset();
-        for (int ch = 0; ch < channels; ch++)
-            audio_channel_play(ch, data->data(), 100, 1000, 64, true);
-        std::int16_t out[10];
-        audio_mix(out, 10, AUDIO_OUTPUT_RATE);
-        for (std::int16_t s : out)
-            EXPECT_EQ(s, want) << channels;
+    const std::int32_t gain = 14336 * 65536 / (127 * 64);
+    for (const auto* data : {&flat, &low}) {
+        int last = 0;
+        for (int channels = 1; channels <= AUDIO_CHANNELS; channels++) {
+            audio_mixer_reset();
+            audio_set_gain(gain);
+            for (int ch = 0; ch < channels; ch++)
+                audio_channel_play(ch, data->data(), 100, 1000, 64, true);
+            std::int16_t out[10];
+            audio_mix(out, 10, AUDIO_OUTPUT_RATE);
+            const std::int64_t sum = std::int64_t{channels} * (*data)[0] * 64 * gain / 65536;
+            const int level = std::abs(out[9]);
+            if (std::abs(sum) <= AUDIO_LIMIT_KNEE) {
+                EXPECT_EQ(out[9], sum) << channels;
+            }
+            EXPECT_LT(level, 32767) << channels << " channels clip";
+            EXPECT_GE(level, last) << channels << " channels come out quieter than fewer";
+            EXPECT_EQ((out[9] < 0), (sum < 0)) << channels;
+            last = level;
+        }
     }
+}
+
+// The limiter's curve has no corner: past the knee its slope starts near 1
+// and only falls, stretch after stretch, as the sum grows; it is the same
+// either way.
+TEST_F(AudioMixer, TheLimiterBendsSmoothlyFromTheKnee) {
+    EXPECT_EQ(audio_limit(AUDIO_LIMIT_KNEE), AUDIO_LIMIT_KNEE);
+    EXPECT_GE(audio_limit(AUDIO_LIMIT_KNEE + 64) - AUDIO_LIMIT_KNEE, 63);
+    int slope = 64;
+    for (std::int64_t x = AUDIO_LIMIT_KNEE; x < 40 * 32768; x += 64) {
+        const int step = audio_limit(x + 64) - audio_limit(x);
+        EXPECT_LE(step, slope + 1) << "the slope grows again at " << x;
+        EXPECT_EQ(audio_limit(-x), -audio_limit(x)) << x;
+        slope = std::min(slope, step);
+    }
+    EXPECT_GT(audio_limit(4 * 32768), 32000) << "a loud sum stays loud";
 }
 
 TEST_F(AudioMixer, ASampleThatPlaysOnceFallsSilentAtItsEnd) {

@@ -1,7 +1,8 @@
 // The live output against the sound recording, on every memory map of the
 // machine table: all the voices a map sounds, started at once, are each heard
-// live as loud, relative to the others, as the WAV mixes them, and at their
-// loudest neither clips.
+// live as loud, relative to the others, as the sound files mix them; at their
+// loudest neither clips; an ordinary voice is as loud live on every map, and
+// its quietest steps are apart in every file.
 #include "core/machine_sound.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
@@ -54,7 +55,7 @@ class LiveMix : public ::testing::TestWithParam<u32> {
         setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
         std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s",
                       (home.path() / "take.cor").c_str());
-        generatewav = 1;
+        generatewav = generateaiff = generate8svx = 1;
         snd_record_rate = 22050;
         snd_enabled = 1;
         snd_master_volume = 8;
@@ -71,27 +72,46 @@ class LiveMix : public ::testing::TestWithParam<u32> {
         snd_free_samples();
         fresh_state();
     }
+    void set_map() {
+        memmap = GetParam();
+        machine = static_cast<u32>(memmap_table[memmap].machine);
+    }
+    // `seconds` of the voices sounding: the live output's, added to `live`,
+    // and as much guest time (clock periods, or frames on a machine set up
+    // with none).
+    void sound_for(double seconds, std::vector<std::int16_t>* live) {
+        const std::size_t from = live->size();
+        live->resize(from + static_cast<std::size_t>(AUDIO_OUTPUT_RATE * seconds));
+        audio_mix(live->data() + from, static_cast<int>(live->size() - from), AUDIO_OUTPUT_RATE);
+        const double fps = (emu_region & 1) ? 50.0 : 60.0;
+        const double clocks = machine_live_row().clocks_per_frame;
+        cpu_cycles += static_cast<u32>((clocks > 0 ? clocks : 1.0) * fps * seconds);
+        frame_counter += static_cast<u32>(fps * seconds);
+    }
     // Half a second of the voices sounding, live and recorded (the WAV file
     // whole, its header too). Check with ASSERT_NO_FATAL_FAILURE.
     void half_a_second(std::vector<std::int16_t>* live, std::vector<u8>* wav_file) {
-        live->resize(AUDIO_OUTPUT_RATE / 2);
-        audio_mix(live->data(), static_cast<int>(live->size()), AUDIO_OUTPUT_RATE);
-        // Guest time: clock periods, or frames on a machine set up with none.
-        const double fps = (emu_region & 1) ? 50.0 : 60.0;
-        const double clocks = machine_live_row().clocks_per_frame;
-        cpu_cycles += static_cast<u32>((clocks > 0 ? clocks : 1.0) * fps / 2);
-        frame_counter += static_cast<u32>(fps / 2);
+        sound_for(0.5, live);
         snd_rec_stop();
         *wav_file = read_bytes(home.path() / "take.wav");
         ASSERT_GT(wav_file->size(), 44u + 22050 / 4);
+    }
+    // The map's square tone voices (0-8) that it sounds at volume 3 or more,
+    // at most `count`, and the loudest volume of each.
+    std::vector<std::pair<int, int>> tone_voices(std::size_t count) {
+        const auto loudest = machine_sound().loudest_volume;
+        std::vector<std::pair<int, int>> voices;
+        for (int v = 0; v < 9 && voices.size() < count; v++) {
+            const int volume = loudest ? loudest(v) : 15;
+            if (snd_voice_in_mix(v) && volume >= 3) voices.push_back({v, volume});
+        }
+        return voices;
     }
     TempHome home{"live-mix"};
 };
 
 TEST_P(LiveMix, EveryVoiceOfTheMapIsHeardLiveAsTheWavMixesIt) {
-    const u32 map = GetParam();
-    machine = static_cast<u32>(memmap_table[map].machine);
-    memmap = map;
+    set_map();
     snd_rec_start();
     ASSERT_TRUE(snd_rec_running());
     std::vector<int> voices;
@@ -100,7 +120,7 @@ TEST_P(LiveMix, EveryVoiceOfTheMapIsHeardLiveAsTheWavMixesIt) {
         snd_voice_play(v, 1, square_voice(v) ? static_cast<float>(tone_hz(v)) : 20.0f);
         if (snd_voice_in_mix(v)) voices.push_back(v);
     }
-    ASSERT_EQ(static_cast<int>(voices.size()), memmap_sound_count(map));
+    ASSERT_EQ(static_cast<int>(voices.size()), memmap_sound_count(memmap));
     for (int v : voices)
         EXPECT_NE(audio_channel(v).data, nullptr) << "voice " << v << " has no live channel";
 
@@ -130,15 +150,13 @@ TEST_P(LiveMix, EveryVoiceOfTheMapIsHeardLiveAsTheWavMixesIt) {
                                 << " % of voice " << w << ", relative to the WAV";
 }
 
-// The gain rule: every voice of the map at its loudest (a tone at the
-// loudest volume the machine's sound row gives it, all in phase at the
-// start; each shipped effect from its beginning) never reaches full scale,
-// live or in the WAV, and the WAV is as loud as the live output: the mix's
-// peak the same share of full scale in both, near the ceiling.
-TEST_P(LiveMix, TheLoudestVoicesOfTheMapClipNeitherLiveNorInTheWav) {
-    const u32 map = GetParam();
-    machine = static_cast<u32>(memmap_table[map].machine);
-    memmap = map;
+// Every voice of the map at its loudest (a tone at the loudest volume the
+// machine's sound row gives it, all in phase at the start; each shipped
+// effect from its beginning): live, the sum comes out loud but never at full
+// scale, the limiter bending it; in each sound file the take's loudest sample
+// is the file's peak, near full scale and below it.
+TEST_P(LiveMix, TheLoudestVoicesOfTheMapClipNeitherLiveNorInTheFiles) {
+    set_map();
     const std::filesystem::path sounds =
         std::filesystem::path(BRINDLEMOX_TEST_DATA).parent_path().parent_path() / "resources" /
         "sounds";
@@ -153,28 +171,97 @@ TEST_P(LiveMix, TheLoudestVoicesOfTheMapClipNeitherLiveNorInTheWav) {
             snd_voice_play(v, v < SND_FIRST_EFFECT && loudest ? loudest(v) : 15,
                            static_cast<float>(tone_hz(v)));
 
-    // The tones' first peak, every effect.
     std::vector<std::int16_t> live;
     std::vector<u8> wav_file;
     ASSERT_NO_FATAL_FAILURE(half_a_second(&live, &wav_file));
+    int live_peak = 0;
+    for (const std::int16_t x : live)
+        live_peak = std::max(live_peak, std::abs(int{x}));
+    EXPECT_LT(live_peak, 32767) << "live, clipped";
+    EXPECT_GT(live_peak, SND_VOICE_LEVEL * 99 / 100) << "live, at least as loud as one voice";
+    for (const char* name : {"take.wav", "take.aiff", "take.8svx"}) {
+        int peak = 0;
+        for (const u8 x : sound_samples(read_bytes(home.path() / name)))
+            peak = std::max(peak, std::abs(x - 128));
+        EXPECT_EQ(peak, SND_FILE_PEAK) << name;
+    }
+}
 
-    // Peaks and loudness (root mean square) as shares of full scale.
-    double live_peak = 0.0, wav_peak = 0.0, live_power = 0.0, wav_power = 0.0;
-    for (const std::int16_t x : live) {
-        live_peak = std::max(live_peak, std::abs(x / 32768.0));
-        live_power += (x / 32768.0) * (x / 32768.0);
+// One or two ordinary voices at the top of their scale, in phase: live, one
+// peaks within 3 dB of 7/16 of full scale on every map, and two add up
+// unbent by the limiter.
+TEST_P(LiveMix, OneOrTwoOrdinaryVoicesAreAsLoudLiveOnEveryMap) {
+    set_map();
+    const std::vector<std::pair<int, int>> voices = tone_voices(2);
+    if (voices.empty()) GTEST_SKIP() << "the map sounds no tone";
+    int one = 0;
+    for (std::size_t n = 1; n <= voices.size(); n++) {
+        for (int v = 0; v < SND_VOICES; v++)
+            snd_voice_stop(v);
+        for (std::size_t k = 0; k < n; k++)
+            snd_voice_play(voices[k].first, voices[k].second, 440.0f);
+        std::vector<std::int16_t> live;
+        sound_for(0.05, &live);
+        int peak = 0;
+        for (const std::int16_t x : live)
+            peak = std::max(peak, std::abs(int{x}));
+        if (n == 1) {
+            one = peak;
+            EXPECT_NEAR(20 * std::log10(peak / double{SND_VOICE_LEVEL}), 0.0, 3.0)
+                << "voice " << voices[0].first << " peaks at " << peak;
+        } else {
+            EXPECT_NEAR(peak, 2 * one, 2) << "two voices";
+        }
     }
-    for (std::size_t i = 44; i < wav_file.size(); i++) {
-        const double x = (wav_file[i] - 128) / 128.0;
-        wav_peak = std::max(wav_peak, std::abs(x));
-        wav_power += x * x;
+}
+
+// A tone voice at volume 1, then 2, then 3, a sixth of a second each: every
+// sound file holds all three, none silent, each step apart and as far from
+// the others as it is heard live; the loudest at the file's peak.
+TEST_P(LiveMix, AVoicesQuietestStepsAreApartInEveryFile) {
+    set_map();
+    const std::vector<std::pair<int, int>> voices = tone_voices(1);
+    if (voices.empty()) GTEST_SKIP() << "the map sounds no tone";
+    snd_rec_start();
+    ASSERT_TRUE(snd_rec_running());
+    std::vector<std::int16_t> live;
+    for (int volume = 1; volume <= 3; volume++) {
+        snd_voice_play(voices[0].first, volume, 440.0f);
+        sound_for(1.0 / 6, &live);
     }
-    const double live_rms = std::sqrt(live_power / static_cast<double>(live.size()));
-    const double wav_rms = std::sqrt(wav_power / static_cast<double>(wav_file.size() - 44));
-    EXPECT_LE(live_peak * 32768, SND_MIX_CEILING) << "live, at most 7/8 of full scale";
-    EXPECT_LT(wav_peak * 128, 127) << "in the WAV: a sample at 0 or 255 is clipped";
-    EXPECT_GT(live_peak * 32768, SND_MIX_CEILING / 2) << "live, loud";
-    EXPECT_NEAR(wav_rms / live_rms, 1.0, 0.06) << "the WAV as loud as the live output";
+    snd_rec_stop();
+    // Each step's peak in the middle of its sixth of a second.
+    const auto steps = [](const auto& samples, int middle) {
+        const std::size_t per_step = samples.size() / 3;
+        std::vector<int> peaks;
+        for (std::size_t k = 0; k < 3; k++) {
+            int peak = 0;
+            for (std::size_t i = k * per_step + per_step / 4; i < (k + 1) * per_step - per_step / 4;
+                 i++)
+                peak = std::max(peak, std::abs(samples[i] - middle));
+            peaks.push_back(peak);
+        }
+        return peaks;
+    };
+    const std::vector<int> heard = steps(live, 0);
+    for (const char* name : {"take.wav", "take.aiff", "take.8svx"}) {
+        const std::vector<u8> file = sound_samples(read_bytes(home.path() / name));
+        ASSERT_GT(file.size(), 22050u / 3) << name;
+        const std::vector<int> in_file = steps(file, 128);
+        EXPECT_EQ(in_file[2], SND_FILE_PEAK) << name;
+        for (std::size_t k = 0; k < 3; k++) {
+            EXPECT_GT(in_file[k], k ? in_file[k - 1] : 8) << name << ", volume " << k + 1;
+            EXPECT_NEAR(in_file[k] / double(in_file[2]), heard[k] / double(heard[2]), 0.03)
+                << name << ", volume " << k + 1 << " against volume 3, as heard";
+        }
+    }
+    if (!tool_present("/usr/bin/sox")) GTEST_SKIP() << "needs sox";
+    for (const char* name : {"take.wav", "take.aiff"}) {
+        double max = 0, min = 0;
+        ASSERT_TRUE(sox_amplitudes(home.path() / name, &max, &min)) << name;
+        EXPECT_NEAR(max, SND_FILE_PEAK / 128.0, 0.01) << name;
+        EXPECT_NEAR(min, -SND_FILE_PEAK / 128.0, 0.01) << name;
+    }
 }
 
 std::vector<u32> sounding_maps() {

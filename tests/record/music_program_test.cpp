@@ -4,11 +4,13 @@
 #include "tests/record/music_notes.h"
 #include "tests/record/tools.h"
 #include "tests/support/program_test.h"
+#include "sound/sound_output.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <thread>
 #include <tuple>
@@ -113,21 +115,6 @@ void expect_passes_alike(const char* what, const std::vector<PassNote>& notes, u
         EXPECT_EQ(in_pass(p), first) << what << ", pass " << p;
 }
 
-// The samples of a WAV, AIFF or 8SVX file, unsigned.
-std::vector<u8> sound_samples(const std::vector<u8>& b) {
-    std::vector<u8> s;
-    if (b.size() > 44 && std::equal(b.begin(), b.begin() + 4, "RIFF"))
-        return {b.begin() + 44, b.end()};
-    for (const char* chunk : {"BODY", "SSND"}) {
-        const auto at = std::search(b.begin(), b.end(), chunk, chunk + 4);
-        if (at == b.end()) continue;
-        const std::size_t from = std::size_t(at - b.begin()) + (chunk[0] == 'S' ? 16 : 8);
-        for (std::size_t i = from; i < b.size(); i++)
-            s.push_back(u8(b[i] ^ 0x80));
-    }
-    return s;
-}
-
 // The sound sounds from its first sample, and each whole pass (about `guess`
 // samples, the guest's clock deciding) is the first, sample for sample.
 void expect_sound_passes_alike(const char* what, const std::vector<u8>& s, double guess) {
@@ -183,14 +170,19 @@ class LoopedMusic : public MusicProgram {
     static constexpr u32 PASS = 30; // frames
 
     // The port lines that choose the machine (`setup`), put in a guest
-    // program at `at` that holds off some 16 frames, then stores `value` at
-    // `pitch` and stays, set the state's own sound (`sound`) and jump to it.
-    static std::vector<std::string> retuned(std::vector<std::string> setup, u16 at, u16 pitch,
-                                            u8 value, std::initializer_list<std::string> sound) {
-        const u8 code[] = {0x76, 0x20, 0x06,  0x80, 0x05,           0x00,      0xF9, 0x7E, 0xFA,
-                           0x7C, 0x04, value, 0xCC, u8(pitch >> 8), u8(pitch), 0x1B, 0x7E};
+    // program at `at` that, for each of `values`, holds off some 16 frames
+    // and then stores it at `reg`, and stays; set the state's own sound
+    // (`sound`) and jump to it.
+    static std::vector<std::string> stepped(std::vector<std::string> setup, u16 at, u16 reg,
+                                            std::initializer_list<u8> values,
+                                            std::initializer_list<std::string> sound) {
+        std::vector<u8> code = {0x76, 0x20};
+        for (const u8 value : values)
+            code.insert(code.end(), {0x06, 0x80, 0x05, 0x00, 0xF9, 0x7E, 0xFA, 0x7C, 0x04, value,
+                                     0xCC, u8(reg >> 8), u8(reg)});
+        code.insert(code.end(), {0x1B, 0x7E});
         char line[40];
-        for (u16 i = 0; i < sizeof code; i++) {
+        for (u16 i = 0; i < code.size(); i++) {
             std::snprintf(line, sizeof line, "DEBUGGER E $%04X $%02X", at + i, code[i]);
             setup.push_back(line);
         }
@@ -198,6 +190,11 @@ class LoopedMusic : public MusicProgram {
         std::snprintf(line, sizeof line, "DEBUGGER J $%04X", at);
         setup.push_back(line);
         return setup;
+    }
+    // The same with a single store: `value` at `pitch`.
+    static std::vector<std::string> retuned(std::vector<std::string> setup, u16 at, u16 pitch,
+                                            u8 value, std::initializer_list<std::string> sound) {
+        return stepped(std::move(setup), at, pitch, {value}, sound);
     }
     static std::vector<std::string> interton() {
         return retuned({"SETMACHINE INTERTON"}, 0, 0x1FC7, 0x40, {"DEBUGGER E $1FC7 $11"});
@@ -251,6 +248,22 @@ class LoopedMusic : public MusicProgram {
             }
         }
         ASSERT_EQ(send("MENU MACRO.STOP", &said), 0) << said;
+    }
+    // The same on a machine that records seven bytes a frame, heard: the
+    // samples (16-bit mono, 44100 a second) that SDL's disk driver takes
+    // from the program, a chunk every 46 ms, half the real rate.
+    std::vector<int> play_heard(std::vector<std::string> setup) {
+        const fs::path live = home.path() / "live.raw";
+        setenv("SDL_DISKAUDIOFILE", live.c_str(), 1);
+        setenv("SDL_DISKAUDIODELAY", "46", 1); // 1024 samples at 44100 a second last 23 ms
+        play_looped(std::move(setup), 7, {}, "disk");
+        unsetenv("SDL_DISKAUDIOFILE");
+        unsetenv("SDL_DISKAUDIODELAY");
+        const std::vector<u8> raw = read_bytes(live);
+        std::vector<int> samples;
+        for (std::size_t i = 0; i + 1 < raw.size(); i += 2)
+            samples.push_back(static_cast<std::int16_t>(raw[i] | raw[i + 1] << 8));
+        return samples;
     }
     u32 frames = PASS, seams_wanted = 4;
     int restarts = 0;
@@ -314,19 +327,10 @@ TEST_F(LoopedMusic, RestartPlaybackBeginsWithTheStatesNote) {
 // left out whole. An output emptied at a seam is still heard, as the silence
 // the program queues to refill it.
 TEST_F(LoopedMusic, TheLiveSoundRunsOnAcrossTheSeams) {
-    const fs::path live = home.path() / "live.raw";
-    setenv("SDL_DISKAUDIOFILE", live.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "46", 1); // 1024 samples at 44100 a second last 23 ms
     seams_wanted = 8;
-    play_looped({"SETMACHINE ARCADIA", "DEBUGGER E $18FD $40", "DEBUGGER E $18FE $0F",
-                 "DEBUGGER E 0 $1B", "DEBUGGER E 1 $7E", "DEBUGGER J 0"},
-                7, {}, "disk");
-    unsetenv("SDL_DISKAUDIOFILE");
-    unsetenv("SDL_DISKAUDIODELAY");
-    const std::vector<u8> raw = read_bytes(live); // 16-bit mono samples at 44100 a second
-    std::vector<int> samples;
-    for (std::size_t i = 0; i + 1 < raw.size(); i += 2)
-        samples.push_back(static_cast<std::int16_t>(raw[i] | raw[i + 1] << 8));
+    const std::vector<int> samples =
+        play_heard({"SETMACHINE ARCADIA", "DEBUGGER E $18FD $40", "DEBUGGER E $18FE $0F",
+                    "DEBUGGER E 0 $1B", "DEBUGGER E 1 $7E", "DEBUGGER J 0"});
     const auto begun =
         std::find_if(samples.begin(), samples.end(), [](int x) { return std::abs(x) > 1000; });
     // A second of output holds some two seconds of the guest's sound: four passes.
@@ -419,4 +423,57 @@ TEST_F(LoopedMusic, MutedTimeAcrossASeamKeepsTheScoreInTime) {
     for (const PassNote& n : smus)
         starts += std::to_string(std::get<0>(n)) + " " + std::to_string(std::get<3>(n)) + "\n";
     EXPECT_EQ(read, starts) << "SMUS notes (frame, key) against MIDI Note Ons";
+}
+
+// ---- the gain: live and in the sound files ---------------------------------------
+
+// On the expanded Elektor the first chip's tone B sounds at volume 1, then,
+// some 16 frames apart, at 2 and 3. Every sound file holds all three steps
+// apart, the quietest well above silence, and the take's loudest near full
+// scale but below it, as sox reads the WAV and the AIFF too.
+TEST_F(LoopedMusic, AVoicesQuietestStepsAreApartInEverySoundFile) {
+    frames = 60;
+    seams_wanted = 1;
+    play_looped(stepped({"SETMACHINE ELEKTOR"}, 0x0900, 0x1D09, {2, 3},
+                        {"DEBUGGER E $1D02 $40", "DEBUGGER E $1D09 $01"}),
+                7);
+    for (const char* name : {"take.wav", "take.aiff", "take.8svx"}) {
+        const std::vector<u8> s = sound_samples(read_bytes(home.path() / name));
+        ASSERT_GT(s.size(), 22050u / 2) << name;
+        // The square wave's levels in the order they come, over the first pass.
+        std::vector<int> levels;
+        for (std::size_t i = 0; i < std::min<std::size_t>(s.size(), 22050); i++) {
+            const int level = std::abs(s[i] - 128);
+            if (level && std::find(levels.begin(), levels.end(), level) == levels.end())
+                levels.push_back(level);
+        }
+        ASSERT_EQ(levels.size(), 3u) << name << ": volumes 1, 2 and 3, each at a level of its own";
+        EXPECT_GE(levels[0], 16) << name << ": volume 1 all but silent";
+        EXPECT_LT(levels[0], levels[1]) << name;
+        EXPECT_LT(levels[1], levels[2]) << name;
+        EXPECT_EQ(levels[2], SND_FILE_PEAK) << name << ": the loudest near full scale";
+    }
+    if (!tool_present("/usr/bin/sox")) GTEST_SKIP() << "needs sox";
+    for (const char* name : {"take.wav", "take.aiff"}) {
+        double max = 0, min = 0;
+        ASSERT_TRUE(sox_amplitudes(home.path() / name, &max, &min)) << name;
+        EXPECT_GT(max, 0.9) << name;
+        EXPECT_LT(max, 1.0) << name;
+        EXPECT_GT(min, -1.0) << name;
+    }
+}
+
+// One ordinary tone is about as loud live on every machine: on the expanded
+// Elektor (16 volume steps, many voices) tone B at the top of its scale,
+// as SDL's disk driver takes the output from the program, peaks within 3 dB
+// of 7/16 of full scale, where one tone of any machine does.
+TEST_F(LoopedMusic, OneToneSoundsAboutAsLoudLiveOnTheElektorAsAnywhere) {
+    seams_wanted = 2;
+    int peak = 0;
+    for (const int x : play_heard({"SETMACHINE ELEKTOR", "DEBUGGER E $1D02 $40",
+                                   "DEBUGGER E $1D09 $0F", "DEBUGGER E $0900 $1B",
+                                   "DEBUGGER E $0901 $7E", "DEBUGGER J $0900"}))
+        peak = std::max(peak, std::abs(x));
+    EXPECT_NEAR(20 * std::log10(std::max(peak, 1) / double(SND_VOICE_LEVEL)), 0.0, 3.0)
+        << "peak " << peak;
 }

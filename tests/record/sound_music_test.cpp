@@ -92,14 +92,25 @@ TEST_F(Recorders, SoundFilesAreWhatSoxReads) {
     }
 }
 
-TEST_F(Recorders, MixingClampsAndTheHeadersCountSamples) {
-    const u8 high[3] = {255, 0, 128}, high2[3] = {255, 0, 200};
-    const u8* voices[2] = {high, high2};
-    signed char out[3];
-    snd_mix(voices, 2, 3, 1.0, out);
-    EXPECT_EQ(out[0], 127);
-    EXPECT_EQ(out[1], -128);
-    EXPECT_EQ(out[2], 72);
+// A take's mix is scaled by its own loudest sum, whichever its sign, to the
+// file's peak: two voices at full scale together fit, a take of the quietest
+// step is lifted to it, each voice keeps its share, and silence stays silent.
+TEST_F(Recorders, MixingScalesTheTakesPeakAndTheHeadersCountSamples) {
+    const struct {
+        std::vector<u8> a, b;
+        std::vector<int> want;
+    } cases[] = {
+        {{255, 1, 128}, {255, 1, 200}, {SND_FILE_PEAK, -SND_FILE_PEAK, 35}},
+        {{136, 120, 128}, {128, 128, 128}, {SND_FILE_PEAK, -SND_FILE_PEAK, 0}},
+        {{136, 128, 120}, {128, 112, 128}, {SND_FILE_PEAK / 2, -SND_FILE_PEAK, -SND_FILE_PEAK / 2}},
+        {{128, 128, 128}, {128, 128, 128}, {0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        const u8* voices[2] = {c.a.data(), c.b.data()};
+        signed char out[3];
+        snd_mix(voices, 2, 3, out);
+        EXPECT_EQ(std::vector<int>(out, out + 3), c.want) << int(c.a[0]) << " " << int(c.b[0]);
+    }
     const std::string aiff = snd_aiff_header(100, 22050);
     EXPECT_EQ(static_cast<u8>(aiff[28]), 0x40);
     EXPECT_EQ(static_cast<u8>(aiff[29]), 0x0D);

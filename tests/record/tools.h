@@ -5,8 +5,10 @@
 #include "record/rec_formats.h"
 #include "tests/support/program_test.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -43,6 +45,34 @@ inline void write_bytes(const std::filesystem::path& path, const std::vector<u8>
 inline std::vector<u8> read_bytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The samples of a WAV, AIFF or 8SVX file, unsigned.
+inline std::vector<u8> sound_samples(const std::vector<u8>& b) {
+    std::vector<u8> s;
+    if (b.size() > 44 && std::equal(b.begin(), b.begin() + 4, "RIFF"))
+        return {b.begin() + 44, b.end()};
+    for (const char* chunk : {"BODY", "SSND"}) {
+        const auto at = std::search(b.begin(), b.end(), chunk, chunk + 4);
+        if (at == b.end()) continue;
+        const std::size_t from = std::size_t(at - b.begin()) + (chunk[0] == 'S' ? 16 : 8);
+        for (std::size_t i = from; i < b.size(); i++)
+            s.push_back(u8(b[i] ^ 0x80));
+    }
+    return s;
+}
+
+// The largest and smallest sample of a sound file as sox reads it (-1..1),
+// an outside check of what the program wrote; false when sox cannot read it.
+inline bool sox_amplitudes(const std::filesystem::path& file, double* max, double* min) {
+    int rc = -1;
+    const std::string said = run_tool("sox '" + file.string() + "' -n stat 2>&1 | cat", &rc);
+    const auto value = [&said](const char* key, double* out) {
+        const std::size_t at = said.find(key);
+        return at != std::string::npos &&
+               std::sscanf(said.c_str() + at + std::strlen(key), " %lf", out) == 1;
+    };
+    return rc == 0 && value("Maximum amplitude:", max) && value("Minimum amplitude:", min);
 }
 
 // The state file `state` followed by a recording of `frames` frames, each of
