@@ -1,0 +1,122 @@
+// The printer window and the quit window drawn by Qt over the page the guest
+// prints on PIPBUG's 7-bit printer, with every page saved as it goes.
+#include "tests/qt/qt_session.h"
+
+#include "core/settings_vars.h"
+#include "devicewindows/printer_window.h"
+#include "gui/quit_window.h"
+#include "gui/requesters.h"
+#include "gui/tool_windows.h"
+#include "platform/paths.h"
+#include "platform/qt/gui_qt.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class PrinterQt : public QtSession {
+  protected:
+    void SetUp() override {
+        QtSession::SetUp();
+        ASSERT_LE(command("SETMACHINE PIPBUG"), 5); // its monitor image is missing
+        for (const char* drawer : {projects_path, screenshots_path}) {
+            fs::remove_all(path_to_host(drawer));
+            fs::create_directories(path_to_host(drawer));
+        }
+        eachpage = 1;
+    }
+    void TearDown() override { eachpage = 0; }
+    static void print_line(const std::string& text) {
+        char line[40];
+        for (char c : text + "\r\n") {
+            std::snprintf(line, sizeof line, "DEBUGGER \"WRITEPORT 19 %02X\"", c);
+            ASSERT_EQ(command(line), 0);
+        }
+    }
+    static std::string text_file(const char* name) {
+        std::ifstream in(fs::path(path_to_host(projects_path)) / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    static std::set<std::string> pictures() {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(path_to_host(screenshots_path)))
+            names.insert(e.path().filename().string());
+        return names;
+    }
+    static std::size_t count(const std::string& text, const std::string& word) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+            n++;
+        return n;
+    }
+};
+
+} // namespace
+
+// "Automatically save each page?" switched off saves the page in progress;
+// switched on again and the page ejected, the page is saved once more in the
+// place of its own picture and lines, also when more was printed meanwhile:
+// no line twice, no picture under a later printout's number.
+TEST_F(PrinterQt, EachPageOffAndOnThenEjectSavesThePageOnce) {
+    ASSERT_EQ(command("MENU PERIPHERALS.PRINTER"), 0);
+    const int win = gui_subwin_window[TW_PRINTER];
+    ASSERT_NE(win, 0);
+    auto* each = qobject_cast<QCheckBox*>(widget(win, GID_PRN_EACHPAGE));
+    auto* eject = qobject_cast<QPushButton*>(widget(win, GID_PRN_EJECT));
+    ASSERT_TRUE(each && eject);
+    ASSERT_TRUE(each->isChecked());
+    for (const char* more : {"", "MORE"}) {
+        SCOPED_TRACE(more);
+        print_line("HALF");
+        each->click();
+        event_pass();
+        EXPECT_EQ(eachpage, 0u);
+        each->click();
+        event_pass();
+        EXPECT_EQ(eachpage, 1u);
+        if (*more) print_line(more);
+        eject->click();
+        event_pass();
+    }
+    const std::string text = text_file("Printer.txt");
+    EXPECT_EQ(count(text, "HALF"), 2u) << text;
+    EXPECT_EQ(count(text, "MORE"), 1u) << text;
+    EXPECT_LT(text.find("HALF"), text.find("MORE")) << text;
+    EXPECT_EQ(pictures(), (std::set<std::string>{"Printer-1.ilbm", "Printer-2.ilbm"}));
+    gui_close_subwindow(TW_PRINTER);
+}
+
+// The quit window names the page in progress as the printer window does, and
+// where quitting saves it.
+TEST_F(PrinterQt, TheQuitWindowNamesThePageInProgress) {
+    print_line("HALF");
+    confirmquit = 1;
+    std::string running;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        auto* label = quit_window ? qobject_cast<QLabel*>(qt_gadget_widget(quit_window, GID_QUIT_RUNNING))
+                                  : nullptr;
+        auto* no = quit_window ? qobject_cast<QPushButton*>(qt_gadget_widget(quit_window, GID_QUIT_NO))
+                               : nullptr;
+        if (!label || !no) return;
+        running = label->text().toStdString();
+        no->click();
+        user.stop();
+    });
+    user.start(20);
+    EXPECT_EQ(gui_confirm_quit(), 0);
+    EXPECT_EQ(running, "Still running: page 1 of the printer (saved as \"Printer-1.ilbm\" and "
+                       "\"Printer.txt\"); quitting finishes them.");
+}
