@@ -5,7 +5,7 @@
 // text and all its pictures, and says so.
 #include "core/emu.h"
 #include "core/machine.h"
-#include "tests/support/program_savers.h"
+#include "tests/support/printout_rows.h"
 #include "tests/support/program_test.h"
 #include "tests/support/x_display.h"
 
@@ -328,13 +328,11 @@ TEST_F(PrinterPagesProgram, TheSecondUnitsPagesLeaveTheFirstUnitsPrintout) {
 // state and a source, each by OPEN, a recent file, Revert and the command
 // line. The page in progress goes whole to the printout it was printed in,
 // the next page to the new one, and no picture repeats a sheet already saved.
-// Left out: the requester, a drop and the game list, which hand their file to
-// the same load as OPEN.
+// The requester and a drop are PrinterQt's rows; left out: the game list,
+// which hands its file to the same load as OPEN.
 TEST_F(PrinterPagesProgram, EveryLoadBeginsAPrintoutNamedAfterWhatItLoaded) {
     ASSERT_TRUE(machine_switch(PIPBUG, MAP_PIPBUG_1, true, true, false));
-    std::vector<std::pair<std::string, std::string>> kinds = test_program_savers(true);
-    kinds.push_back({"SAVEAS ", ".cos"});
-    kinds.push_back({"", ".asm"});
+    const std::vector<std::pair<std::string, std::string>> kinds = test_loaded_kinds();
     ASSERT_GE(kinds.size(), 4u); // HEX, AOF, the state, the source
     ASSERT_NO_FATAL_FAILURE(save_each_page());
     start_session();
@@ -348,16 +346,12 @@ TEST_F(PrinterPagesProgram, EveryLoadBeginsAPrintoutNamedAfterWhatItLoaded) {
     };
 
     enum class Way { open, recent, revert, command_line };
-    for (const auto& [saver, suffix] : kinds) {
-        const std::string stem = "k" + suffix.substr(1);
-        const std::string file = (projects() / (stem + suffix)).string();
-        if (suffix == ".asm")
-            test_write_file(file, "\tORG $440\nSTART:\tLODI,R0 $12\n\tHALT\n\tEND START\n");
-        else if (suffix == ".cos")
-            fine(saver + file);
-        else
-            fine("DEBUGGER \"" + saver + "440 44F " + stem + "\"");
-        ASSERT_TRUE(fs::exists(file)) << file;
+    for (const auto& kind : kinds) {
+        const fs::path made = test_make_loaded(kind, projects(), [&](const std::string& line) {
+            fine(line);
+        });
+        ASSERT_TRUE(fs::exists(made)) << made;
+        const std::string file = made.string(), stem = made.stem().string();
         for (const Way way : {Way::open, Way::recent, Way::revert, Way::command_line}) {
             SCOPED_TRACE(file + " way " + std::to_string(static_cast<int>(way)));
             std::string before = "lead", after = stem;
@@ -384,15 +378,9 @@ TEST_F(PrinterPagesProgram, EveryLoadBeginsAPrintoutNamedAfterWhatItLoaded) {
             print_line("AFTER");
             fine("MENU PROJECT.REINITIALIZE");
 
-            const auto picture = [](const std::string& name) {
-                const std::size_t numbered = name.rfind("_");
-                return numbered == std::string::npos ? name + "-1.ilbm"
-                                                     : name.substr(0, numbered) + "-1" +
-                                                           name.substr(numbered) + ".ilbm";
-            };
-            std::set<std::string> pictures = {picture(after)};
+            std::set<std::string> pictures = {test_first_picture(after)};
             if (!before.empty()) {
-                pictures.insert(picture(before));
+                pictures.insert(test_first_picture(before));
                 const std::string text = test_read_file(projects() / (before + ".txt"));
                 EXPECT_EQ(text.rfind("BEFORE\n", 0), 0u) << text;
                 EXPECT_EQ(text.find("AFTER"), std::string::npos) << text;

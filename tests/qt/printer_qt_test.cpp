@@ -8,12 +8,22 @@
 #include "gui/requesters.h"
 #include "gui/tool_windows.h"
 #include "platform/paths.h"
+#include "gui/main_window.h"
 #include "platform/qt/gui_qt.h"
+#include "tests/support/printout_rows.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrl>
 
 #include <cstdio>
 #include <filesystem>
@@ -119,4 +129,71 @@ TEST_F(PrinterQt, TheQuitWindowNamesThePageInProgress) {
     EXPECT_EQ(gui_confirm_quit(), 0);
     EXPECT_EQ(running, "Still running: page 1 of the printer (saved as \"Printer-1.ilbm\" and "
                        "\"Printer.txt\"); quitting finishes them.");
+}
+
+// Open... in the window (the requester answered) and a file dropped on the
+// main window load as OPEN does: the page in progress goes whole to the
+// printout it was printed in, the next to a new one named after the file
+// loaded, for each program file PIPBUG's savers write, a state and a source.
+TEST_F(PrinterQt, OpenAndADropBeginAPrintoutNamedAfterTheFile) {
+    const fs::path projects = path_to_host(projects_path);
+    ASSERT_EQ(command("DEBUGGER \"SAVEAOF 440 44F lead\""), 0);
+    const std::string lead = (projects / "lead.aof").string();
+    const auto open_row = [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            for (QMenuBar* bar : w->findChildren<QMenuBar*>())
+                for (QAction* title : bar->actions())
+                    if (title->menu() && title->text().remove('&') == "Project")
+                        for (QAction* row : title->menu()->actions())
+                            if (row->text().remove('&').section('\t', 0, 0) == "Open...")
+                                return row;
+        return static_cast<QAction*>(nullptr);
+    };
+    ASSERT_NE(open_row(), nullptr);
+    for (const auto& kind : test_loaded_kinds()) {
+        const fs::path file = test_make_loaded(kind, projects, [](const std::string& line) {
+            ASSERT_EQ(command(line), 0) << line;
+        });
+        for (const bool drop : {false, true}) {
+            SCOPED_TRACE(file.string() + (drop ? " dropped" : " opened"));
+            ASSERT_EQ(command("OPEN " + lead), 0);
+            for (const auto& e : fs::directory_iterator(projects))
+                if (e.path().extension() == ".txt") fs::remove(e.path());
+            fs::remove_all(path_to_host(screenshots_path));
+            fs::create_directories(path_to_host(screenshots_path));
+            print_line("BEFORE");
+            if (drop) {
+                QMimeData mime;
+                mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+                QDropEvent dropped(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton,
+                                   Qt::NoModifier);
+                // Straight to the window's own handler: a drop sent through
+                // the application with no drag under way does not reach it.
+                QObject* window = widget(main_window, GID_DISPLAY)->window();
+                window->event(&dropped);
+                ASSERT_TRUE(dropped.isAccepted());
+                event_pass();
+            } else {
+                qt_as_the_user(
+                    [&] {
+                        if (auto* dialog =
+                                qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+                            qt_type_save_name(dialog, QString::fromStdString(file.string()));
+                    },
+                    [&] {
+                        open_row()->trigger();
+                        event_pass();
+                    });
+            }
+            print_line("AFTER");
+            ASSERT_EQ(command("MENU PROJECT.REINITIALIZE"), 0);
+            const std::string before = text_file("lead.txt");
+            const std::string after = text_file((file.stem().string() + ".txt").c_str());
+            EXPECT_EQ(before.rfind("BEFORE\n", 0), 0u) << before;
+            EXPECT_EQ(after.rfind("AFTER\n", 0), 0u) << after;
+            EXPECT_EQ(count(before + after, "BEFORE") + count(before + after, "AFTER"), 2u);
+            EXPECT_EQ(pictures(), (std::set<std::string>{test_first_picture("lead"),
+                                                         test_first_picture(file.stem().string())}));
+        }
+    }
 }
