@@ -312,16 +312,20 @@ int free_printout_number(const std::string& base) {
     return 0;
 }
 
+// A new printout on `unit`, named after what runs now.
+void printout_begin_on(int unit) {
+    Printout& p = printouts[unit];
+    p = Printout{};
+    p.begun = true;
+    p.serial = printer_printout;
+    p.base = default_base(unit);
+}
+
 // The printout `unit` prints now, named when it began, and numbered at its
 // first page.
 Printout& printout_of(int unit) {
     Printout& p = printouts[unit];
-    if (!p.begun || p.serial != printer_printout) {
-        p = Printout{};
-        p.begun = true;
-        p.serial = printer_printout;
-        p.base = default_base(unit);
-    }
+    if (!p.begun || p.serial != printer_printout) printout_begin_on(unit);
     if (p.number < 0) p.number = free_printout_number(p.base);
     return p;
 }
@@ -389,8 +393,9 @@ bool saved_before(u32 saved, int unit) {
 // The picture of kind `kind` saved before of the page of `unit`, still as it
 // was left, which a saving again replaces; "" when none.
 std::string picture_before(const Printout& p, int kind, int unit) {
-    return saved_before(p.picture_page, unit) && p.picture_kind == kind && picture_as_left(p) ? p.picture_file
-                                                                                 : "";
+    return saved_before(p.picture_page, unit) && p.picture_kind == kind && picture_as_left(p)
+               ? p.picture_file
+               : "";
 }
 
 // "Page 3 of the printer", "Page 3 of printer unit 2", for the messages.
@@ -423,9 +428,9 @@ void printer_save_page(int to_clipboard, int kind, int ask, int unit) {
         if (!path.empty()) {
             if (!write_whole(path, bytes.data(), bytes.size())) path.clear();
         } else {
-            path = write_page_file(
-                [&](int n) { return picture_name(p.base, kind, page, n); }, p.number,
-                page_words("Page ", unit), bytes.data(), bytes.size(), &p.picture_told);
+            path = write_page_file([&](int n) { return picture_name(p.base, kind, page, n); },
+                                   p.number, page_words("Page ", unit), bytes.data(), bytes.size(),
+                                   &p.picture_told);
         }
         if (path.empty()) return;
         p.picture_page = page;
@@ -507,12 +512,8 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
 }
 
 void printout_begin() {
-    for (int u = 0; u < PRINTER_UNITS; u++) {
-        printouts[u] = Printout{};
-        printouts[u].begun = true;
-        printouts[u].serial = printer_printout;
-        printouts[u].base = default_base(u);
-    }
+    for (int u = 0; u < PRINTER_UNITS; u++)
+        printout_begin_on(u);
 }
 
 std::string printer_page_in_progress(int unit) {
@@ -523,10 +524,9 @@ std::string printer_page_in_progress(int unit) {
     std::string picture = picture_before(p, KIND_ILBM, unit);
     if (picture.empty())
         picture = free_at([&](int n) { return picture_name(p.base, KIND_ILBM, page, n); });
-    const std::string text = text_as_left(p) ? p.text_file : free_at([&](int n) {
-        return text_name(p.base, n);
-    });
-    std::string words = page_words("page ", unit);
+    const std::string text =
+        text_as_left(p) ? p.text_file : free_at([&](int n) { return text_name(p.base, n); });
+    const std::string words = page_words("page ", unit);
     std::string files;
     for (const std::string& file : {picture, text})
         if (!file.empty())

@@ -59,18 +59,8 @@ class PrinterPagesProgram : public ProgramTest {
     }
     // The guest prints `text` as one line, the page going on.
     void print_line(const std::string& text) {
-        char line[64];
-        for (char c : text + "\r\n") {
-            std::snprintf(line, sizeof line, "DEBUGGER \"WRITEPORT 19 %02X\"", c);
+        for (const std::string& line : test_printing(text))
             fine(line);
-        }
-    }
-    // The names in `drawer`.
-    static std::set<std::string> names_in(const fs::path& drawer) {
-        std::set<std::string> names;
-        for (const auto& e : fs::directory_iterator(drawer))
-            names.insert(e.path().filename().string());
-        return names;
     }
     // A first run writes the settings; "eachpage" is switched on in them.
     void save_each_page() {
@@ -338,18 +328,11 @@ TEST_F(PrinterPagesProgram, EveryLoadBeginsAPrintoutNamedAfterWhatItLoaded) {
     start_session();
     fine("DEBUGGER \"SAVEAOF 440 44F lead\"");
     const std::string lead = (projects() / "lead.aof").string();
-    const auto clear = [&] {
-        for (const auto& e : fs::directory_iterator(projects()))
-            if (e.path().extension() == ".txt") fs::remove(e.path());
-        fs::remove_all(screenshots());
-        fs::create_directories(screenshots());
-    };
 
     enum class Way { open, recent, revert, command_line };
     for (const auto& kind : kinds) {
-        const fs::path made = test_make_loaded(kind, projects(), [&](const std::string& line) {
-            fine(line);
-        });
+        const fs::path made =
+            test_make_loaded(kind, projects(), [&](const std::string& line) { fine(line); });
         ASSERT_TRUE(fs::exists(made)) << made;
         const std::string file = made.string(), stem = made.stem().string();
         for (const Way way : {Way::open, Way::recent, Way::revert, Way::command_line}) {
@@ -357,7 +340,7 @@ TEST_F(PrinterPagesProgram, EveryLoadBeginsAPrintoutNamedAfterWhatItLoaded) {
             std::string before = "lead", after = stem;
             if (way == Way::command_line) {
                 quit();
-                clear();
+                test_clear_printouts(projects(), screenshots());
                 ASSERT_TRUE(start({"PORTNAME", "E2E", file}));
                 ASSERT_TRUE(port_up());
                 before.clear();
@@ -369,7 +352,7 @@ TEST_F(PrinterPagesProgram, EveryLoadBeginsAPrintoutNamedAfterWhatItLoaded) {
                 } else {
                     fine("OPEN " + lead); // the file is the second recent one
                 }
-                clear();
+                test_clear_printouts(projects(), screenshots());
                 print_line("BEFORE");
                 fine(way == Way::open     ? "OPEN " + file
                      : way == Way::recent ? std::string("MENU PROJECT.RECENT2")
@@ -388,7 +371,7 @@ TEST_F(PrinterPagesProgram, EveryLoadBeginsAPrintoutNamedAfterWhatItLoaded) {
             const std::string text = test_read_file(projects() / (after + ".txt"));
             EXPECT_EQ(text.rfind("AFTER\n", 0), 0u) << text;
             EXPECT_EQ(text.find("BEFORE"), std::string::npos) << text;
-            EXPECT_EQ(names_in(screenshots()), pictures);
+            EXPECT_EQ(test_names_in(screenshots()), pictures);
         }
     }
     quit();

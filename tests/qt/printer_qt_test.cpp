@@ -25,7 +25,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -41,36 +40,21 @@ class PrinterQt : public QtSession {
     void SetUp() override {
         QtSession::SetUp();
         ASSERT_LE(command("SETMACHINE PIPBUG"), 5); // its monitor image is missing
-        for (const char* drawer : {projects_path, screenshots_path}) {
-            fs::remove_all(path_to_host(drawer));
-            fs::create_directories(path_to_host(drawer));
-        }
+        fs::create_directories(projects);
+        test_clear_printouts(projects, screenshots);
         eachpage = 1;
     }
     void TearDown() override { eachpage = 0; }
     static void print_line(const std::string& text) {
-        char line[40];
-        for (char c : text + "\r\n") {
-            std::snprintf(line, sizeof line, "DEBUGGER \"WRITEPORT 19 %02X\"", c);
+        for (const std::string& line : test_printing(text))
             ASSERT_EQ(command(line), 0);
-        }
     }
-    static std::string text_file(const char* name) {
-        std::ifstream in(fs::path(path_to_host(projects_path)) / name, std::ios::binary);
+    std::string text_file(const std::string& name) const {
+        std::ifstream in(projects / name, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    static std::set<std::string> pictures() {
-        std::set<std::string> names;
-        for (const auto& e : fs::directory_iterator(path_to_host(screenshots_path)))
-            names.insert(e.path().filename().string());
-        return names;
-    }
-    static std::size_t count(const std::string& text, const std::string& word) {
-        std::size_t n = 0;
-        for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
-            n++;
-        return n;
-    }
+    const fs::path projects = path_to_host(projects_path);
+    const fs::path screenshots = path_to_host(screenshots_path);
 };
 
 } // namespace
@@ -100,11 +84,10 @@ TEST_F(PrinterQt, EachPageOffAndOnThenEjectSavesThePageOnce) {
         eject->click();
         event_pass();
     }
-    const std::string text = text_file("Printer.txt");
-    EXPECT_EQ(count(text, "HALF"), 2u) << text;
-    EXPECT_EQ(count(text, "MORE"), 1u) << text;
-    EXPECT_LT(text.find("HALF"), text.find("MORE")) << text;
-    EXPECT_EQ(pictures(), (std::set<std::string>{"Printer-1.ilbm", "Printer-2.ilbm"}));
+    // Each page's lines end with the empty one the head stood on.
+    EXPECT_EQ(text_file("Printer.txt"), "HALF\n\nHALF\nMORE\n\n");
+    EXPECT_EQ(test_names_in(screenshots),
+              (std::set<std::string>{"Printer-1.ilbm", "Printer-2.ilbm"}));
     gui_close_subwindow(TW_PRINTER);
 }
 
@@ -116,10 +99,12 @@ TEST_F(PrinterQt, TheQuitWindowNamesThePageInProgress) {
     std::string running;
     QTimer user;
     QObject::connect(&user, &QTimer::timeout, [&] {
-        auto* label = quit_window ? qobject_cast<QLabel*>(qt_gadget_widget(quit_window, GID_QUIT_RUNNING))
-                                  : nullptr;
-        auto* no = quit_window ? qobject_cast<QPushButton*>(qt_gadget_widget(quit_window, GID_QUIT_NO))
-                               : nullptr;
+        auto* label = quit_window
+                          ? qobject_cast<QLabel*>(qt_gadget_widget(quit_window, GID_QUIT_RUNNING))
+                          : nullptr;
+        auto* no = quit_window
+                       ? qobject_cast<QPushButton*>(qt_gadget_widget(quit_window, GID_QUIT_NO))
+                       : nullptr;
         if (!label || !no) return;
         running = label->text().toStdString();
         no->click();
@@ -136,7 +121,6 @@ TEST_F(PrinterQt, TheQuitWindowNamesThePageInProgress) {
 // printout it was printed in, the next to a new one named after the file
 // loaded, for each program file PIPBUG's savers write, a state and a source.
 TEST_F(PrinterQt, OpenAndADropBeginAPrintoutNamedAfterTheFile) {
-    const fs::path projects = path_to_host(projects_path);
     ASSERT_EQ(command("DEBUGGER \"SAVEAOF 440 44F lead\""), 0);
     const std::string lead = (projects / "lead.aof").string();
     const auto open_row = [] {
@@ -151,16 +135,12 @@ TEST_F(PrinterQt, OpenAndADropBeginAPrintoutNamedAfterTheFile) {
     };
     ASSERT_NE(open_row(), nullptr);
     for (const auto& kind : test_loaded_kinds()) {
-        const fs::path file = test_make_loaded(kind, projects, [](const std::string& line) {
-            ASSERT_EQ(command(line), 0) << line;
-        });
+        const fs::path file = test_make_loaded(
+            kind, projects, [](const std::string& line) { ASSERT_EQ(command(line), 0) << line; });
         for (const bool drop : {false, true}) {
             SCOPED_TRACE(file.string() + (drop ? " dropped" : " opened"));
             ASSERT_EQ(command("OPEN " + lead), 0);
-            for (const auto& e : fs::directory_iterator(projects))
-                if (e.path().extension() == ".txt") fs::remove(e.path());
-            fs::remove_all(path_to_host(screenshots_path));
-            fs::create_directories(path_to_host(screenshots_path));
+            test_clear_printouts(projects, screenshots);
             print_line("BEFORE");
             if (drop) {
                 QMimeData mime;
@@ -187,13 +167,10 @@ TEST_F(PrinterQt, OpenAndADropBeginAPrintoutNamedAfterTheFile) {
             }
             print_line("AFTER");
             ASSERT_EQ(command("MENU PROJECT.REINITIALIZE"), 0);
-            const std::string before = text_file("lead.txt");
-            const std::string after = text_file((file.stem().string() + ".txt").c_str());
-            EXPECT_EQ(before.rfind("BEFORE\n", 0), 0u) << before;
-            EXPECT_EQ(after.rfind("AFTER\n", 0), 0u) << after;
-            EXPECT_EQ(count(before + after, "BEFORE") + count(before + after, "AFTER"), 2u);
-            EXPECT_EQ(pictures(), (std::set<std::string>{test_first_picture("lead"),
-                                                         test_first_picture(file.stem().string())}));
+            EXPECT_EQ(text_file("lead.txt"), "BEFORE\n\n");
+            EXPECT_EQ(text_file(file.stem().string() + ".txt"), "AFTER\n\n");
+            EXPECT_EQ(test_names_in(screenshots),
+                      (std::set<std::string>{"lead-1.ilbm", file.stem().string() + "-1.ilbm"}));
         }
     }
 }

@@ -5,8 +5,10 @@
 
 #include "tests/support/program_savers.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <functional>
 #include <string>
 #include <utility>
@@ -30,7 +32,8 @@ inline std::filesystem::path test_make_loaded(const std::pair<std::string, std::
     const std::string stem = "k" + suffix.substr(1);
     const std::filesystem::path file = drawer / (stem + suffix);
     if (saver.empty())
-        std::ofstream(file, std::ios::binary) << "\tORG $440\nSTART:\tLODI,R0 $12\n\tHALT\n\tEND START\n";
+        std::ofstream(file, std::ios::binary)
+            << "\tORG $440\nSTART:\tLODI,R0 $12\n\tHALT\n\tEND START\n";
     else if (saver == "SAVEAS ")
         run(saver + file.string());
     else
@@ -44,4 +47,33 @@ inline std::string test_first_picture(const std::string& name) {
     const std::size_t numbered = name.rfind('_');
     if (numbered == std::string::npos) return name + "-1.ilbm";
     return name.substr(0, numbered) + "-1" + name.substr(numbered) + ".ilbm";
+}
+
+// The port lines by which the guest prints `text` as one line on the 7-bit
+// printer (PIPBUG's port $19).
+inline std::vector<std::string> test_printing(const std::string& text) {
+    std::vector<std::string> lines;
+    char line[40];
+    for (char c : text + "\r\n") {
+        std::snprintf(line, sizeof line, "DEBUGGER \"WRITEPORT 19 %02X\"", c);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The names in `drawer`.
+inline std::set<std::string> test_names_in(const std::filesystem::path& drawer) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(drawer))
+        names.insert(e.path().filename().string());
+    return names;
+}
+
+// Every printout's files gone: the text files in `projects`, all of `screenshots`.
+inline void test_clear_printouts(const std::filesystem::path& projects,
+                                 const std::filesystem::path& screenshots) {
+    for (const auto& e : std::filesystem::directory_iterator(projects))
+        if (e.path().extension() == ".txt") std::filesystem::remove(e.path());
+    std::filesystem::remove_all(screenshots);
+    std::filesystem::create_directories(screenshots);
 }
