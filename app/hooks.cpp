@@ -23,6 +23,7 @@
 #include "peripherals/changed_media.h"
 #include "peripherals/papertape.h"
 #include "peripherals/printer.h"
+#include "peripherals/printer_export.h"
 #include "peripherals/tape.h"
 #include "platform/paths.h"
 #include "record/recorder.h"
@@ -153,9 +154,8 @@ std::string recorders_running() {
 std::string pages_half_printed() {
     std::string list;
     for (int u = 0; u < PRINTER_UNITS; u++)
-        if (printer_page_pending(u))
-            list += (list.empty() ? "" : ", ") + std::string("printer ") + std::to_string(u) +
-                    " (a page half printed)";
+        if (std::string page = printer_page_in_progress(u); !page.empty())
+            list += (list.empty() ? "" : ", ") + page;
     return list;
 }
 

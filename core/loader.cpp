@@ -31,6 +31,7 @@
 #include "peripherals/mdcr.h"
 #include "peripherals/floppy.h"
 #include "peripherals/papertape.h"
+#include "peripherals/printer.h"
 #include "peripherals/tape.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
@@ -796,8 +797,8 @@ bool set_up_machine_first(const LoadRequest& r) {
 // `report_missing` false keeps quiet about a file that is not there (the
 // caller tries another name). The file is named in file_name_buffer while it
 // loads; a load that fails gives back the name of what runs, which Revert
-// loads again.
-int load(LoadRequest r, bool report_missing) {
+// loads again. `*finished`: what ran was replaced, its outputs finished.
+int load_file(LoadRequest r, bool report_missing, bool* finished) {
     load_runs_file = false;
     load_refusal.clear();
     load_tried = r.path;
@@ -822,6 +823,7 @@ int load(LoadRequest r, bool report_missing) {
         // page half printed) are finished first, under its own name.
         std::memcpy(file_name_buffer, running, sizeof running);
         held_finish(HeldScope::machine);
+        *finished = true;
         std::memcpy(file_name_buffer, r.path.c_str(), r.path.size() + 1);
     }
     if (!set_up_machine_first(r)) return failed();
@@ -864,6 +866,17 @@ int load(LoadRequest r, bool report_missing) {
     core_hooks_run(CoreHook::sound_start);
     ui_mark(UI_REOPEN_WINDOWS);
     return LOAD_GAME;
+}
+
+// Every load that finished the printer's pages, by any way it came (OPEN, the
+// requester, a drop, the command line, a recent file, Revert), begins a new
+// printout, named after what runs then: the file loaded, or what ran on when
+// the load failed.
+int load(LoadRequest r, bool report_missing) {
+    bool finished = false;
+    const int result = load_file(std::move(r), report_missing, &finished);
+    if (finished) printer_begin_printout();
+    return result;
 }
 
 } // namespace

@@ -368,22 +368,28 @@ void printer_test_page() {
     }
 }
 
+void printer_begin_printout() {
+    printer_finish_pages();
+    printer_printout++;
+    printout_begin();
+    for (int u = 0; u < PRINTER_UNITS; u++) {
+        printer_units[u].page_number = printer_units[u].line_buffer_count = 0;
+        printer_new_page(u);
+    }
+}
+
 void printer_setup_geometry() {
     // A page in progress goes under its own number, on the paper it was printed on.
     printer_finish_pages();
-    printer_printout++;
     printer_geometry = device_link.line_printer ? TWIN_GEOMETRY : EA_GEOMETRY;
     printer_scroll_x = 0;
     printer_scroll_y = printer_geometry.view_top;
     if (device_link.printer_units < 2) twin_printerunit = 0;
     for (int u = 0; u < PRINTER_UNITS; u++) {
         PrinterUnit& p = printer_units[u];
-        p.page_number = p.column = p.line_buffer_count = 0;
-        p.carriage = printer_geometry.carriage_start;
         p.line_step = printer_geometry.line_step;
         p.ribbon = static_cast<u32>(twin_ribbon[u] & 3);
         p.condensed = twin_condensed[u] ? 1 : 0;
     }
-    for (int u = 0; u < PRINTER_UNITS; u++)
-        printer_new_page(u);
+    printer_begin_printout();
 }

@@ -63,9 +63,8 @@ extern u32 printer_scroll_x, printer_scroll_y;
 // changed; the window redraws when it differs from what it drew last.
 extern u32 printer_view_serial;
 
-// Counts the printouts: each set-up of the paper (printer_setup_geometry)
-// begins a new one on both units, whose pages and text are named apart from
-// every earlier printout's.
+// Counts the printouts: each one begun (printer_begin_printout) on both
+// units, whose pages and text are named apart from every earlier printout's.
 extern u32 printer_printout;
 
 // A byte from the guest: seven_bit 0 = EA printer, 1 = 7-bit printer.
@@ -83,7 +82,12 @@ bool printer_page_pending(int unit);
 // starts the next page number), so that a page is saved once, under its own
 // number, before a machine set-up starts afresh or the program ends.
 void printer_finish_pages();
-// The paper of the attached machine on both units, each starting a fresh page.
+// Begins a new printout on both units: the pages in progress finished under
+// the printout they belong to, then fresh paper from page 1, the new printout
+// named after what runs now. Every set-up of the paper and every load that
+// finishes the pages (the loader) begins one.
+void printer_begin_printout();
+// The paper of the attached machine on both units, with a new printout.
 void printer_setup_geometry();
 // Stores a colour index in the page (dots outside the page are ignored).
 void printer_plot_dot(int unit, u32 x, u32 y, u8 colour);

@@ -249,10 +249,17 @@ struct Printout {
     bool begun = false;
     u32 serial = 0;        // printer_printout it belongs to
     std::string base;      // the name it is called after ("game.aof", "Printer", "LPT2")
-    int number = 1;        // 0: every number is taken
+    int number = -1;       // 0: every number is taken; -1: none taken yet
     std::string text_file; // where its text went ("" none yet)
     std::string text;      // what that file holds, as the pages wrote it
     FileIdentity text_identity;
+    // The pages whose picture and text were saved last, that picture and
+    // where that text begins in `text`: a page saved again takes their place.
+    u32 picture_page = 0, text_page = 0;
+    int picture_kind = -1;
+    std::string picture_file;
+    FileIdentity picture_identity;
+    std::size_t page_text_from = 0;
     bool picture_told = false, text_told = false; // the console said where they went
 };
 Printout printouts[PRINTER_UNITS];
@@ -305,17 +312,30 @@ int free_printout_number(const std::string& base) {
     return 0;
 }
 
-// The printout `unit` prints now: a new one at its first page after a
-// set-up of the paper.
-Printout& printout_of(int unit) {
+// A new printout on `unit`, named after what runs now.
+void printout_begin_on(int unit) {
     Printout& p = printouts[unit];
-    if (p.begun && p.serial == printer_printout) return p;
     p = Printout{};
     p.begun = true;
     p.serial = printer_printout;
     p.base = default_base(unit);
-    p.number = free_printout_number(p.base);
+}
+
+// The printout `unit` prints now, named when it began, and numbered at its
+// first page.
+Printout& printout_of(int unit) {
+    Printout& p = printouts[unit];
+    if (!p.begun || p.serial != printer_printout) printout_begin_on(unit);
+    if (p.number < 0) p.number = free_printout_number(p.base);
     return p;
+}
+
+// The first name of `named` from `number` on that nothing is at, "" when
+// every one up to _999 is taken.
+template <typename Named> std::string first_free(const Named& named, int number) {
+    for (int n = number > 0 ? number : 1; n < NUMBERS; n++)
+        if (!name_taken(named(n))) return named(n);
+    return "";
 }
 
 // Writes `what` ("Page 2 of the printer") at `named(number)`, the name of
@@ -327,9 +347,7 @@ template <typename Named>
 std::string write_page_file(const Named& named, int number, const std::string& what,
                             const void* data, std::size_t size, bool* told) {
     const std::string wanted = named(number > 0 ? number : 1);
-    std::string path;
-    for (int n = number > 0 ? number : 1; n < NUMBERS && path.empty(); n++)
-        if (!name_taken(named(n))) path = named(n);
+    const std::string path = first_free(named, number);
     if (path.empty()) {
         ui_warning((what + " was not saved: " + wanted +
                     " and its numbered names up to _999 are other files!")
@@ -359,6 +377,27 @@ bool text_as_left(const Printout& p) {
     return file_read_whole(p.text_file, &now, p.text.size() + 1) && now == p.text;
 }
 
+// Whether the page picture `p` saved last is still as it left it.
+bool picture_as_left(const Printout& p) {
+    int error = 0;
+    return !p.picture_file.empty() &&
+           file_identity_fate(p.picture_file, p.picture_identity, true, &error) == FileFate::same;
+}
+
+// Whether the page of `unit` is `saved` (the one a picture or text was saved
+// of last), whose file or lines a saving again replaces.
+bool saved_before(u32 saved, int unit) {
+    return saved != 0 && saved == printer_units[unit].page_number;
+}
+
+// The picture of kind `kind` saved before of the page of `unit`, still as it
+// was left, which a saving again replaces; "" when none.
+std::string picture_before(const Printout& p, int kind, int unit) {
+    return saved_before(p.picture_page, unit) && p.picture_kind == kind && picture_as_left(p)
+               ? p.picture_file
+               : "";
+}
+
 // "Page 3 of the printer", "Page 3 of printer unit 2", for the messages.
 std::string page_words(const char* lead, int unit) {
     const std::string page = std::to_string(printer_units[unit].page_number);
@@ -385,9 +424,19 @@ void printer_save_page(int to_clipboard, int kind, int ask, int unit) {
     if (!ask) {
         Printout& p = printout_of(unit);
         const u32 page = printer_units[unit].page_number;
-        path = write_page_file(
-            [&](int n) { return picture_name(p.base, kind, page, n); }, p.number,
-            page_words("Page ", unit), bytes.data(), bytes.size(), &p.picture_told);
+        path = picture_before(p, kind, unit);
+        if (!path.empty()) {
+            if (!write_whole(path, bytes.data(), bytes.size())) path.clear();
+        } else {
+            path = write_page_file([&](int n) { return picture_name(p.base, kind, page, n); },
+                                   p.number, page_words("Page ", unit), bytes.data(), bytes.size(),
+                                   &p.picture_told);
+        }
+        if (path.empty()) return;
+        p.picture_page = page;
+        p.picture_kind = kind;
+        p.picture_file = path;
+        p.picture_identity = file_identity_at(path);
     } else if (!write_whole(path, bytes.data(), bytes.size())) {
         path.clear();
     }
@@ -441,10 +490,13 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
     // anything else changed it, the next page starts another.
     Printout& p = printout_of(unit);
     if (text_as_left(p)) {
-        const std::string whole = p.text + text;
+        // A page saved again replaces its own earlier lines.
+        if (!saved_before(p.text_page, unit)) p.page_text_from = p.text.size();
+        const std::string whole = p.text.substr(0, p.page_text_from) + text;
         if (!write_whole(p.text_file, whole.data(), whole.size())) return;
         p.text = whole;
         p.text_identity = file_identity_at(p.text_file);
+        p.text_page = printer_units[unit].page_number;
         return;
     }
     path = write_page_file([&](int n) { return text_name(p.base, n); }, p.number,
@@ -452,7 +504,33 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
                            &p.text_told);
     if (path.empty()) return;
     p.text_file = path;
+    p.page_text_from = 0;
+    p.text_page = printer_units[unit].page_number;
     p.text = text;
     p.text_identity = file_identity_at(path);
     file_write_icon(KIND_TXT, path.c_str());
+}
+
+void printout_begin() {
+    for (int u = 0; u < PRINTER_UNITS; u++)
+        printout_begin_on(u);
+}
+
+std::string printer_page_in_progress(int unit) {
+    if (!printer_page_pending(unit)) return "";
+    Printout& p = printout_of(unit);
+    const u32 page = printer_units[unit].page_number;
+    const auto free_at = [&](const auto& named) { return first_free(named, p.number); };
+    std::string picture = picture_before(p, KIND_ILBM, unit);
+    if (picture.empty())
+        picture = free_at([&](int n) { return picture_name(p.base, KIND_ILBM, page, n); });
+    const std::string text =
+        text_as_left(p) ? p.text_file : free_at([&](int n) { return text_name(p.base, n); });
+    const std::string words = page_words("page ", unit);
+    std::string files;
+    for (const std::string& file : {picture, text})
+        if (!file.empty())
+            files += (files.empty() ? "\"" : " and \"") +
+                     std::filesystem::path(file).filename().string() + "\"";
+    return files.empty() ? words : words + " (saved as " + files + ")";
 }

@@ -13,7 +13,8 @@
 // any file. It takes one number for its text and all its pictures, the first
 // under which none of them is there ("game_2.txt", "game-1_2.ilbm"...), and a
 // page whose name something took since goes to a later number; the console
-// says where.
+// says where. A page saved again (switching "eachpage" off saves it, Eject
+// later too) takes the place of its own earlier picture and text.
 #pragma once
 
 #include "core/types.h"
@@ -33,6 +34,14 @@ std::vector<u8> printer_page_iff(int unit, bool acbm);
 std::vector<u8> printer_page_bmp(int unit);
 // The text lines of `unit` (page_only: those of the finished page).
 std::string printer_unit_text(int unit, int page_only);
+
+// A new printout on both units (printer_begin_printout), named after what
+// runs now; its number is the first free at its first page.
+void printout_begin();
+// The page in progress on `unit` that finishing the pages would save, for
+// the list of what still runs: "page 2 of the printer (\"game-2.ilbm\",
+// \"game.txt\")"; "" when there is none.
+std::string printer_page_in_progress(int unit);
 
 // What a finished page goes to (these two unless a test watches them).
 struct PrinterPageOut {

@@ -3,6 +3,9 @@
 // page ever replaces a file, an earlier printout's (this session's or an
 // earlier one's) or the user's: a printout takes the next free number for its
 // text and all its pictures, and says so.
+#include "core/emu.h"
+#include "core/machine.h"
+#include "tests/support/printout_rows.h"
 #include "tests/support/program_test.h"
 #include "tests/support/x_display.h"
 
@@ -10,6 +13,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -52,6 +56,11 @@ class PrinterPagesProgram : public ProgramTest {
         for (int i = 0; i < 32; i++)
             said += fine("DEBUGGER \"WRITEPORT 19 0A\"");
         return said;
+    }
+    // The guest prints `text` as one line, the page going on.
+    void print_line(const std::string& text) {
+        for (const std::string& line : test_printing(text))
+            fine(line);
     }
     // A first run writes the settings; "eachpage" is switched on in them.
     void save_each_page() {
@@ -240,18 +249,18 @@ TEST_F(PrinterPagesProgram, ALongPrintoutLeavesOtherWritersTheirOutputs) {
     quit();
 }
 
-// A printout keeps the name it began with for all its pages: saving what
-// runs under another name halfway (a state, a program) leaves the later
-// pages' pictures and text under the first name.
+// A printout is named when it begins and keeps that name for all its pages:
+// saving what runs under another name (a state before the first page, a
+// program halfway) leaves the pages' pictures and text under the name of what
+// was loaded.
 TEST_F(PrinterPagesProgram, APrintoutKeepsItsNameToTheEnd) {
     ASSERT_NO_FATAL_FAILURE(save_each_page());
     start_session();
     fine("DEBUGGER \"SAVEAOF 0 10 game\"");
     fine("OPEN " + (projects() / "game.aof").string());
-    print_page("ONE");
     const std::string renames[] = {"SAVEAS " + (home.path() / "run1.cos").string(),
                                    "DEBUGGER \"SAVEAOF 0 10 other\""};
-    int page = 1;
+    int page = 0;
     for (const std::string& rename : renames) {
         SCOPED_TRACE(rename);
         fine(rename);
@@ -302,4 +311,68 @@ TEST_F(PrinterPagesProgram, TheSecondUnitsPagesLeaveTheFirstUnitsPrintout) {
     }
     EXPECT_TRUE(starts(screenshots() / "game-1.ilbm", "FORM"));
     EXPECT_TRUE(starts(screenshots() / "game-LPT2-1.ilbm", "FORM"));
+}
+
+// Every load that finishes the printer's pages begins a new printout named
+// after the file loaded: the program files PIPBUG opens (its savers' own), a
+// state and a source, each by OPEN, a recent file, Revert and the command
+// line. The page in progress goes whole to the printout it was printed in,
+// the next page to the new one, and no picture repeats a sheet already saved.
+// The requester and a drop are PrinterQt's rows; left out: the game list,
+// which hands its file to the same load as OPEN.
+TEST_F(PrinterPagesProgram, EveryLoadBeginsAPrintoutNamedAfterWhatItLoaded) {
+    ASSERT_TRUE(machine_switch(PIPBUG, MAP_PIPBUG_1, true, true, false));
+    const std::vector<std::pair<std::string, std::string>> kinds = test_loaded_kinds();
+    ASSERT_GE(kinds.size(), 4u); // HEX, AOF, the state, the source
+    ASSERT_NO_FATAL_FAILURE(save_each_page());
+    start_session();
+    fine("DEBUGGER \"SAVEAOF 440 44F lead\"");
+    const std::string lead = (projects() / "lead.aof").string();
+
+    enum class Way { open, recent, revert, command_line };
+    for (const auto& kind : kinds) {
+        const fs::path made =
+            test_make_loaded(kind, projects(), [&](const std::string& line) { fine(line); });
+        ASSERT_TRUE(fs::exists(made)) << made;
+        const std::string file = made.string(), stem = made.stem().string();
+        for (const Way way : {Way::open, Way::recent, Way::revert, Way::command_line}) {
+            SCOPED_TRACE(file + " way " + std::to_string(static_cast<int>(way)));
+            std::string before = "lead", after = stem;
+            if (way == Way::command_line) {
+                quit();
+                test_clear_printouts(projects(), screenshots());
+                ASSERT_TRUE(start({"PORTNAME", "E2E", file}));
+                ASSERT_TRUE(port_up());
+                before.clear();
+            } else {
+                fine("OPEN " + file);
+                if (way == Way::revert) {
+                    before = stem;
+                    after = stem + "_2";
+                } else {
+                    fine("OPEN " + lead); // the file is the second recent one
+                }
+                test_clear_printouts(projects(), screenshots());
+                print_line("BEFORE");
+                fine(way == Way::open     ? "OPEN " + file
+                     : way == Way::recent ? std::string("MENU PROJECT.RECENT2")
+                                          : std::string("MENU PROJECT.REVERT"));
+            }
+            print_line("AFTER");
+            fine("MENU PROJECT.REINITIALIZE");
+
+            std::set<std::string> pictures = {test_first_picture(after)};
+            if (!before.empty()) {
+                pictures.insert(test_first_picture(before));
+                const std::string text = test_read_file(projects() / (before + ".txt"));
+                EXPECT_EQ(text.rfind("BEFORE\n", 0), 0u) << text;
+                EXPECT_EQ(text.find("AFTER"), std::string::npos) << text;
+            }
+            const std::string text = test_read_file(projects() / (after + ".txt"));
+            EXPECT_EQ(text.rfind("AFTER\n", 0), 0u) << text;
+            EXPECT_EQ(text.find("BEFORE"), std::string::npos) << text;
+            EXPECT_EQ(test_names_in(screenshots()), pictures);
+        }
+    }
+    quit();
 }

@@ -1,0 +1,176 @@
+// The printer window and the quit window drawn by Qt over the page the guest
+// prints on PIPBUG's 7-bit printer, with every page saved as it goes.
+#include "tests/qt/qt_session.h"
+
+#include "core/settings_vars.h"
+#include "devicewindows/printer_window.h"
+#include "gui/quit_window.h"
+#include "gui/requesters.h"
+#include "gui/tool_windows.h"
+#include "platform/paths.h"
+#include "gui/main_window.h"
+#include "platform/qt/gui_qt.h"
+#include "tests/support/printout_rows.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class PrinterQt : public QtSession {
+  protected:
+    void SetUp() override {
+        QtSession::SetUp();
+        ASSERT_LE(command("SETMACHINE PIPBUG"), 5); // its monitor image is missing
+        fs::create_directories(projects);
+        test_clear_printouts(projects, screenshots);
+        eachpage = 1;
+    }
+    void TearDown() override { eachpage = 0; }
+    static void print_line(const std::string& text) {
+        for (const std::string& line : test_printing(text))
+            ASSERT_EQ(command(line), 0);
+    }
+    std::string text_file(const std::string& name) const {
+        std::ifstream in(projects / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    const fs::path projects = path_to_host(projects_path);
+    const fs::path screenshots = path_to_host(screenshots_path);
+};
+
+} // namespace
+
+// "Automatically save each page?" switched off saves the page in progress;
+// switched on again and the page ejected, the page is saved once more in the
+// place of its own picture and lines, also when more was printed meanwhile:
+// no line twice, no picture under a later printout's number.
+TEST_F(PrinterQt, EachPageOffAndOnThenEjectSavesThePageOnce) {
+    ASSERT_EQ(command("MENU PERIPHERALS.PRINTER"), 0);
+    const int win = gui_subwin_window[TW_PRINTER];
+    ASSERT_NE(win, 0);
+    auto* each = qobject_cast<QCheckBox*>(widget(win, GID_PRN_EACHPAGE));
+    auto* eject = qobject_cast<QPushButton*>(widget(win, GID_PRN_EJECT));
+    ASSERT_TRUE(each && eject);
+    ASSERT_TRUE(each->isChecked());
+    for (const char* more : {"", "MORE"}) {
+        SCOPED_TRACE(more);
+        print_line("HALF");
+        each->click();
+        event_pass();
+        EXPECT_EQ(eachpage, 0u);
+        each->click();
+        event_pass();
+        EXPECT_EQ(eachpage, 1u);
+        if (*more) print_line(more);
+        eject->click();
+        event_pass();
+    }
+    // Each page's lines end with the empty one the head stood on.
+    EXPECT_EQ(text_file("Printer.txt"), "HALF\n\nHALF\nMORE\n\n");
+    EXPECT_EQ(test_names_in(screenshots),
+              (std::set<std::string>{"Printer-1.ilbm", "Printer-2.ilbm"}));
+    gui_close_subwindow(TW_PRINTER);
+}
+
+// The quit window names the page in progress as the printer window does, and
+// where quitting saves it.
+TEST_F(PrinterQt, TheQuitWindowNamesThePageInProgress) {
+    print_line("HALF");
+    confirmquit = 1;
+    std::string running;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        auto* label = quit_window
+                          ? qobject_cast<QLabel*>(qt_gadget_widget(quit_window, GID_QUIT_RUNNING))
+                          : nullptr;
+        auto* no = quit_window
+                       ? qobject_cast<QPushButton*>(qt_gadget_widget(quit_window, GID_QUIT_NO))
+                       : nullptr;
+        if (!label || !no) return;
+        running = label->text().toStdString();
+        no->click();
+        user.stop();
+    });
+    user.start(20);
+    EXPECT_EQ(gui_confirm_quit(), 0);
+    EXPECT_EQ(running, "Still running: page 1 of the printer (saved as \"Printer-1.ilbm\" and "
+                       "\"Printer.txt\"); quitting finishes them.");
+}
+
+// Open... in the window (the requester answered) and a file dropped on the
+// main window load as OPEN does: the page in progress goes whole to the
+// printout it was printed in, the next to a new one named after the file
+// loaded, for each program file PIPBUG's savers write, a state and a source.
+TEST_F(PrinterQt, OpenAndADropBeginAPrintoutNamedAfterTheFile) {
+    ASSERT_EQ(command("DEBUGGER \"SAVEAOF 440 44F lead\""), 0);
+    const std::string lead = (projects / "lead.aof").string();
+    const auto open_row = [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            for (QMenuBar* bar : w->findChildren<QMenuBar*>())
+                for (QAction* title : bar->actions())
+                    if (title->menu() && title->text().remove('&') == "Project")
+                        for (QAction* row : title->menu()->actions())
+                            if (row->text().remove('&').section('\t', 0, 0) == "Open...")
+                                return row;
+        return static_cast<QAction*>(nullptr);
+    };
+    ASSERT_NE(open_row(), nullptr);
+    for (const auto& kind : test_loaded_kinds()) {
+        const fs::path file = test_make_loaded(
+            kind, projects, [](const std::string& line) { ASSERT_EQ(command(line), 0) << line; });
+        for (const bool drop : {false, true}) {
+            SCOPED_TRACE(file.string() + (drop ? " dropped" : " opened"));
+            ASSERT_EQ(command("OPEN " + lead), 0);
+            test_clear_printouts(projects, screenshots);
+            print_line("BEFORE");
+            if (drop) {
+                QMimeData mime;
+                mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+                QDropEvent dropped(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton,
+                                   Qt::NoModifier);
+                // Straight to the window's own handler: a drop sent through
+                // the application with no drag under way does not reach it.
+                QObject* window = widget(main_window, GID_DISPLAY)->window();
+                window->event(&dropped);
+                ASSERT_TRUE(dropped.isAccepted());
+                event_pass();
+            } else {
+                qt_as_the_user(
+                    [&] {
+                        if (auto* dialog =
+                                qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+                            qt_type_save_name(dialog, QString::fromStdString(file.string()));
+                    },
+                    [&] {
+                        open_row()->trigger();
+                        event_pass();
+                    });
+            }
+            print_line("AFTER");
+            ASSERT_EQ(command("MENU PROJECT.REINITIALIZE"), 0);
+            EXPECT_EQ(text_file("lead.txt"), "BEFORE\n\n");
+            EXPECT_EQ(text_file(file.stem().string() + ".txt"), "AFTER\n\n");
+            EXPECT_EQ(test_names_in(screenshots),
+                      (std::set<std::string>{"lead-1.ilbm", file.stem().string() + "-1.ilbm"}));
+        }
+    }
+}
