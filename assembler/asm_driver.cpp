@@ -213,7 +213,7 @@ void caret(Caret kind) {
     if (kind == Caret::tabs_as_blanks)
         for (char& c : line)
             if (c == '\t') c = ' ';
-    con_printf("$%04X: %s\n       %s^\n", static_cast<unsigned>(asm_location & 0xFFFF),
+    con_printf("$%04X: %s\n       %s^\n", static_cast<unsigned>(asm_line_location & 0xFFFF),
                line.c_str(), std::string(asm_cursor, ' ').c_str());
 }
 
