@@ -126,17 +126,16 @@ void read_writer_word(const std::string& word, Entry* e) {
     e->of.where = real_name(of);
 }
 
-// The writer of an upgraded record's entry (one written before writers were
-// kept): the one writer that makes files of its suffix, "" where several
-// can (an object file is the assembler's or a saver's, a PNG a playback's or
-// a picture saver's, an ILBM also the printer's page, a text the printer's).
-const char* upgraded_writer(const std::string& path) {
+} // namespace
+
+const char* own_output_upgraded_writer(const std::string& path) {
     static const struct {
         const char* suffix;
         const char* who;
     } only_one[] = {
         {".lst", "ASM"},       {".sym", "SAVESYM"},   {".bpnf", "SAVEBPNF"},
-        {".sms", "SAVESMS"},   {".pcx", "PICTURE"},   {".tiff", "PICTURE"},
+        {".sms", "SAVESMS"},   {".eof", "SAVEAOF"},   {".cmd", "SAVECMD"},
+        {".imag", "SAVECMD"},  {".pcx", "PICTURE"},   {".tiff", "PICTURE"},
         {".psg", "PLAYBACK"},  {".ym", "PLAYBACK"},   {".mid", "PLAYBACK"},
         {".smus", "PLAYBACK"}, {".8svx", "PLAYBACK"}, {".aiff", "PLAYBACK"},
         {".wav", "PLAYBACK"},
@@ -149,11 +148,13 @@ const char* upgraded_writer(const std::string& path) {
     return "";
 }
 
+namespace {
+
 // Whether entry `e` was written by `w`. An upgraded record's entry is its
 // one possible writer's, of whatever thing: the name was made from that
 // thing, the writer's own naming leads to it.
 bool written_by(const Entry& e, const OwnWriter& w, const Thing& of) {
-    if (e.who.empty()) return !w.who.empty() && w.who == upgraded_writer(e.path);
+    if (e.who.empty()) return !w.who.empty() && w.who == own_output_upgraded_writer(e.path);
     if (e.who != w.who || e.of_some != !w.of.empty()) return false;
     return !e.of_some || same_thing(e.of, of);
 }
@@ -240,7 +241,7 @@ bool own_output_is(const std::string& host, const OwnWriter& writer) {
 
 std::string own_output_not_own(const std::string& host, const std::string& other) {
     const std::optional<Entry> e = unchanged_entry(host);
-    if (!e || !e->who.empty() || upgraded_writer(e->path)[0]) return other;
+    if (!e || !e->who.empty() || own_output_upgraded_writer(e->path)[0]) return other;
     return "was written by an earlier version of the program, which did not record which "
            "command wrote it";
 }

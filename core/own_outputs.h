@@ -44,6 +44,12 @@ struct OwnWriter {
 // where several can, nobody's own (the next write there asks once, then the
 // file is that writer's).
 bool own_output_is(const std::string& host, const OwnWriter& writer);
+// The writer of an entry of a record written before writers were kept, the
+// file at `path`: the one writer that makes files of its suffix (a listing
+// the assembler, a sound a playback), "" where several can (an object file
+// is the assembler's or a saver's, a PNG a playback's or a picture saver's,
+// an ILBM also the printer's page, a text the printer's).
+const char* own_output_upgraded_writer(const std::string& path);
 // What a message says of the file at `host` that is not the writer's own:
 // `other` ("is not the assembler's own output of p.asm"), or, for an output
 // that an earlier version recorded without its writer, that it
