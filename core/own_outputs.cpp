@@ -120,8 +120,10 @@ void read_writer_word(const std::string& word, Entry* e) {
     if (!of.empty() && of[0] != '/' &&
         std::sscanf(of.c_str(), "%" SCNu64 ":%" SCNu64 " %n", &e->of.device, &e->of.inode,
                     &used) == 2 &&
-        used > 0)
-        of.erase(0, static_cast<std::size_t>(used));
+        used > 0) {
+        e->of.where = of.substr(static_cast<std::size_t>(used));
+        return;
+    }
     // The name as the previous version spelled it is looked up as it is now.
     e->of.where = real_name(of);
 }
