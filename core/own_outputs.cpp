@@ -40,7 +40,7 @@ std::string real_name(const std::string& host) {
 // reached by a second hard link is still that source.
 struct Thing {
     std::uint64_t device = 0, inode = 0; // both 0: not known
-    std::string where;                    // real_name of it
+    std::string where;                   // real_name of it
 };
 
 Thing thing_of(const std::string& host) {
@@ -61,8 +61,8 @@ bool same_thing(const Thing& a, const Thing& b) {
 
 struct Entry {
     std::uint64_t device = 0, inode = 0, size = 0, check = 0;
-    std::string path;   // where it was written ("-" for a name the line cannot hold)
-    std::string who;    // the writer, "" for a line of a record written before writers were kept
+    std::string path;     // where it was written ("-" for a name the line cannot hold)
+    std::string who;      // the writer, "" for a line of a record written before writers were kept
     bool of_some = false; // written of something (a source, a recording)
     Thing of;
 };
@@ -118,8 +118,8 @@ void read_writer_word(const std::string& word, Entry* e) {
     std::string of = plain.substr(blank + 1);
     int used = 0;
     if (!of.empty() && of[0] != '/' &&
-        std::sscanf(of.c_str(), "%" SCNu64 ":%" SCNu64 " %n", &e->of.device, &e->of.inode,
-                    &used) == 2 &&
+        std::sscanf(of.c_str(), "%" SCNu64 ":%" SCNu64 " %n", &e->of.device, &e->of.inode, &used) ==
+            2 &&
         used > 0) {
         e->of.where = of.substr(static_cast<std::size_t>(used));
         return;
@@ -135,12 +135,10 @@ const char* own_output_upgraded_writer(const std::string& path) {
         const char* suffix;
         const char* who;
     } only_one[] = {
-        {".lst", "ASM"},       {".sym", "SAVESYM"},   {".bpnf", "SAVEBPNF"},
-        {".sms", "SAVESMS"},   {".eof", "SAVEAOF"},   {".cmd", "SAVECMD"},
-        {".imag", "SAVECMD"},  {".pcx", "PICTURE"},   {".tiff", "PICTURE"},
-        {".psg", "PLAYBACK"},  {".ym", "PLAYBACK"},   {".mid", "PLAYBACK"},
-        {".smus", "PLAYBACK"}, {".8svx", "PLAYBACK"}, {".aiff", "PLAYBACK"},
-        {".wav", "PLAYBACK"},
+        {".lst", "ASM"},       {".sym", "SAVESYM"},   {".bpnf", "SAVEBPNF"}, {".sms", "SAVESMS"},
+        {".eof", "SAVEAOF"},   {".cmd", "SAVECMD"},   {".imag", "SAVECMD"},  {".pcx", "PICTURE"},
+        {".tiff", "PICTURE"},  {".psg", "PLAYBACK"},  {".ym", "PLAYBACK"},   {".mid", "PLAYBACK"},
+        {".smus", "PLAYBACK"}, {".8svx", "PLAYBACK"}, {".aiff", "PLAYBACK"}, {".wav", "PLAYBACK"},
     };
     const std::size_t slash = path.rfind('/');
     const std::size_t dot = path.rfind('.');
@@ -254,9 +252,14 @@ void own_output_note(const std::string& host, const void* data, std::size_t size
     if (!target_stat(host, &st)) return;
     std::string path = real_name(host);
     if (path.front() != '/' || path.find_first_of("\r\n") != std::string::npos) path = "-";
-    Entry added{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-                static_cast<std::uint64_t>(size), check_of(data, size), path, writer.who,
-                !writer.of.empty(), writer.of.empty() ? Thing{} : thing_of(writer.of)};
+    Entry added{static_cast<std::uint64_t>(st.st_dev),
+                static_cast<std::uint64_t>(st.st_ino),
+                static_cast<std::uint64_t>(size),
+                check_of(data, size),
+                path,
+                writer.who,
+                !writer.of.empty(),
+                writer.of.empty() ? Thing{} : thing_of(writer.of)};
     // Entries whose file is gone from its place, or is this one, are dropped.
     std::vector<Entry> kept;
     for (const Entry& e : read_record()) {

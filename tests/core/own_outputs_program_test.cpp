@@ -13,7 +13,7 @@
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -24,43 +24,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The ways a row spells the file `leaf` of its own folder Projects/<row> of
-// the home `real`, also reached as the home `link`, and through the link
-// `real`/l<row> to that folder.
-struct Spelling {
+// The ways a row spells its file F in its own folder Projects/W of the home R,
+// also reached as the home L, and through the link R/lW to that folder. An
+// earlier version's record could not name a thing spelled "link/..".
+const struct {
     const char* name;
-    std::function<std::string(const fs::path& real, const fs::path& link, const std::string& row,
-                              const std::string& leaf)>
-        of;
-    bool in_old_record; // an earlier version could name it (it spelled "link/.." as "")
-};
-
-const Spelling spellings[] = {
-    {"plain",
-     [](const fs::path& real, const fs::path&, const std::string& row, const std::string& leaf) {
-         return (real / "Projects" / row / leaf).string();
-     },
-     true},
-    {"linked home",
-     [](const fs::path&, const fs::path& link, const std::string& row, const std::string& leaf) {
-         return (link / "Projects" / row / leaf).string();
-     },
-     true},
-    {"linked folder",
-     [](const fs::path& real, const fs::path&, const std::string& row, const std::string& leaf) {
-         return (real / ("l" + row) / leaf).string();
-     },
-     true},
-    {"./",
-     [](const fs::path& real, const fs::path&, const std::string& row, const std::string& leaf) {
-         return (real / "Projects" / row).string() + "/./" + leaf;
-     },
-     true},
-    {"..",
-     [](const fs::path& real, const fs::path&, const std::string& row, const std::string& leaf) {
-         return (real / ("l" + row)).string() + "/../" + row + "/" + leaf;
-     },
-     false},
+    const char* pattern;
+    bool in_old_record;
+} spellings[] = {
+    {"plain", "R/Projects/W/F", true}, {"linked home", "L/Projects/W/F", true},
+    {"linked folder", "R/lW/F", true}, {"./", "R/Projects/W/./F", true},
+    {"..", "R/lW/../W/F", false},
 };
 
 // The state of the home when the second run comes.
@@ -90,8 +64,15 @@ class OwnOutputsProgram : public ProgramTest {
         fs::create_directory_symlink(real() / "Projects" / row, real() / ("l" + row));
         return row;
     }
-    std::string spelled(const Spelling& s, const std::string& row, const std::string& leaf) const {
-        return s.of(real(), link(), row, leaf);
+    std::string spelled(int spelling, const std::string& row, const std::string& leaf) const {
+        std::string path;
+        for (const char* c = spellings[spelling].pattern; *c; c++)
+            path += *c == 'R'   ? real().string()
+                    : *c == 'L' ? link().string()
+                    : *c == 'W' ? row
+                    : *c == 'F' ? leaf
+                                : std::string(1, *c);
+        return path;
     }
     // The record as the previous version wrote it (each writer's thing by
     // its name as spelled then: `thing`, made absolute and lexically
@@ -103,9 +84,10 @@ class OwnOutputsProgram : public ProgramTest {
         std::string text;
         const std::regex writer(R"((@[A-Z]+)%20(\d+:\d+%20)?\S+ )");
         for (std::string line; std::getline(lines, line);)
-            text += std::regex_replace(
-                        line, writer, state == Record::older ? std::string() : "$1%20" + old + " ") +
-                    "\n";
+            text +=
+                std::regex_replace(line, writer,
+                                   state == Record::older ? std::string() : "$1%20" + old + " ") +
+                "\n";
         test_write_file(record(), text);
     }
     int rows = 0;
@@ -127,17 +109,17 @@ TEST_F(OwnOutputsProgram, TheAssemblerKnowsItsSourceHoweverItsPathIsSpelled) {
         SCOPED_TRACE(linked_home ? "linked home" : "fresh home");
         start_in(linked_home ? link() : real());
         for (const Record state : {Record::as_written, Record::previous_version})
-            for (const Spelling& s : spellings) {
-                if (state == Record::previous_version && !s.in_old_record) continue;
+            for (int s = 0; s < static_cast<int>(std::size(spellings)); s++) {
+                if (state == Record::previous_version && !spellings[s].in_old_record) continue;
                 for (const bool plain_first : {false, true}) {
                     const std::string row = new_row();
-                    const std::string first = spelled(plain_first ? spellings[0] : s, row, "p.asm");
+                    const std::string first = spelled(plain_first ? 0 : s, row, "p.asm");
                     // The second run: OPEN by the other spelling, or ASM
                     // on the debugger's line by the name in the drawer.
-                    const std::string second = plain_first
-                                                   ? "OPEN " + spelled(s, row, "p.asm")
-                                                   : "DEBUGGER \"ASM " + row + "/p\"";
-                    SCOPED_TRACE(std::string(s.name) + (plain_first ? " second" : " first") +
+                    const std::string second = plain_first ? "OPEN " + spelled(s, row, "p.asm")
+                                                           : "DEBUGGER \"ASM " + row + "/p\"";
+                    SCOPED_TRACE(std::string(spellings[s].name) +
+                                 (plain_first ? " second" : " first") +
                                  (state == Record::as_written ? "" : ", previous record"));
                     const fs::path dir = real() / "Projects" / row;
                     test_write_file(dir / "p.asm", source_v1);
@@ -154,15 +136,16 @@ TEST_F(OwnOutputsProgram, TheAssemblerKnowsItsSourceHoweverItsPathIsSpelled) {
         const fs::path dir = real() / "Projects" / row;
         test_write_file(dir / "p.asm", source_v1);
         std::string said;
-        ASSERT_EQ(send("OPEN " + spelled(spellings[0], row, "p.asm"), &said), 0) << said;
+        ASSERT_EQ(send("OPEN " + spelled(0, row, "p.asm"), &said), 0) << said;
         rewrite_record(Record::older, "");
         test_write_file(dir / "p.asm", source_v2);
         const std::string object = test_read_file(dir / "p.bin");
         EXPECT_EQ(send("DEBUGGER \"ASM " + row + "/p\"", &said), 10) << said;
-        EXPECT_NE(said.find("/p.bin: the object file of p.asm goes there, and that file was written by "
-                            "an earlier version of the program, which did not record which "
-                            "command wrote it."),
-                  std::string::npos)
+        EXPECT_NE(
+            said.find("/p.bin: the object file of p.asm goes there, and that file was written by "
+                      "an earlier version of the program, which did not record which "
+                      "command wrote it."),
+            std::string::npos)
             << said;
         EXPECT_EQ(test_read_file(dir / "p.bin"), object);
         fs::remove(dir / "p.bin");
@@ -204,9 +187,9 @@ TEST_F(OwnOutputsProgram, APlaybackKnowsItsRecordingHoweverItsPathIsSpelled) {
         return rc;
     };
     for (const Record record_state : {Record::as_written, Record::older})
-        for (const Spelling& s : spellings) {
-            if (record_state == Record::older && &s != &spellings[0]) continue;
-            SCOPED_TRACE(std::string(s.name) +
+        for (int s = 0; s < static_cast<int>(std::size(spellings)); s++) {
+            if (record_state == Record::older && s != 0) continue;
+            SCOPED_TRACE(std::string(spellings[s].name) +
                          (record_state == Record::older ? ", older record" : ""));
             const std::string row = new_row();
             const fs::path dir = real() / "Projects" / row;
@@ -215,7 +198,7 @@ TEST_F(OwnOutputsProgram, APlaybackKnowsItsRecordingHoweverItsPathIsSpelled) {
             rewrite_record(record_state, "");
             const auto made = fs::last_write_time(dir / "take.wav");
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            EXPECT_EQ(play(spelled(spellings[0], row, "take.cor")), 0);
+            EXPECT_EQ(play(spelled(0, row, "take.cor")), 0);
             EXPECT_NE(fs::last_write_time(dir / "take.wav"), made) << "not generated anew";
         }
 }
@@ -224,23 +207,15 @@ TEST_F(OwnOutputsProgram, APlaybackKnowsItsRecordingHoweverItsPathIsSpelled) {
 // suffix, then without (the saver puts it on), it replaces its own file.
 TEST_F(OwnOutputsProgram, ASaverRecordsWhatItWroteHoweverItsNameWasTyped) {
     start_in(real());
-    const fs::path projects = real() / "Projects";
     const struct {
-        const char* whole;
-        const char* made;
-        fs::path file;
-    } rows[] = {
-        {"SAVEPNG b.png", "SAVEPNG b", real() / "Screenshots" / "b.png"},
-        {"DEBUGGER \"SAVEBIN $900 $90F c.bin\"", "DEBUGGER \"SAVEBIN $900 $90F c\"",
-         projects / "c.bin"},
-        {"DEBUGGER \"SAVESYM d.sym\"", "DEBUGGER \"SAVESYM d\"", projects / "d.sym"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.whole);
-        std::string said;
-        ASSERT_EQ(send(row.whole, &said), 0) << said;
-        ASSERT_TRUE(fs::exists(row.file)) << said;
-        EXPECT_EQ(send(row.made, &said), 0) << said;
+        const char *line, *suffix, *end;
+    } savers[] = {{"SAVEPNG b", ".png", ""},
+                  {"DEBUGGER \"SAVEBIN $900 $90F c", ".bin", "\""},
+                  {"DEBUGGER \"SAVESYM d", ".sym", "\""}};
+    for (const auto& saver : savers) {
+        std::string said, line = saver.line;
+        EXPECT_EQ(send(line + saver.suffix + saver.end, &said), 0) << line << said;
+        EXPECT_EQ(send(line + saver.end, &said), 0) << line << said;
     }
 }
 

@@ -41,7 +41,7 @@ std::map<std::string, std::set<std::string>> writers_of_suffixes() {
     for (int kind = KIND_ILBM; kind <= KIND_BMP; kind++)
         writers[file_kinds[kind].extension].insert("printer");
     writers[file_kinds[KIND_TXT].extension].insert("printer");
-    u32* all[] = {&generatepsg, &generateym,   &generatemidi, &generatesmus,
+    u32* all[] = {&generatepsg,  &generateym,   &generatemidi, &generatesmus,
                   &generate8svx, &generateaiff, &generatewav,  &generatemng,
                   &generatepng,  &generategif,  &generateanim};
     for (u32* on : all)
