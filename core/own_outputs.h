@@ -9,7 +9,8 @@
 // at the end of the run: a run that ends by any way out (a signal, the
 // display going away) has left the record whole for the next. The record
 // lives in the program home and holds each file's device, inode, size, a check of its
-// contents and its writer: a file reached by another name is still found, a
+// contents and its writer, with the device, inode and real place of what it
+// wrote of: a file reached by another name is still found, a
 // file the user put there later, or changed since, is not the program's any
 // more, and another writer's output is not this writer's.
 //

@@ -280,14 +280,14 @@ std::string rec_outputs_refusal(const char* recording, bool psg) {
         struct stat st;
         if (::lstat(path.c_str(), &st) != 0 || own_output_is(path, playback_of(recording)))
             continue;
-        if (ui_nobody_to_ask()) {
-            const std::string whose = own_output_not_own(path, "");
+        // An earlier version's output is named as one.
+        const std::string whose = own_output_not_own(path, "");
+        if (ui_nobody_to_ask())
             return path + " exists" + (whose.empty() ? "" : ", " + whose + ",") +
                    " and nobody can be asked to replace it";
-        }
         const std::string question = std::string(path_file_part(path.c_str())) +
-                                     " already exists.\nThe playback generates it anew: "
-                                     "replace it?";
+                                     " already exists" + (whose.empty() ? "" : " and " + whose) +
+                                     ".\nThe playback generates it anew: replace it?";
         if (ui_ask(Question::replace_file, question) != 1)
             return path + " exists and was kept";
     }

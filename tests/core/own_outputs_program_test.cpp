@@ -168,7 +168,8 @@ TEST_F(OwnOutputsProgram, TheAssemblerKnowsItsSourceHoweverItsPathIsSpelled) {
 
 // A playback generates anew over what it generated from the same recording
 // opened by another spelling, also where the record's entry is of a version
-// that kept no writers (a WAV only a playback makes).
+// that kept no writers (a WAV only a playback makes); such an entry of a
+// kind that another writer makes too is kept.
 TEST_F(OwnOutputsProgram, APlaybackKnowsItsRecordingHoweverItsPathIsSpelled) {
     start_in(real());
     ASSERT_EQ(ask("DEBUGGER E 18FD 40"), 0);
@@ -201,6 +202,22 @@ TEST_F(OwnOutputsProgram, APlaybackKnowsItsRecordingHoweverItsPathIsSpelled) {
             EXPECT_EQ(play(spelled(0, row, "take.cor")), 0);
             EXPECT_NE(fs::last_write_time(dir / "take.wav"), made) << "not generated anew";
         }
+    // A GIF of that older record, which a picture saver could have made too,
+    // stays, named as an earlier version's.
+    ASSERT_EQ(ask("MENU MACRO.ANIMS.GIF"), 0);
+    const std::string row = new_row();
+    const fs::path dir = real() / "Projects" / row;
+    ASSERT_TRUE(write_recording(state, dir / "take.cor", 50, std::vector<u8>(6, 0)));
+    ASSERT_EQ(play(spelled(0, row, "take.cor")), 0);
+    rewrite_record(Record::older, "");
+    const std::string gif = test_read_file(dir / "take.gif");
+    std::string said;
+    EXPECT_EQ(ask("OPEN " + spelled(0, row, "take.cor"), &said), 10);
+    EXPECT_NE(said.find("take.gif exists, was written by an earlier version of the program, which "
+                        "did not record which command wrote it, and nobody can be asked"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(test_read_file(dir / "take.gif"), gif);
 }
 
 // A saver records what it wrote however its name was typed: whole, with its
