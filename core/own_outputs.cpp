@@ -54,6 +54,11 @@ Thing thing_of(const std::string& host) {
     return t;
 }
 
+// What `w` writes of; nothing for a saver.
+Thing made_of(const OwnWriter& w) {
+    return w.of.empty() ? Thing{} : thing_of(w.of);
+}
+
 bool same_thing(const Thing& a, const Thing& b) {
     const bool known = (a.device || a.inode) && (b.device || b.inode);
     return (known && a.device == b.device && a.inode == b.inode) || a.where == b.where;
@@ -236,7 +241,7 @@ std::optional<Entry> unchanged_entry(const std::string& host) {
 
 bool own_output_is(const std::string& host, const OwnWriter& writer) {
     const std::optional<Entry> e = unchanged_entry(host);
-    return e && written_by(*e, writer, writer.of.empty() ? Thing{} : thing_of(writer.of));
+    return e && written_by(*e, writer, made_of(writer));
 }
 
 std::string own_output_not_own(const std::string& host, const std::string& other) {
@@ -259,7 +264,7 @@ void own_output_note(const std::string& host, const void* data, std::size_t size
                 path,
                 writer.who,
                 !writer.of.empty(),
-                writer.of.empty() ? Thing{} : thing_of(writer.of)};
+                made_of(writer)};
     // Entries whose file is gone from its place, or is this one, are dropped.
     std::vector<Entry> kept;
     for (const Entry& e : read_record()) {
