@@ -205,7 +205,9 @@ void list(const std::string& text) {
     if (asm_pass == 2) listing += text;
 }
 
-// The caret line under a message: the line, then the cursor's column marked.
+// The caret line under a message: the line at its address (where the
+// listing puts it, also once some of its bytes are out), then the cursor's
+// column marked.
 enum class Caret { as_is, tabs_as_blanks, none };
 void caret(Caret kind) {
     if (kind == Caret::none) return;
@@ -213,7 +215,7 @@ void caret(Caret kind) {
     if (kind == Caret::tabs_as_blanks)
         for (char& c : line)
             if (c == '\t') c = ' ';
-    con_printf("$%04X: %s\n       %s^\n", static_cast<unsigned>(asm_location & 0xFFFF),
+    con_printf("$%04X: %s\n       %s^\n", static_cast<unsigned>(asm_line_location & 0xFFFF),
                line.c_str(), std::string(asm_cursor, ' ').c_str());
 }
 
@@ -327,7 +329,7 @@ const char* object_extension() {
 
 // The writer of the listing and object file: the assembler, of this source.
 OwnWriter assembler() {
-    return {"ASM", path_absolute(asm_source_name)};
+    return {"ASM", asm_source_name};
 }
 
 // Writes `data` to `name` whole or not at all. A failure is told with
@@ -361,17 +363,17 @@ bool may_replace(const std::string& name, const char* what) {
         return true;
     const std::string shown = path_absolute(name);
     const std::string source = path_file_part(asm_source_name);
+    const std::string whose = own_output_not_own(
+        name, "is not the assembler's own output of " + source + " as the assembler left it");
     if (own_output_may_go(name, assembler(),
                           shown + " is in the place of the " + what + " of " + source +
-                              ", and it is not the assembler's own output of " + source +
-                              " as the assembler left it.\nReplace loses that file; Keep "
-                              "leaves it as it is."))
+                              ", and it " + whose +
+                              ".\nReplace loses that file; Keep leaves it as it is."))
         return true;
     if (unwritten.empty())
         unwritten = "Kept " + shown + ": the " + what + " of " + source +
-                    " goes there, and that file is not the assembler's own output of " + source +
-                    " as the assembler left it. Move or rename it (or the source) and "
-                    "assemble again.";
+                    " goes there, and that file " + whose +
+                    ". Move or rename it (or the source) and assemble again.";
     return false;
 }
 

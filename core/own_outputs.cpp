@@ -12,6 +12,7 @@
 #include <strings.h>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <sys/stat.h>
 #include <vector>
@@ -22,28 +23,145 @@ constexpr std::size_t RECORD_MAX = 512;         // entries kept, the newest
 constexpr std::size_t RECORD_BYTES = 1u << 20;  // a larger record is not read
 constexpr std::size_t CHECKED_MAX = 256u << 20; // a larger file is never ours
 
-struct Entry {
-    std::uint64_t device = 0, inode = 0, size = 0, check = 0;
-    std::string path;   // where it was written ("-" for a name the line cannot hold)
-    std::string writer; // writer_key of who wrote it
-    bool named = false; // false: a line of a record written before writers were kept
+// Where a file is, whatever way its name was spelled: every link on the way
+// followed, "./" and ".." gone. A name not (or no longer) there keeps the
+// part that is not, after its real drawer.
+std::string real_name(const std::string& host) {
+    std::error_code ec;
+    // Not lexically first: "link/.." is where the link leads, then up.
+    std::filesystem::path whole = std::filesystem::absolute(host, ec);
+    if (!ec) whole = std::filesystem::weakly_canonical(whole, ec);
+    return ec ? path_absolute(host) : whole.string();
+}
+
+// What an output was made of (a source, a recording): the file by its device
+// and inode, and by where it is. Either tells it: a source an editor wrote
+// anew (another inode) is still the source at that place, and the same file
+// reached by a second hard link is still that source.
+struct Thing {
+    std::uint64_t device = 0, inode = 0; // both 0: not known
+    std::string where;                   // real_name of it
 };
 
-// A writer as one word of a record's line: who, a blank and what of, with
-// blanks, line ends, other control bytes and '%' written as %XX.
-std::string writer_key(const OwnWriter& w) {
-    const std::string plain = w.of.empty() ? w.who : w.who + " " + w.of;
-    std::string key;
+Thing thing_of(const std::string& host) {
+    Thing t;
+    t.where = real_name(host);
+    const FileIdentity id = file_identity_at(host);
+    if (id.known) {
+        t.device = id.device;
+        t.inode = id.inode;
+    }
+    return t;
+}
+
+// What `w` writes of; nothing for a saver.
+Thing made_of(const OwnWriter& w) {
+    return w.of.empty() ? Thing{} : thing_of(w.of);
+}
+
+bool same_thing(const Thing& a, const Thing& b) {
+    const bool known = (a.device || a.inode) && (b.device || b.inode);
+    return (known && a.device == b.device && a.inode == b.inode) || a.where == b.where;
+}
+
+struct Entry {
+    std::uint64_t device = 0, inode = 0, size = 0, check = 0;
+    std::string path;     // where it was written ("-" for a name the line cannot hold)
+    std::string who;      // the writer, "" for a line of a record written before writers were kept
+    bool of_some = false; // written of something (a source, a recording)
+    Thing of;
+};
+
+// Line ends, blanks, other control bytes and '%' of a word of a record's line
+// as %XX, and back.
+std::string escaped(const std::string& plain) {
+    std::string word;
     for (const unsigned char c : plain) {
         if (c > ' ' && c != '%' && c != 0x7F) {
-            key += static_cast<char>(c);
+            word += static_cast<char>(c);
             continue;
         }
         char hex[4];
         std::snprintf(hex, sizeof hex, "%%%02X", c);
-        key += hex;
+        word += hex;
     }
-    return key;
+    return word;
+}
+
+std::string unescaped(const std::string& word) {
+    std::string plain;
+    for (std::size_t i = 0; i < word.size(); i++) {
+        unsigned code;
+        if (word[i] == '%' && i + 2 < word.size() &&
+            std::sscanf(word.substr(i + 1, 2).c_str(), "%2x", &code) == 1) {
+            plain += static_cast<char>(code);
+            i += 2;
+        } else {
+            plain += word[i];
+        }
+    }
+    return plain;
+}
+
+// A writer as one word of a record's line: who, then, for a writer of
+// something, the device and inode of that thing and where it is
+// ("ASM 2049:131 /home/u/Projects/p.asm", escaped). A record of the previous
+// version has the thing's name only, as it was spelled then.
+std::string writer_word(const Entry& e) {
+    if (!e.of_some) return escaped(e.who);
+    char id[48];
+    std::snprintf(id, sizeof id, " %" PRIu64 ":%" PRIu64 " ", e.of.device, e.of.inode);
+    return escaped(e.who + id + e.of.where);
+}
+
+void read_writer_word(const std::string& word, Entry* e) {
+    const std::string plain = unescaped(word);
+    const std::size_t blank = plain.find(' ');
+    e->who = plain.substr(0, blank);
+    if (blank == std::string::npos) return;
+    e->of_some = true;
+    std::string of = plain.substr(blank + 1);
+    int used = 0;
+    if (!of.empty() && of[0] != '/' &&
+        std::sscanf(of.c_str(), "%" SCNu64 ":%" SCNu64 " %n", &e->of.device, &e->of.inode, &used) ==
+            2 &&
+        used > 0) {
+        e->of.where = of.substr(static_cast<std::size_t>(used));
+        return;
+    }
+    // The name as the previous version spelled it is looked up as it is now.
+    e->of.where = real_name(of);
+}
+
+} // namespace
+
+const char* own_output_upgraded_writer(const std::string& path) {
+    static const struct {
+        const char* suffix;
+        const char* who;
+    } only_one[] = {
+        {".lst", "ASM"},       {".sym", "SAVESYM"},   {".bpnf", "SAVEBPNF"}, {".sms", "SAVESMS"},
+        {".eof", "SAVEAOF"},   {".cmd", "SAVECMD"},   {".imag", "SAVECMD"},  {".pcx", "PICTURE"},
+        {".tiff", "PICTURE"},  {".psg", "PLAYBACK"},  {".ym", "PLAYBACK"},   {".mid", "PLAYBACK"},
+        {".smus", "PLAYBACK"}, {".8svx", "PLAYBACK"}, {".aiff", "PLAYBACK"}, {".wav", "PLAYBACK"},
+    };
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    for (const auto& row : only_one)
+        if (strcasecmp(path.c_str() + dot, row.suffix) == 0) return row.who;
+    return "";
+}
+
+namespace {
+
+// Whether entry `e` was written by `w`. An upgraded record's entry is its
+// one possible writer's, of whatever thing: the name was made from that
+// thing, the writer's own naming leads to it.
+bool written_by(const Entry& e, const OwnWriter& w, const Thing& of) {
+    if (e.who.empty()) return !w.who.empty() && w.who == own_output_upgraded_writer(e.path);
+    if (e.who != w.who || e.of_some != !w.of.empty()) return false;
+    return !e.of_some || same_thing(e.of, of);
 }
 
 std::string record_path() {
@@ -77,9 +195,9 @@ std::vector<Entry> read_record() {
         if (!e.path.empty() && e.path[0] == '@') {
             const std::size_t blank = e.path.find(' ');
             if (blank == std::string::npos) continue;
-            e.writer = e.path.substr(1, blank - 1);
+            read_writer_word(e.path.substr(1, blank - 1), &e);
             e.path.erase(0, blank + 1);
-            e.named = true;
+            if (e.who.empty()) continue;
         }
         entries.push_back(e);
     }
@@ -99,31 +217,54 @@ bool same_file(const Entry& e, const struct stat& st) {
 
 } // namespace
 
-bool own_output_is(const std::string& host, const OwnWriter& writer) {
+namespace {
+// The record's entry of the file at `host` (its links followed) while that
+// file is still as written: the same device and inode, no second name (a
+// hard link the user made keeps a copy that a write in place would change),
+// the same size and contents.
+std::optional<Entry> unchanged_entry(const std::string& host) {
     struct stat st;
     if (!target_stat(host, &st) || st.st_nlink > 1 ||
         static_cast<std::uint64_t>(st.st_size) > CHECKED_MAX)
-        return false;
-    const std::string key = writer_key(writer);
+        return std::nullopt;
     for (const Entry& e : read_record()) {
         if (!same_file(e, st)) continue;
-        if (!e.named || e.writer != key) return false; // another's, or nobody's known
         std::string data;
-        if (!file_read_whole(host, &data, CHECKED_MAX)) return false;
-        return data.size() == e.size && check_of(data.data(), data.size()) == e.check;
+        if (file_read_whole(host, &data, CHECKED_MAX) && data.size() == e.size &&
+            check_of(data.data(), data.size()) == e.check)
+            return e;
+        return std::nullopt;
     }
-    return false;
+    return std::nullopt;
+}
+} // namespace
+
+bool own_output_is(const std::string& host, const OwnWriter& writer) {
+    const std::optional<Entry> e = unchanged_entry(host);
+    return e && written_by(*e, writer, made_of(writer));
+}
+
+std::string own_output_not_own(const std::string& host, const std::string& other) {
+    const std::optional<Entry> e = unchanged_entry(host);
+    if (!e || !e->who.empty() || own_output_upgraded_writer(e->path)[0]) return other;
+    return "was written by an earlier version of the program, which did not record which "
+           "command wrote it";
 }
 
 void own_output_note(const std::string& host, const void* data, std::size_t size,
                      const OwnWriter& writer) {
     struct stat st;
     if (!target_stat(host, &st)) return;
-    std::string path = path_absolute(host);
+    std::string path = real_name(host);
     if (path.front() != '/' || path.find_first_of("\r\n") != std::string::npos) path = "-";
-    Entry added{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-                static_cast<std::uint64_t>(size), check_of(data, size), path, writer_key(writer),
-                true};
+    Entry added{static_cast<std::uint64_t>(st.st_dev),
+                static_cast<std::uint64_t>(st.st_ino),
+                static_cast<std::uint64_t>(size),
+                check_of(data, size),
+                path,
+                writer.who,
+                !writer.of.empty(),
+                made_of(writer)};
     // Entries whose file is gone from its place, or is this one, are dropped.
     std::vector<Entry> kept;
     for (const Entry& e : read_record()) {
@@ -143,13 +284,14 @@ void own_output_note(const std::string& host, const void* data, std::size_t size
     if (kept.size() > RECORD_MAX) kept.erase(kept.begin(), kept.end() - RECORD_MAX);
     std::string text = "# Files the program wrote at names it made (the assembler, DISGAME, the\n"
                        "# debugger's savers, EXTRACT, a recording's\n"
-                       "# generated outputs): device inode size check @writer path. A file\n"
+                       "# generated outputs): device inode size check @writer path, the writer\n"
+                       "# with the device, inode and place of what it wrote of. A file\n"
                        "# listed here is its writer's own while unchanged.\n";
     for (const Entry& e : kept) {
         char head[96];
         std::snprintf(head, sizeof head, "%" PRIu64 " %" PRIu64 " %" PRIu64 " %016" PRIx64 " ",
                       e.device, e.inode, e.size, e.check);
-        text += head + (e.named ? "@" + e.writer + " " : "") + e.path + "\n";
+        text += head + (e.who.empty() ? "" : "@" + writer_word(e) + " ") + e.path + "\n";
     }
     const std::string record = record_path();
     path_make_dirs(std::filesystem::path(record).parent_path().string());

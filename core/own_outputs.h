@@ -9,7 +9,8 @@
 // at the end of the run: a run that ends by any way out (a signal, the
 // display going away) has left the record whole for the next. The record
 // lives in the program home and holds each file's device, inode, size, a check of its
-// contents and its writer: a file reached by another name is still found, a
+// contents and its writer, with the device, inode and real place of what it
+// wrote of: a file reached by another name is still found, a
 // file the user put there later, or changed since, is not the program's any
 // more, and another writer's output is not this writer's.
 //
@@ -30,16 +31,32 @@
 // command's output at the name is no more its own than the user's file is.
 struct OwnWriter {
     std::string who;
-    std::string of; // absolute; "" where the name itself is the thing
+    std::string of; // its name, as spelled; "" where the name itself is the thing
 };
 
 // True when the file at `host` (its links followed) is one own_output_note
 // recorded for `writer` and is still as written: the same device and inode,
 // no second name (a hard link the user made keeps a copy that a write in
-// place would change), the same size and contents. An entry of a record
-// written before writers were kept names no writer: it is nobody's own (the
-// next write there asks once, then the file is that writer's).
+// place would change), the same size and contents. What the writer wrote of
+// is the same thing however its name is spelled (a link, "./", ".."), also
+// after an editor wrote it anew at its place. An entry of a record written
+// before writers were kept names no writer: it is the output of the one
+// writer that makes files of its suffix (a listing the assembler's), and
+// where several can, nobody's own (the next write there asks once, then the
+// file is that writer's).
 bool own_output_is(const std::string& host, const OwnWriter& writer);
+// The writer of an entry of a record written before writers were kept, the
+// file at `path`: the one writer that makes files of its suffix (a listing
+// the assembler, a sound a playback), "" where several can (an object file
+// is the assembler's or a saver's, a PNG a playback's or a picture saver's,
+// an ILBM also the printer's page, a text the printer's).
+const char* own_output_upgraded_writer(const std::string& path);
+// What a message says of the file at `host` that is not the writer's own:
+// `other` ("is not the assembler's own output of p.asm"), or, for an output
+// that an earlier version recorded without its writer, that it
+// "was written by an earlier version of the program, which did not record
+// which command wrote it".
+std::string own_output_not_own(const std::string& host, const std::string& other);
 // Before `writer` puts its file at `host`, a name it made itself rather than
 // one the user gave (after its source or the game, or with its own suffix in
 // place of the one typed): true when nothing is there, or only its own earlier

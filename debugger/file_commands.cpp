@@ -65,17 +65,17 @@ template <int (*Save)(const char*, u32, u32)> void save_range(const char* suffix
 bool dbg_name_free(const std::string& name, const OwnWriter& writer, bool made,
                    const char* remedy) {
     const std::string shown = path_absolute(name);
-    const char* who = writer.who.c_str();
-    const std::string tail = ", and it is not an earlier output of " + writer.who +
-                             ".\nReplace loses that file; Keep leaves it as it is.";
+    const std::string whose =
+        own_output_not_own(name, "is not an earlier output of " + writer.who);
+    const std::string tail =
+        ", and it " + whose + ".\nReplace loses that file; Keep leaves it as it is.";
     if (made ? own_output_may_go(name, writer,
                                  shown + " is in the place of the file " + writer.who +
                                      " names for itself" + tail)
              : own_output_typed_may_go(name, writer, shown + " exists" + tail))
         return true;
-    dbg_refuse("Kept %s: %s writes its file there, and that file is not an earlier output of %s. "
-               "%s\n\n",
-               shown.c_str(), who, who,
+    dbg_refuse("Kept %s: %s writes its file there, and that file %s. %s\n\n", shown.c_str(),
+               writer.who.c_str(), whose.c_str(),
                remedy ? remedy
                : made ? "Name the file to write with its suffix, or move that file."
                       : "Name another file to write, or move that file.");

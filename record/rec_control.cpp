@@ -27,6 +27,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <set>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,8 +48,7 @@ std::string refusal;
 // The writer of the outputs generated from `recording`: its playback (or
 // its recording under way), of that recording.
 OwnWriter playback_of(const char* recording) {
-    return {"PLAYBACK", path_absolute(rec_host_path(recording[0] ? recording : "Untitled",
-                                                    games_path))};
+    return {"PLAYBACK", rec_host_path(recording[0] ? recording : "Untitled", games_path)};
 }
 
 // The pictures saved at names the program made (SAVEILBM .. SAVEPNG and
@@ -75,10 +75,15 @@ bool output_kept(const std::string& path) {
     return false;
 }
 
+// The animations a picture command began, until each is written whole.
+std::set<std::string> animations_saved;
+
 // A generated output just written at `path` is recorded as the program's
 // own, so that the next playback of its recording replaces it without
-// asking. Other files of the recorders (pictures saved by name) are not.
+// asking; an animation a picture command saved, as that saver's. Other
+// files of the recorders (sounds recorded by name) are not.
 void note_generated(const std::string& path) {
+    if (animations_saved.erase(path)) return own_output_note_file(path, picture_saver);
     if (!generating) return;
     for (const auto& found : outputs_found)
         if (found.first == path)
@@ -275,10 +280,14 @@ std::string rec_outputs_refusal(const char* recording, bool psg) {
         struct stat st;
         if (::lstat(path.c_str(), &st) != 0 || own_output_is(path, playback_of(recording)))
             continue;
-        if (ui_nobody_to_ask()) return path + " exists and nobody can be asked to replace it";
+        // An earlier version's output is named as one.
+        const std::string whose = own_output_not_own(path, "");
+        if (ui_nobody_to_ask())
+            return path + " exists" + (whose.empty() ? "" : ", " + whose + ",") +
+                   " and nobody can be asked to replace it";
         const std::string question = std::string(path_file_part(path.c_str())) +
-                                     " already exists.\nThe playback generates it anew: "
-                                     "replace it?";
+                                     " already exists" + (whose.empty() ? "" : " and " + whose) +
+                                     ".\nThe playback generates it anew: replace it?";
         if (ui_ask(Question::replace_file, question) != 1)
             return path + " exists and was kept";
     }
@@ -461,23 +470,26 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
     // A name made here (the game's, or the picture's suffix in place of the
     // one typed) replaces only an earlier picture of the program's.
     const bool made = !ask && own_output_name_made(rec_picture_name, path);
+    const std::string whose =
+        own_output_not_own(path, "is not an earlier picture of the program's");
     if (made && !own_output_may_go(path, picture_saver,
-                                   path + " is in the place of the picture, and it is not "
-                                          "an earlier picture of the program's.\nReplace "
-                                          "loses that file; Keep leaves it as it is.")) {
-        write_failed("Kept " + path +
-                     ": the picture goes there, and that file is not an earlier "
-                     "picture of the program's!");
+                                   path + " is in the place of the picture, and it " + whose +
+                                       ".\nReplace loses that file; Keep leaves it as it is.")) {
+        write_failed("Kept " + path + ": the picture goes there, and that file " + whose + "!");
         return false;
     }
-    if (animated) return start_animation(kind, path);
+    if (animated) {
+        if (!start_animation(kind, path)) return false;
+        animations_saved.insert(path);
+        return true;
+    }
     const std::vector<u8> bytes = rec_encode_still(kind, rec_grab_picture(), title());
     if (bytes.empty()) {
         write_failed("Can't write to PNG file!");
         return false;
     }
     if (!rec_write_file(path, bytes.data(), bytes.size())) return false;
-    if (made) own_output_note(path, bytes.data(), bytes.size(), picture_saver);
+    own_output_note(path, bytes.data(), bytes.size(), picture_saver);
     file_write_icon(kind, path.c_str());
     return true;
 }

@@ -214,7 +214,7 @@ TEST_F(AsmPort, TheObjectFileOfEveryMachineOpensThere) {
 }
 
 // An absolute address the instruction cannot reach is an error with its line
-// and a caret under the address, and the run leaves guest memory as it was:
+// at the instruction's address (the listing's) and a caret under the address, and the run leaves guest memory as it was:
 // a branch beyond $7FFF (whose high bit would be read as indirection), a load
 // or store outside the 8 KB page the instruction stands in.
 TEST_F(AsmPort, AnAddressTheInstructionCannotReachIsAnErrorWithItsCaret) {
@@ -228,19 +228,19 @@ TEST_F(AsmPort, AnAddressTheInstructionCannotReachIsAnErrorWithItsCaret) {
          "\tORG $440\n\tBCTA,UN $9000\n\tBSTA,UN $A000\n\tLODA,R0 $2200\n\tEND\n",
          "440",
          {"Error at line 2: absolute address out of range (beyond 32K)!\n"
-          "$0441:  BCTA,UN $9000\n"
+          "$0440:  BCTA,UN $9000\n"
           "                ^\n",
           "Error at line 3: absolute address out of range (beyond 32K)!\n"
-          "$0444:  BSTA,UN $A000\n"
+          "$0443:  BSTA,UN $A000\n"
           "                ^\n",
           "Error at line 4: absolute address out of range (wrong page)!\n"
-          "$0447:  LODA,R0 $2200\n"
+          "$0446:  LODA,R0 $2200\n"
           "                ^\n"}},
         {"CD2650",
          "\tORG $5000\n\tSTRA,R0 $1000\n\tEND\n",
          "5000",
          {"Error at line 2: absolute address out of range (wrong page)!\n"
-          "$5001:  STRA,R0 $1000\n"
+          "$5000:  STRA,R0 $1000\n"
           "                ^\n"}},
     };
     for (const auto& c : cases) {

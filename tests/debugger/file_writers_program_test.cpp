@@ -241,10 +241,10 @@ TEST_F(FileWritersProgram, AnotherWritersOutputAtTheNameStays) {
 }
 
 // A record of the program's outputs written before it knew their writers
-// (the previous version's lines: device inode size check path) names no
-// writer: its file is nobody's own, so no writer replaces it unasked (it
-// may be another command's output); once a writer is let write there, the
-// file is that writer's.
+// (an older version's lines: device inode size check path) names no
+// writer: an object file, which the assembler and a saver both make, is
+// nobody's own, so no writer replaces it unasked; once a writer is let
+// write there, the file is that writer's.
 TEST_F(FileWritersProgram, AnOutputOfAnOlderRecordIsNobodysOwn) {
     const fs::path projects = home.path() / "Projects";
     request("SETMACHINE PIPBUG");

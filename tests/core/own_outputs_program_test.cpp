@@ -1,0 +1,239 @@
+// The record of the program's own outputs in the running program, through its
+// port: a writer whose record names what it wrote of (the assembler of its
+// source, a playback of its recording) knows that thing however its path is
+// spelled (plain, through a linked home or folder, with "./" or ".."), in a
+// fresh home, a home reached through a link and a home whose record an
+// earlier version wrote; and every saver records what it wrote, however its
+// name was typed.
+#include "tests/record/tools.h"
+#include "tests/support/child_wait.h"
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <iterator>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The ways a row spells its file F in its own folder Projects/W of the home R,
+// also reached as the home L, and through the link R/lW to that folder. An
+// earlier version's record could not name a thing spelled "link/..".
+const struct {
+    const char* name;
+    const char* pattern;
+    bool in_old_record;
+} spellings[] = {
+    {"plain", "R/Projects/W/F", true}, {"linked home", "L/Projects/W/F", true},
+    {"linked folder", "R/lW/F", true}, {"./", "R/Projects/W/./F", true},
+    {"..", "R/lW/../W/F", false},
+};
+
+// The state of the home when the second run comes.
+enum class Record { as_written, previous_version, older };
+
+class OwnOutputsProgram : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        fs::create_directories(real() / "Projects");
+        fs::create_directory_symlink(real(), link());
+    }
+    fs::path real() const { return home.path() / "real"; }
+    fs::path link() const { return home.path() / "link"; }
+    fs::path record() const { return real() / "Configs" / "Outputs.txt"; }
+    // The program on its port, in the program home `program_home`.
+    void start_in(const fs::path& program_home) {
+        pid = test_start_program(program_home, {"PORTNAME", "E2E"}, platform, audio);
+        ASSERT_GT(pid, 0);
+        ASSERT_TRUE(port_up());
+    }
+    // A new folder of the projects drawer for one row, and its link l<row>
+    // beside the drawer: its name.
+    std::string new_row() {
+        const std::string row = "r" + std::to_string(rows++);
+        fs::create_directories(real() / "Projects" / row);
+        fs::create_directory_symlink(real() / "Projects" / row, real() / ("l" + row));
+        return row;
+    }
+    std::string spelled(int spelling, const std::string& row, const std::string& leaf) const {
+        std::string path;
+        for (const char* c = spellings[spelling].pattern; *c; c++)
+            path += *c == 'R'   ? real().string()
+                    : *c == 'L' ? link().string()
+                    : *c == 'W' ? row
+                    : *c == 'F' ? leaf
+                                : std::string(1, *c);
+        return path;
+    }
+    // The record as the previous version wrote it (each writer's thing by
+    // its name as spelled then: `thing`, made absolute and lexically
+    // normal), or as an older one did (no writer).
+    void rewrite_record(Record state, const std::string& thing) {
+        if (state == Record::as_written) return;
+        const std::string old = fs::path(thing).lexically_normal().string();
+        std::istringstream lines(test_read_file(record()));
+        std::string text;
+        const std::regex writer(R"((@[A-Z]+)%20(\d+:\d+%20)?\S+ )");
+        for (std::string line; std::getline(lines, line);)
+            text +=
+                std::regex_replace(line, writer,
+                                   state == Record::older ? std::string() : "$1%20" + old + " ") +
+                "\n";
+        test_write_file(record(), text);
+    }
+    int rows = 0;
+};
+
+const std::string source_v1 = "\tORG $900\n\tLODI,R0 1\n\tEND\n";
+const std::string source_v2 = "\tORG $900\n\tLODI,R0 2\n\tEND\n";
+
+// The assembler: its source opened by one spelling, changed, then assembled
+// by another (OPEN by each spelling after the plain one, and "ASM <row>/p" on
+// the debugger's line after each); the second run replaces its own listing
+// and object, in a fresh home and one reached through a link, also where an
+// earlier version wrote the record with the thing's name as spelled then.
+// The record of a version before writers were kept gives the listing to the
+// assembler (no other writer makes one); the object file, which a saver
+// could have made, stays, with the reason that says so.
+TEST_F(OwnOutputsProgram, TheAssemblerKnowsItsSourceHoweverItsPathIsSpelled) {
+    for (const bool linked_home : {false, true}) {
+        SCOPED_TRACE(linked_home ? "linked home" : "fresh home");
+        start_in(linked_home ? link() : real());
+        for (const Record state : {Record::as_written, Record::previous_version})
+            for (int s = 0; s < static_cast<int>(std::size(spellings)); s++) {
+                if (state == Record::previous_version && !spellings[s].in_old_record) continue;
+                for (const bool plain_first : {false, true}) {
+                    const std::string row = new_row();
+                    const std::string first = spelled(plain_first ? 0 : s, row, "p.asm");
+                    // The second run: OPEN by the other spelling, or ASM
+                    // on the debugger's line by the name in the drawer.
+                    const std::string second = plain_first ? "OPEN " + spelled(s, row, "p.asm")
+                                                           : "DEBUGGER \"ASM " + row + "/p\"";
+                    SCOPED_TRACE(std::string(spellings[s].name) +
+                                 (plain_first ? " second" : " first") +
+                                 (state == Record::as_written ? "" : ", previous record"));
+                    const fs::path dir = real() / "Projects" / row;
+                    test_write_file(dir / "p.asm", source_v1);
+                    std::string said;
+                    ASSERT_EQ(send("OPEN " + first, &said), 0) << said;
+                    rewrite_record(state, first);
+                    test_write_file(dir / "p.asm", source_v2);
+                    EXPECT_EQ(send(second, &said), 0) << said;
+                    EXPECT_NE(test_read_file(dir / "p.lst").find("LODI,R0 2"), std::string::npos);
+                }
+            }
+        // A record of a version that kept no writers.
+        const std::string row = new_row();
+        const fs::path dir = real() / "Projects" / row;
+        test_write_file(dir / "p.asm", source_v1);
+        std::string said;
+        ASSERT_EQ(send("OPEN " + spelled(0, row, "p.asm"), &said), 0) << said;
+        rewrite_record(Record::older, "");
+        test_write_file(dir / "p.asm", source_v2);
+        const std::string object = test_read_file(dir / "p.bin");
+        EXPECT_EQ(send("DEBUGGER \"ASM " + row + "/p\"", &said), 10) << said;
+        EXPECT_NE(
+            said.find("/p.bin: the object file of p.asm goes there, and that file was written by "
+                      "an earlier version of the program, which did not record which "
+                      "command wrote it."),
+            std::string::npos)
+            << said;
+        EXPECT_EQ(test_read_file(dir / "p.bin"), object);
+        fs::remove(dir / "p.bin");
+        EXPECT_EQ(send("DEBUGGER \"ASM " + row + "/p\"", &said), 0) << "the listing: " << said;
+        EXPECT_NE(test_read_file(dir / "p.lst").find("LODI,R0 2"), std::string::npos);
+        ASSERT_EQ(send("QUIT", &said), 0) << said;
+        EXPECT_EQ(wait_exit(), 0);
+    }
+    // Batch runs in a home reached through a link: the source named through
+    // the link, then by its real path.
+    const fs::path dir = real() / "Projects" / "batch";
+    for (const fs::path& source : {link() / "Projects" / "batch" / "p.asm", dir / "p.asm"}) {
+        SCOPED_TRACE(source.string());
+        test_write_file(dir / "p.asm", source == dir / "p.asm" ? source_v2 : source_v1);
+        pid = test_start_program(link(), {"ASM", source.string()});
+        EXPECT_EQ(wait_exit(), 0) << test_read_file(real() / "program.log");
+    }
+    EXPECT_NE(test_read_file(dir / "p.lst").find("LODI,R0 2"), std::string::npos);
+}
+
+// A playback generates anew over what it generated from the same recording
+// opened by another spelling, also where the record's entry is of a version
+// that kept no writers (a WAV only a playback makes); such an entry of a
+// kind that another writer makes too is kept.
+TEST_F(OwnOutputsProgram, APlaybackKnowsItsRecordingHoweverItsPathIsSpelled) {
+    start_in(real());
+    ASSERT_EQ(ask("DEBUGGER E 18FD 40"), 0);
+    ASSERT_EQ(ask("DEBUGGER E 18FE 0F"), 0);
+    const fs::path state = home.path() / "take.cos";
+    ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
+    for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.WAV"})
+        ASSERT_EQ(ask(std::string("MENU ") + item), 0) << item;
+    const auto play = [&](const std::string& take) {
+        std::string said;
+        const int rc = ask("OPEN " + take, &said);
+        if (rc == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            EXPECT_EQ(ask("MENU MACRO.STOP", &said), 0) << said;
+        }
+        return rc;
+    };
+    for (const Record record_state : {Record::as_written, Record::older})
+        for (int s = 0; s < static_cast<int>(std::size(spellings)); s++) {
+            if (record_state == Record::older && s != 0) continue;
+            SCOPED_TRACE(std::string(spellings[s].name) +
+                         (record_state == Record::older ? ", older record" : ""));
+            const std::string row = new_row();
+            const fs::path dir = real() / "Projects" / row;
+            ASSERT_TRUE(write_recording(state, dir / "take.cor", 50, std::vector<u8>(6, 0)));
+            ASSERT_EQ(play(spelled(s, row, "take.cor")), 0);
+            rewrite_record(record_state, "");
+            const auto made = fs::last_write_time(dir / "take.wav");
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            EXPECT_EQ(play(spelled(0, row, "take.cor")), 0);
+            EXPECT_NE(fs::last_write_time(dir / "take.wav"), made) << "not generated anew";
+        }
+    // A GIF of that older record, which a picture saver could have made too,
+    // stays, named as an earlier version's.
+    ASSERT_EQ(ask("MENU MACRO.ANIMS.GIF"), 0);
+    const std::string row = new_row();
+    const fs::path dir = real() / "Projects" / row;
+    ASSERT_TRUE(write_recording(state, dir / "take.cor", 50, std::vector<u8>(6, 0)));
+    ASSERT_EQ(play(spelled(0, row, "take.cor")), 0);
+    rewrite_record(Record::older, "");
+    const std::string gif = test_read_file(dir / "take.gif");
+    std::string said;
+    EXPECT_EQ(ask("OPEN " + spelled(0, row, "take.cor"), &said), 10);
+    EXPECT_NE(said.find("take.gif exists, was written by an earlier version of the program, which "
+                        "did not record which command wrote it, and nobody can be asked"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(test_read_file(dir / "take.gif"), gif);
+}
+
+// A saver records what it wrote however its name was typed: whole, with its
+// suffix, then without (the saver puts it on), it replaces its own file.
+TEST_F(OwnOutputsProgram, ASaverRecordsWhatItWroteHoweverItsNameWasTyped) {
+    start_in(real());
+    const struct {
+        const char *line, *suffix, *end;
+    } savers[] = {{"SAVEPNG b", ".png", ""},
+                  {"DEBUGGER \"SAVEBIN $900 $90F c", ".bin", "\""},
+                  {"DEBUGGER \"SAVESYM d", ".sym", "\""}};
+    for (const auto& saver : savers) {
+        std::string said, line = saver.line;
+        EXPECT_EQ(send(line + saver.suffix + saver.end, &said), 0) << line << said;
+        EXPECT_EQ(send(line + saver.end, &said), 0) << line << said;
+    }
+}
+
+} // namespace
