@@ -489,7 +489,10 @@ void gui_menu_set_enabled(int win, int id, bool enabled) {
     if (GuiMenuItem* m = find_menu(w->menus, id)) m->disabled = !enabled;
 }
 void gui_window_activate(int win) {
-    if (find(win)) active_window = win;
+    if (Window* w = find(win)) {
+        w->minimised = false;
+        active_window = win;
+    }
 }
 void gui_window_minimise(int win, bool minimised) {
     if (Window* w = find(win)) w->minimised = minimised;

@@ -1820,23 +1820,26 @@ void gui_menu_set_enabled(int win, int id, bool enabled) {
     if (it != w->actions.end()) it->second->setEnabled(enabled);
 }
 
+// Brought forward: shown again when minimised (as it was, full screen or not),
+// raised and given the keyboard.
 void gui_window_activate(int win) {
-    if (QtWindow* w = find(win)) {
-        w->widget->raise();
-        w->widget->activateWindow();
+    QtWindow* w = find(win);
+    if (!w) return;
+    if (w->widget->isMinimized()) {
+        w->widget->setWindowState(w->widget->windowState() & ~Qt::WindowMinimized);
+        w->widget->show();
     }
+    w->widget->raise();
+    w->widget->activateWindow();
 }
 
 void gui_window_minimise(int win, bool minimised) {
     QtWindow* w = find(win);
     if (!w) return;
-    if (minimised) {
+    if (minimised)
         w->widget->showMinimized();
-    } else {
-        w->widget->showNormal();
-        w->widget->raise();
-        w->widget->activateWindow();
-    }
+    else
+        gui_window_activate(win);
     pump(QEventLoop::ExcludeUserInputEvents);
 }
 
