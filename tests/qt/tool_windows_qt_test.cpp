@@ -4,6 +4,7 @@
 
 #include "commands/arexx.h"
 #include "core/machine_table.h"
+#include "gui/tool_windows.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -33,6 +34,9 @@ TEST_F(ToolWindowsQt, AnOpenerShowsItsMinimisedWindowAgain) {
         const std::string name = row->name;
         if (name.rfind("OPEN", 0) != 0 || name == "OPEN") continue;
         SCOPED_TRACE(name);
+        for (const ToolWindowRow& open : tool_window_table) // an earlier test's windows
+            gui_close_subwindow(open.id);
+        event_pass();
         std::set<QWidget*> opened;
         for (int m = 0; m < static_cast<int>(MACHINES) && opened.empty(); ++m) {
             command(std::string("SETMACHINE ") + machine_table[m].keyword);
