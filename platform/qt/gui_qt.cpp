@@ -1715,6 +1715,8 @@ int gui_window_open(const GuiWindowDesc& d) {
     }
     hw->setAcceptDrops(d.accept_drops);
     if (modal_owner) {
+        // The question keeps the keys: the windows under it take no input.
+        hw->setWindowModality(Qt::ApplicationModal);
         stay_over_owner(hw);
         modal_windows.push_back(w->handle);
     } else if (d.over) {
@@ -1821,7 +1823,8 @@ void gui_menu_set_enabled(int win, int id, bool enabled) {
 }
 
 // Brought forward: shown again when minimised (as it was, full screen or not),
-// raised and given the keyboard.
+// raised and given the keyboard; what the activation tells the windows is in
+// their queues on return.
 void gui_window_activate(int win) {
     QtWindow* w = find(win);
     if (!w) return;
@@ -1831,15 +1834,14 @@ void gui_window_activate(int win) {
     }
     w->widget->raise();
     w->widget->activateWindow();
+    pump(QEventLoop::ExcludeUserInputEvents);
 }
 
 void gui_window_minimise(int win, bool minimised) {
     QtWindow* w = find(win);
     if (!w) return;
-    if (minimised)
-        w->widget->showMinimized();
-    else
-        gui_window_activate(win);
+    if (!minimised) return gui_window_activate(win);
+    w->widget->showMinimized();
     pump(QEventLoop::ExcludeUserInputEvents);
 }
 
