@@ -22,32 +22,36 @@
 
 u8 gui_modal_active = 0;
 
-// The brackets open, innermost last: whether each gives the guest the keyboard.
+// The brackets open, innermost last: whether each marks the title.
 static std::vector<bool> brackets;
 // The window the outermost bracket was opened from (0: none of the program's).
 static int asked_from = 0;
 
-void gui_modal_begin(ModalFocus focus) {
+void gui_modal_begin(ModalMark mark) {
     if (brackets.empty()) {
         asked_from = gui_host_active_window();
         gui_close_magnifier(); // no picture floats over the main window while the user answers
         gui_host_modal_over(main_window);
         snd_close(0);
     }
-    if (!gui_modal_active) {
+    const bool marks = mark == ModalMark::title;
+    if (marks && !gui_modal_active) {
         gui_modal_active = 1;
         gui_update_main_title();
     }
-    brackets.push_back(focus == ModalFocus::guest);
+    brackets.push_back(marks);
 }
 
 void gui_modal_end() {
     if (brackets.empty()) return;
-    const bool to_guest = brackets.back();
+    const bool marked = brackets.back();
     brackets.pop_back();
+    if (marked && gui_modal_active &&
+        std::find(brackets.begin(), brackets.end(), true) == brackets.end()) {
+        gui_modal_active = 0;
+        gui_update_main_title();
+    }
     if (!brackets.empty()) return; // an inner one: the outer window is still open
-    gui_modal_active = 0;
-    gui_update_main_title();
     gui_host_modal_over(0);
     // The keys go back where the question was asked, not to whichever window
     // lies under the pointer or the desktop picks (before the main window's
@@ -59,7 +63,7 @@ void gui_modal_end() {
     snd_open(1);
     gui_flush_main_port();
     input_clear_key_matrix();
-    if (to_guest && back == main_window) gui_focus_guest();
+    if (marked && back == main_window) gui_focus_guest();
 }
 
 void gui_modal_reset() {
@@ -155,8 +159,8 @@ int request(const char* title, const char* pattern, int flags, const char* drawe
     constexpr std::size_t PATH_SIZE = 513;
     if (ui_unattended_report(title, "Cancel")) return 1;
     std::string chosen_drawer, chosen_file;
-    // The focus stays where it was in the window it was asked from.
-    gui_modal_begin(ModalFocus::kept);
+    // The title keeps the main window's state; the focus stays where it was.
+    gui_modal_begin(ModalMark::none);
     const FileRequestMode mode = flags & FILE_REQUEST_SAVE     ? FileRequestMode::save
                                  : flags & FILE_REQUEST_LOOKUP ? FileRequestMode::lookup
                                                                : FileRequestMode::existing;
@@ -205,7 +209,7 @@ int gui_save_request_also(const char* title, const char* pattern, const char* dr
 
 int gui_drawer_request(const char* title, const char* drawer, std::string* chosen) {
     if (ui_unattended_report(title, "Cancel")) return 1;
-    gui_modal_begin(ModalFocus::kept);
+    gui_modal_begin(ModalMark::none);
     const int answer = gui_host_drawer_request(title, drawer, chosen);
     gui_modal_end();
     return answer;

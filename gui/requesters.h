@@ -18,7 +18,6 @@ extern u8 gui_modal_active;
 // The modal bracket, around every modal window and requester the program
 // opens: the rule it keeps is that while one is open no frame runs (the
 // window runs its own loop), a playback does not advance, the sound is off,
-// the main window's title says so ("(close subwindow)", gui_modal_active),
 // the window stays over the main window and the windows under it take no
 // input, and keys typed into it never reach the guest. The begin stops the
 // sound and holds what opens over the main window; the end restarts the frame
@@ -31,11 +30,11 @@ extern u8 gui_modal_active;
 // runs a loop or waits for the user is inside one; none calls the host's
 // requesters around it.
 //
-// ModalFocus::guest gives the main window's keyboard to the guest afterwards;
-// with ModalFocus::kept (the file requesters) the focus in the window stays
-// where it was.
-enum class ModalFocus { guest, kept };
-void gui_modal_begin(ModalFocus focus = ModalFocus::guest);
+// ModalMark::title marks the main window's title ("(close subwindow)",
+// gui_modal_active) and gives the guest the keyboard afterwards; the file
+// requesters leave both alone.
+enum class ModalMark { title, none };
+void gui_modal_begin(ModalMark mark = ModalMark::title);
 void gui_modal_end();
 // Forgets every open bracket (the tests' fresh state).
 void gui_modal_reset();

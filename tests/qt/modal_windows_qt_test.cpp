@@ -161,8 +161,8 @@ std::vector<std::pair<QString, QAction*>> main_menu() {
 // Quit), picked during a playback, and the debugger line's edit prompt with a
 // value that a warning over it refuses: while any modal window or requester
 // is open, also after one opened from inside it is put away, no frame runs,
-// the sound is off, the main window's title says so (the file requesters'
-// too) and the window stays over another; what is typed into it is not held for
+// the sound is off, the main window's title says so (the file requesters
+// leave it alone) and the window stays over another; what is typed into it is not held for
 // the guest afterwards. Each is put away with Escape.
 TEST_F(ModalWindowsQt, WhileAModalWindowIsOpenNothingRunsAndItsKeysStayThere) {
     const std::filesystem::path home = path_progdir();
@@ -217,9 +217,11 @@ TEST_F(ModalWindowsQt, WhileAModalWindowIsOpenNothingRunsAndItsKeysStayThere) {
                 const std::string title = modal->windowTitle().toStdString();
                 EXPECT_EQ(frame_counter, frames) << "a frame ran in " << title;
                 EXPECT_FALSE(sound && snd_output_running()) << "the sound plays in " << title;
-                EXPECT_TRUE(gui_modal_active) << title;
+                const bool requester = qobject_cast<QFileDialog*>(modal) != nullptr;
+                EXPECT_TRUE(gui_modal_active || requester) << title;
                 QWindow* main = main_window_handle();
-                EXPECT_TRUE(main && main->title().endsWith(QStringLiteral(" (close subwindow)"))) << title;
+                EXPECT_TRUE(main && main->title().endsWith(QStringLiteral(" (close subwindow)")) != requester)
+                    << title;
                 EXPECT_NE(modal->windowHandle()->transientParent(), nullptr) << title;
                 QWidget* focus = modal->focusWidget() ? modal->focusWidget() : modal;
                 if (auto* box = qobject_cast<QMessageBox*>(modal))
