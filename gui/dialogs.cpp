@@ -112,7 +112,7 @@ void gui_notice(const char* title, const char* body, int image_kind) {
         held_notices.push_back({title, body, image_kind});
         return;
     }
-    gui_host_notice(title, body, cat_str(143, "OK"), image_kind);
+    gui_host_notice(title, body, cat_str(143, "OK"), image_kind, main_window);
 }
 
 void gui_show_held_notices() {
@@ -120,5 +120,5 @@ void gui_show_held_notices() {
     std::vector<Notice> shown;
     shown.swap(held_notices);
     for (const Notice& n : shown)
-        gui_host_notice(n.title.c_str(), n.body.c_str(), cat_str(143, "OK"), n.kind);
+        gui_host_notice(n.title.c_str(), n.body.c_str(), cat_str(143, "OK"), n.kind, main_window);
 }

@@ -24,9 +24,12 @@ u8 gui_modal_active = 0;
 
 // The brackets open, innermost last: whether each marks the title.
 static std::vector<bool> brackets;
+// The window the outermost bracket was opened from (0: none of the program's).
+static int asked_from = 0;
 
 void gui_modal_begin(ModalMark mark) {
     if (brackets.empty()) {
+        asked_from = gui_host_active_window();
         gui_close_magnifier(); // no picture floats over the main window while the user answers
         gui_host_modal_over(main_window);
         snd_close(0);
@@ -50,15 +53,22 @@ void gui_modal_end() {
     }
     if (!brackets.empty()) return; // an inner one: the outer window is still open
     gui_host_modal_over(0);
+    // The keys go back where the question was asked, not to whichever window
+    // lies under the pointer or the desktop picks (before the main window's
+    // events are dropped: its activation among them).
+    const int back = asked_from && gui_window_is_open(asked_from) ? asked_from : main_window;
+    asked_from = 0;
+    if (back && !gui_window_minimised(back)) gui_window_activate(back); // not out of an iconify
     emu_restart_timing();
     snd_open(1);
     gui_flush_main_port();
     input_clear_key_matrix();
-    if (marked) gui_focus_guest();
+    if (marked && back == main_window) gui_focus_guest();
 }
 
 void gui_modal_reset() {
     brackets.clear();
+    asked_from = 0;
     gui_modal_active = 0;
 }
 

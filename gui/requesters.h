@@ -18,14 +18,17 @@ extern u8 gui_modal_active;
 // The modal bracket, around every modal window and requester the program
 // opens: the rule it keeps is that while one is open no frame runs (the
 // window runs its own loop), a playback does not advance, the sound is off,
-// the window stays over the main window, and keys typed into it never reach
-// the guest. The begin stops the sound and holds what opens over the main
-// window; the end restarts the frame timing (no catch-up) and the sound,
-// drops what reached the main window meanwhile and lets go of the keys held.
-// Brackets nest: a requester opened from a modal window (a warning, a file
-// requester, a question) ends only its own, and the outer one's end does the
-// ending. A dialog, prompt or requester that runs a loop or waits for the
-// user is inside one; none calls the host's requesters around it.
+// the window stays over the main window and the windows under it take no
+// input, and keys typed into it never reach the guest. The begin stops the
+// sound and holds what opens over the main window; the end restarts the frame
+// timing (no catch-up) and the sound, drops what reached the main window
+// meanwhile, lets go of the keys held and gives the keyboard back to the
+// window it was asked from (the main window when none of the program's was
+// active, or that one has closed). Brackets nest: a requester opened from a
+// modal window (a warning, a file requester, a question) ends only its own,
+// and the outer one's end does the ending. A dialog, prompt or requester that
+// runs a loop or waits for the user is inside one; none calls the host's
+// requesters around it.
 //
 // ModalMark::title marks the main window's title ("(close subwindow)",
 // gui_modal_active) and gives the guest the keyboard afterwards; the file

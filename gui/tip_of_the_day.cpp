@@ -1,4 +1,5 @@
 #include "gui/tip_of_the_day.h"
+#include "gui/main_window.h"
 
 #include "core/serial.h"
 #include "core/settings_vars.h"
@@ -63,6 +64,7 @@ std::string take_tip() {
 GuiWindowDesc describe(const std::string& tip) {
     GuiWindowDesc d;
     d.title = cat_str(933, "Tip of the Day");
+    d.over = main_window;
     d.size_gadget = true;
     d.root = gui_group(GK_VGROUP);
     GuiNode text = gui_node(GK_TEXTEDIT, GID_TIP_TEXT);

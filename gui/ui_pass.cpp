@@ -232,7 +232,7 @@ void gui_install_ui_host() {
     };
     ui_host.exit_notice = [](const char* text) {
         gui_dialogs_close_all();
-        gui_host_requester(cat_str(124, "Warning"), text, cat_str(143, "OK"), 2);
+        gui_host_requester(cat_str(124, "Warning"), text, cat_str(143, "OK"), 2, 0, main_window);
     };
     ui_host.activate_command_line = gui_activate_command_line;
     gui_messages_to_console(!isatty(STDOUT_FILENO));

@@ -145,6 +145,9 @@ struct GuiWindowDesc {
     bool keys_to_window = false;
     // The help document's node that the Help key opens in this window ("" none).
     std::string help_node;
+    // The window this one speaks about and stays over (0 none); inside the
+    // modal bracket every window stays over the modal owner.
+    int over = 0;
 };
 
 enum GuiEventType : std::uint8_t {
@@ -200,12 +203,16 @@ void gui_host_beep();
 // counted from 1, the last button giving 0. kind: 1 information, 2 warning, 3 error.
 // `preset` (counted from 0) is the button under Return.
 // A break (CTRL-C, a kill) closes an open requester, answered with 0, so
-// that the program can leave through its exit path.
+// that the program can leave through its exit path. It stands over the modal
+// owner (gui_host_modal_over), outside the modal bracket over window `over`
+// (0 none).
 int gui_host_requester(const char* title, const char* body, const char* buttons, int kind,
-                       int preset = 0);
+                       int preset = 0, int over = 0);
 // A message box with one button that does not wait: shown, and the program
-// runs on; it closes when the user presses the button. kind as above.
-void gui_host_notice(const char* title, const char* body, const char* button, int kind);
+// runs on; it closes when the user presses the button. kind as above. It
+// stands over window `over` (0 none), the window it speaks about; a window
+// opened later over that one (GuiWindowDesc::over) opens under it.
+void gui_host_notice(const char* title, const char* body, const char* button, int kind, int over);
 // What the file requester takes: a file that exists, a name to save under, or
 // a name its caller looks up (adding suffixes), which need not exist as typed;
 // that one is also confirmed with no name, which answers an empty file name.
@@ -281,6 +288,7 @@ void gui_window_set_title(int win, const char* title);
 void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip);
 void gui_menu_set_state(int win, int id, bool enabled, bool checked);
 void gui_menu_set_enabled(int win, int id, bool enabled);
+// Brings the window forward: shown again when minimised, raised, given the keyboard.
 void gui_window_activate(int win);
 // Moves the window to (left, top) keeping its size; -1 keeps that coordinate.
 void gui_window_move(int win, int left, int top);

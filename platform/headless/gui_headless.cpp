@@ -320,7 +320,7 @@ void gui_host_wait_events(int) {
 void gui_host_beep() {
     ++beeps;
 }
-int gui_host_requester(const char* title, const char* body, const char* buttons, int, int) {
+int gui_host_requester(const char* title, const char* body, const char* buttons, int, int, int) {
     requesters.push_back(std::string(title) + "|" + body + "|" + buttons);
     // The time the user takes to answer; a break meanwhile closes the
     // requester before the user's answer is taken.
@@ -331,7 +331,7 @@ int gui_host_requester(const char* title, const char* body, const char* buttons,
     answers.pop_front();
     return a;
 }
-void gui_host_notice(const char* title, const char* body, const char* button, int) {
+void gui_host_notice(const char* title, const char* body, const char* button, int, int) {
     notices.push_back(std::string(title) + "|" + body + "|" + button);
 }
 // The headless requester asks nothing: the answers given are taken as they stand.
@@ -489,7 +489,10 @@ void gui_menu_set_enabled(int win, int id, bool enabled) {
     if (GuiMenuItem* m = find_menu(w->menus, id)) m->disabled = !enabled;
 }
 void gui_window_activate(int win) {
-    if (find(win)) active_window = win;
+    if (Window* w = find(win)) {
+        w->minimised = false;
+        active_window = win;
+    }
 }
 void gui_window_minimise(int win, bool minimised) {
     if (Window* w = find(win)) w->minimised = minimised;

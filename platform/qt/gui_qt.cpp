@@ -626,28 +626,34 @@ QWidget* modal_parent() {
     return w ? w->widget : nullptr;
 }
 
-// Makes `window`, not yet shown, stay over modal_parent() (transient for it),
-// so that the window it answers for can never hide it. Only a dialog is
-// transient on X11.
-void stay_over_owner(QWidget* window) {
-    QWidget* over = modal_parent();
-    if (!over || over == window) return;
+// Makes `window`, not yet shown, stay over modal_parent(), or outside the
+// modal bracket over window `over` (0 none): transient for it, so that the
+// window it speaks about can never hide it, with a window manager or without.
+// Only a dialog is transient on X11.
+void stay_over_owner(QWidget* window, int over = 0) {
+    QWidget* parent = modal_parent();
+    if (!parent)
+        if (QtWindow* w = find(over)) parent = w->widget;
+    if (!parent || parent == window) return;
     window->setWindowFlag(Qt::Dialog, true);
     window->winId();
-    over->winId();
-    if (QWindow* handle = window->windowHandle()) handle->setTransientParent(over->windowHandle());
+    parent->winId();
+    if (QWindow* handle = window->windowHandle()) handle->setTransientParent(parent->windowHandle());
 }
 
-// The notices shown while there was no window to stand over (at start-up,
-// before the main window) are put over `window`, the next one opened with the
-// focus: a window manager stacks a window mapped later above them otherwise.
+// A window opened over another (`over`) is put under the notices that stood
+// over that one, which now stand over it; so is a window opened while a notice
+// stands over no window (its window closed, or none was open when it showed).
 // A window's transient parent is told to the window manager as it is shown.
-void notices_over(QWidget* window) {
+void notices_over(QWidget* window, int over) {
     std::erase_if(notices, [](const QPointer<QMessageBox>& b) { return b.isNull(); });
+    QtWindow* under = find(over);
     window->winId();
     for (const QPointer<QMessageBox>& box : notices) {
         QWindow* handle = box->windowHandle();
-        if (!handle || handle->transientParent() || !box->isVisible()) continue;
+        if (!handle || !box->isVisible()) continue;
+        QWindow* parent = handle->transientParent();
+        if (parent && !(under && parent == under->widget->windowHandle())) continue;
         box->hide();
         handle->setTransientParent(window->windowHandle());
         box->show();
@@ -1344,13 +1350,13 @@ static void dress_box(QMessageBox& box, const char* title, const char* body, int
                             : QMessageBox::Information);
 }
 
-void gui_host_notice(const char* title, const char* body, const char* button, int kind) {
+void gui_host_notice(const char* title, const char* body, const char* button, int kind, int over) {
     if (!app || display_gone) return;
     auto* box = new QMessageBox();
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     dress_box(*box, title, body, kind);
-    stay_over_owner(box);
+    stay_over_owner(box, over);
     box->addButton(QString::fromUtf8(button), QMessageBox::AcceptRole);
     std::erase_if(notices, [](const QPointer<QMessageBox>& b) { return b.isNull(); });
     notices.emplace_back(box);
@@ -1360,7 +1366,7 @@ void gui_host_notice(const char* title, const char* body, const char* button, in
 // The requester with its `preset` button (counted from 0) under Return, and
 // the last one (the answer that keeps things as they are) under Escape.
 static int requester_box(const char* title, const char* body, const char* buttons, int kind,
-                         std::size_t preset) {
+                         std::size_t preset, int over = 0) {
     if (!app || display_gone) return 0;
     QMessageBox box;
     dress_box(box, title, body, kind);
@@ -1370,7 +1376,7 @@ static int requester_box(const char* title, const char* body, const char* button
         made.push_back(box.addButton(key_marked(s.toStdString()), QMessageBox::AcceptRole));
     if (preset < made.size()) box.setDefaultButton(made[preset]);
     if (!made.empty()) box.setEscapeButton(made.back());
-    stay_over_owner(&box);
+    stay_over_owner(&box, over);
     // The box runs its own event loop; a break seen meanwhile ends it with no
     // button chosen, which answers as the last button.
     QTimer watch;
@@ -1386,8 +1392,8 @@ static int requester_box(const char* title, const char* body, const char* button
 }
 
 int gui_host_requester(const char* title, const char* body, const char* buttons, int kind,
-                       int preset) {
-    return requester_box(title, body, buttons, kind, static_cast<std::size_t>(preset));
+                       int preset, int over) {
+    return requester_box(title, body, buttons, kind, static_cast<std::size_t>(preset), over);
 }
 
 namespace {
@@ -1709,8 +1715,12 @@ int gui_window_open(const GuiWindowDesc& d) {
     }
     hw->setAcceptDrops(d.accept_drops);
     if (modal_owner) {
+        // The question keeps the keys: the windows under it take no input.
+        hw->setWindowModality(Qt::ApplicationModal);
         stay_over_owner(hw);
         modal_windows.push_back(w->handle);
+    } else if (d.over) {
+        stay_over_owner(hw, d.over);
     }
     w->help_node = d.help_node;
     w->keys_to_window = d.keys_to_window;
@@ -1727,7 +1737,7 @@ int gui_window_open(const GuiWindowDesc& d) {
     if (d.activate) {
         hw->raise();
         hw->activateWindow();
-        notices_over(hw);
+        notices_over(hw, d.over);
     }
     for (auto& [gid, g] : w->gadgets)
         if (g.kind == GK_DISPLAY) g.widget->setFocus();
@@ -1812,23 +1822,26 @@ void gui_menu_set_enabled(int win, int id, bool enabled) {
     if (it != w->actions.end()) it->second->setEnabled(enabled);
 }
 
+// Brought forward: shown again when minimised (as it was, full screen or not),
+// raised and given the keyboard; what the activation tells the windows is in
+// their queues on return.
 void gui_window_activate(int win) {
-    if (QtWindow* w = find(win)) {
-        w->widget->raise();
-        w->widget->activateWindow();
+    QtWindow* w = find(win);
+    if (!w) return;
+    if (w->widget->isMinimized()) {
+        w->widget->setWindowState(w->widget->windowState() & ~Qt::WindowMinimized);
+        w->widget->show();
     }
+    w->widget->raise();
+    w->widget->activateWindow();
+    pump(QEventLoop::ExcludeUserInputEvents);
 }
 
 void gui_window_minimise(int win, bool minimised) {
     QtWindow* w = find(win);
     if (!w) return;
-    if (minimised) {
-        w->widget->showMinimized();
-    } else {
-        w->widget->showNormal();
-        w->widget->raise();
-        w->widget->activateWindow();
-    }
+    if (!minimised) return gui_window_activate(win);
+    w->widget->showMinimized();
     pump(QEventLoop::ExcludeUserInputEvents);
 }
 

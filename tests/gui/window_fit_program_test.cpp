@@ -101,33 +101,71 @@ class WindowFitProgram : public ProgramTest {
                 {"MENU SETTINGS.GRAPHICS.1XSIZE"}};
     }
 
-    void warning_and_tip_above_the_main_window() {
-        // A start on BINBUG, whose set-up asks for the tool windows again (none is
-        // open) and warns of its missing monitor images: the warning and the tip
-        // opened over the main window stay above it.
-        ASSERT_TRUE(start_on_display()) << log();
-        std::string result;
-        send("MENU SETTINGS.MACHINE.BINBUG", &result); // warns: the images are missing
-        ASSERT_TRUE(quit()) << log();
+    // Sets `key` in the settings file to `value` (the line added when missing).
+    void set_setting(const std::string& key, const std::string& value) {
+        const std::filesystem::path file = home.path() / "Configs" / "Brindlemox.ini";
+        std::string ini = test_read_file(file), line = key + "=" + value + "\n";
+        const std::size_t at = ini.find("\n" + key + "=");
+        if (at == std::string::npos)
+            ini += line;
+        else
+            ini.replace(at + 1, ini.find('\n', at + 1) - at, line);
+        test_write_file(file, ini);
+    }
 
-        ASSERT_TRUE(start_on_display()) << log();
-        ASSERT_FALSE(main_window().name.empty());
-        std::this_thread::sleep_for(std::chrono::seconds(1)); // a few frames
-        const std::vector<XWindow> all = windows();
-        int tip = -1, warning = -1, main = -1;
-        std::string order; // top first
-        for (std::size_t i = 0; i < all.size(); ++i) {
-            order += "\"" + all[i].name + "\" ";
-            if (all[i].name == "Tip of the Day") tip = static_cast<int>(i);
-            if (all[i].name == "Warning") warning = static_cast<int>(i);
-            if (all[i].name.rfind("Brindlemox BINBUG", 0) == 0) main = static_cast<int>(i);
+    // Every warning the start-up gives (a settings line it cannot take, a
+    // machine's missing monitor images), with the tip of the day on and off,
+    // with an autosave and without: the warning and the tip open over the
+    // main window and stay above it, and the warning above the tip, however
+    // the window manager took the main window's activation.
+    void start_up_notices_above_the_main_window() {
+        const struct {
+            const char* notice;
+            const char* machine; // the machine's menu item, nullptr the Arcadia
+            const char* unknown; // a key no setting has, put in the settings file
+        } notices[] = {
+            {"a settings line it cannot take", nullptr, "nosuchsetting"},
+            {"BINBUG without its monitor images", "BINBUG", nullptr},
+            {"PHUNSY without its monitor images", "PHUNSY", nullptr},
+        };
+        for (const auto& n : notices) {
+            // The machine chosen and its autosave written by a first session.
+            ASSERT_TRUE(start_on_display()) << log();
+            std::string result;
+            if (n.machine) send(std::string("MENU SETTINGS.MACHINE.") + n.machine, &result);
+            ASSERT_TRUE(quit()) << log();
+            for (const bool tip : {false, true})
+                for (const bool autosave : {false, true}) {
+                    const std::string row = std::string(n.notice) + (tip ? ", tip on" : ", tip off") +
+                                            (autosave ? ", autosave" : ", no autosave");
+                    SCOPED_TRACE(row);
+                    set_setting("showtips", tip ? "true" : "false");
+                    set_setting("autosave", autosave ? "true" : "false");
+                    if (n.unknown) set_setting(n.unknown, "1");
+                    ASSERT_TRUE(start_on_display()) << log();
+                    const std::string title = std::string("Brindlemox ") + (n.machine ? n.machine : "36.4");
+                    ASSERT_FALSE(main_window(title.c_str()).name.empty()) << log();
+                    std::this_thread::sleep_for(std::chrono::seconds(1)); // a few frames
+                    const std::vector<XWindow> all = windows();
+                    int tip_at = -1, warning = -1, main = -1;
+                    std::string order; // top first
+                    for (std::size_t i = 0; i < all.size(); ++i) {
+                        order += "\"" + all[i].name + "\" ";
+                        if (all[i].name == "Tip of the Day") tip_at = static_cast<int>(i);
+                        if (all[i].name == "Warning") warning = static_cast<int>(i);
+                        if (all[i].name.rfind(title, 0) == 0) main = static_cast<int>(i);
+                    }
+                    EXPECT_GE(main, 0) << order;
+                    EXPECT_GE(warning, 0) << order;
+                    EXPECT_EQ(tip_at >= 0, tip) << order;
+                    EXPECT_LT(warning, main) << order;
+                    if (tip) {
+                        EXPECT_LT(tip_at, main) << order;
+                        EXPECT_LT(warning, tip_at) << order;
+                    }
+                    ASSERT_TRUE(quit()) << log();
+                }
         }
-        ASSERT_GE(main, 0);
-        ASSERT_GE(tip, 0);
-        ASSERT_GE(warning, 0);
-        EXPECT_LT(tip, main) << order;
-        EXPECT_LT(warning, main) << order;
-        EXPECT_TRUE(quit()) << log();
     }
 
     XDisplay x;
@@ -176,14 +214,14 @@ TEST_F(WindowFitProgram, TheMainWindowLiesWhollyOnTheScreen) {
     EXPECT_TRUE(quit()) << log();
 }
 
-TEST_F(WindowFitProgram, TheTipAndAWarningAtStartOpenAboveTheMainWindow) {
-    warning_and_tip_above_the_main_window();
+TEST_F(WindowFitProgram, EveryStartUpNoticeOpensAboveTheMainWindow) {
+    start_up_notices_above_the_main_window();
 }
 
-// The same under a window manager, which stacks each window over those mapped
-// before it: the warning, shown before the main window was, is put over it.
-TEST_F(WindowManagerProgram, TheTipAndAWarningAtStartOpenAboveTheMainWindow) {
-    warning_and_tip_above_the_main_window();
+// The same under a window manager, which stacks a window by what it is
+// transient for and by the activations it takes.
+TEST_F(WindowManagerProgram, EveryStartUpNoticeOpensAboveTheMainWindow) {
+    start_up_notices_above_the_main_window();
 }
 
 TEST_F(WindowFitProgram, AMachineOfAnotherSizeOpensTheWindowOnTheScreen) {

@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QAbstractItemView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -160,8 +161,8 @@ std::vector<std::pair<QString, QAction*>> main_menu() {
 // Quit), picked during a playback, and the debugger line's edit prompt with a
 // value that a warning over it refuses: while any modal window or requester
 // is open, also after one opened from inside it is put away, no frame runs,
-// the sound is off, the title says so (the file requesters leave it alone)
-// and the window stays over another; what is typed into it is not held for
+// the sound is off, the main window's title says so (the file requesters
+// leave it alone) and the window stays over another; what is typed into it is not held for
 // the guest afterwards. Each is put away with Escape.
 TEST_F(ModalWindowsQt, WhileAModalWindowIsOpenNothingRunsAndItsKeysStayThere) {
     const std::filesystem::path home = path_progdir();
@@ -216,7 +217,11 @@ TEST_F(ModalWindowsQt, WhileAModalWindowIsOpenNothingRunsAndItsKeysStayThere) {
                 const std::string title = modal->windowTitle().toStdString();
                 EXPECT_EQ(frame_counter, frames) << "a frame ran in " << title;
                 EXPECT_FALSE(sound && snd_output_running()) << "the sound plays in " << title;
-                EXPECT_TRUE(gui_modal_active || qobject_cast<QFileDialog*>(modal)) << title;
+                const bool requester = qobject_cast<QFileDialog*>(modal) != nullptr;
+                EXPECT_TRUE(gui_modal_active || requester) << title;
+                QWindow* main = main_window_handle();
+                EXPECT_TRUE(main && main->title().endsWith(QStringLiteral(" (close subwindow)")) != requester)
+                    << title;
                 EXPECT_NE(modal->windowHandle()->transientParent(), nullptr) << title;
                 QWidget* focus = modal->focusWidget() ? modal->focusWidget() : modal;
                 if (auto* box = qobject_cast<QMessageBox*>(modal))
@@ -247,4 +252,72 @@ TEST_F(ModalWindowsQt, WhileAModalWindowIsOpenNothingRunsAndItsKeysStayThere) {
         command("MENU MACRO.STOP");
     }
     EXPECT_GT(modals, 10);
+}
+
+// A question asked from the main window's menu while a tool window is open,
+// answered as the user answers it: while it is up, a click on the main
+// window's game list is not taken (the question keeps the keys); once it is
+// put away, the keys are the main window's again, not the tool window's.
+TEST_F(ModalWindowsQt, AQuestionKeepsTheKeysAndGivesThemBackToItsWindow) {
+    QWindow* main = main_window_handle();
+    ASSERT_NE(main, nullptr);
+    auto* list = qobject_cast<QAbstractItemView*>(widget(main_window, GID_GAME_LIST));
+    ASSERT_NE(list, nullptr);
+    const int rows_shown = list->model()->rowCount();
+    ASSERT_GT(rows_shown, 1);
+    confirmquit = 1;
+    // Each row's item as its path ends (a key's name may follow): the quit
+    // window, the file requesters, a window of its own.
+    const char* const rows[] = {"> Quit", "> Open...", "> Save state as...", "> Paths..."};
+    for (const char* name : rows) {
+        SCOPED_TRACE(name);
+        QAction* item = nullptr;
+        for (const auto& [path, row] : main_menu())
+            if (path.contains(name)) item = row;
+        ASSERT_NE(item, nullptr);
+        ASSERT_EQ(command("OPENMEMORY"), 0);
+        gui_window_activate(main_window);
+        event_pass();
+        int taken = 0;
+        const QMetaObject::Connection click =
+            QObject::connect(list, &QAbstractItemView::pressed, [&taken] { taken++; });
+        std::set<QWidget*> old;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible()) old.insert(w);
+        int ticks = 0;
+        bool clicked = false;
+        qt_as_the_user(
+            [&] {
+                QWidget* modal = QApplication::activeModalWidget();
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (!modal && !old.count(w) && w->isVisible() && w->windowHandle()) modal = w;
+                if (!modal) return;
+                if (!clicked) {
+                    clicked = true;
+                    // Through the window, as the display's click comes.
+                    const QRect last = list->visualRect(list->model()->index(rows_shown - 1, 0));
+                    QTest::mouseClick(main, Qt::LeftButton, Qt::NoModifier,
+                                      list->viewport()->mapTo(list->window(), last.center()));
+                    return;
+                }
+                if (++ticks > 50)
+                    modal->close();
+                else if (auto* box = qobject_cast<QMessageBox*>(modal))
+                    box->buttons().back()->click();
+                else
+                    QTest::keyClick(modal->focusWidget() ? modal->focusWidget() : modal, Qt::Key_Escape);
+            },
+            [item] {
+                item->trigger();
+                event_pass();
+            });
+        EXPECT_TRUE(clicked) << "no question";
+        QObject::disconnect(click);
+        EXPECT_EQ(taken, 0) << "the game list took the click";
+        event_pass();
+        EXPECT_EQ(QApplication::activeWindow() ? QApplication::activeWindow()->windowHandle() : nullptr,
+                  main);
+        gui_close_all_subwindows();
+        event_pass();
+    }
 }
