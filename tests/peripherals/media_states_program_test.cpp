@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -129,5 +130,36 @@ TEST_F(MediaStates, AChangedDiskComesBackFromEveryStateChangedAndNamed) {
             EXPECT_EQ(said.rfind("Changed disks not saved: " + named, 0), 0u) << said;
             EXPECT_TRUE(test_read_file(disk) == blank) << "the file was written";
         }
+    }
+}
+
+// A state written before states kept what a disk knows of its file still
+// loads on every machine with drives, its disk in place; that disk belongs to
+// no file the program knows, so it comes back as a changed new disk, which
+// only the state holds: a switch asks about it.
+TEST_F(MediaStates, AnEarlierStateBringsItsDisksBackAsChangedNewDisks) {
+    const fs::path old = fs::path(BRINDLEMOX_TEST_DATA) / "old_states";
+    const struct {
+        const char* file;
+        const char* machine;
+        int drive; // where the disk was, with $5A at $400
+    } states[] = {{"binbug_disk_v44.cos", "BINBUG", 0},
+                  {"cd2650_disk_v44.cos", "CD2650", 0},
+                  {"twin_disk_v40.cos", "TWIN", 1}};
+    ASSERT_EQ(std::size(states), disk_machines().size());
+    for (const auto& state : states) {
+        SCOPED_TRACE(state.file);
+        fs::remove(home.path() / "Games" / "AUTOSAVE.COS");
+        restart();
+        fine("OPEN " + (old / state.file).string());
+        EXPECT_EQ(fine("GETMACHINE"), state.machine);
+        const std::string drive = std::to_string(state.drive);
+        fine("DEBUGGER \"DRIVE " + drive + "\"");
+        EXPECT_EQ(fine("DEBUGGER \"FPEEK 400\"").substr(0, 10), "$00400: 5A");
+        std::string said;
+        EXPECT_EQ(send("SETMACHINE PIPBUG", &said), 10) << said;
+        EXPECT_NE(said.find(" (a new disk) was changed"), std::string::npos) << said;
+        quit(&said);
+        EXPECT_NE(said.find("drive " + drive + " (a new disk)"), std::string::npos) << said;
     }
 }
