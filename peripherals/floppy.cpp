@@ -326,6 +326,25 @@ void floppy_forget_file(int drive) {
 
 namespace {
 
+// Whether the disk's file is still the one the disk knows, or else holds the
+// disk's image byte for byte (then the disk takes the file as it is now).
+bool file_holds_disk(int drive) {
+    FloppyDrive& d = drives[drive];
+    const std::string host = path_to_host(d.file_name);
+    int error = 0;
+    if (file_identity_fate(host, d.file_identity, true, &error) == FileFate::same) return true;
+    const u32 bytes = floppy_geometry().image_bytes;
+    std::vector<u8> file;
+    const int read = file_read_regular(host, bytes, [&](std::size_t n) {
+        file.resize(n);
+        return file.data();
+    });
+    if (read != READ_OK || file.size() != bytes || std::memcmp(file.data(), d.image, bytes) != 0)
+        return false;
+    d.file_identity = file_identity_at(host);
+    return true;
+}
+
 // A 64-bit value as two full words, high first.
 u64 field_u64(u64 value) {
     u32 high = static_cast<u32>(value >> 32), low = static_cast<u32>(value);
@@ -373,10 +392,9 @@ void floppy_file_field(int drive, bool present, bool recorded) {
     std::memcpy(d.file_name, name, length + 1);
     d.file_identity = name[0] ? id : FileIdentity{};
     // What the disk holds and its file lacks: the change it had, or a file
-    // that is no longer the one it was when the state was saved.
-    int error = 0;
-    d.changed = changed || (name[0] && file_identity_fate(path_to_host(name), d.file_identity,
-                                                          true, &error) != FileFate::same);
+    // that is no longer the one it was when the state was saved and does not
+    // hold the disk as it is.
+    d.changed = changed || (name[0] && !file_holds_disk(drive));
 }
 
 bool floppy_takes_new_disk(int drive) {

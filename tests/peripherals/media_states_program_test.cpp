@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <unistd.h>
@@ -161,5 +162,50 @@ TEST_F(MediaStates, AnEarlierStateBringsItsDisksBackAsChangedNewDisks) {
         EXPECT_NE(said.find(" (a new disk) was changed"), std::string::npos) << said;
         quit(&said);
         EXPECT_NE(said.find("drive " + drive + " (a new disk)"), std::string::npos) << said;
+    }
+}
+
+// An unchanged disk in a state comes back unchanged while its file still
+// holds it, and changed once its file lost it: for each thing that can befall
+// the file between the state and its return, what a switch to another machine
+// then does (asks, refused under the port, or goes ahead).
+TEST_F(MediaStates, AnUnchangedDiskComesBackChangedOnlyWhenItsFileLostIt) {
+    const fs::path disk = home.path() / "work.raw";
+    const std::string blank = test_blank_binbug_disk();
+    std::string other = blank;
+    other[0x400] = 0x5A;
+    const struct {
+        const char* befalls;
+        std::function<void()> befall;
+        bool changed;
+    } fates[] = {
+        {"nothing", [] {}, false},
+        {"written again as it was", [&] { test_write_file(disk, blank); }, false},
+        {"written with other bytes", [&] { test_write_file(disk, other); }, true},
+        {"replaced by another file", [&] {
+             test_write_file(home.path() / "new.raw", other);
+             fs::rename(home.path() / "new.raw", disk);
+         }, true},
+        {"removed", [&] { fs::remove(disk); }, true},
+    };
+    for (const auto& fate : fates) {
+        SCOPED_TRACE(fate.befalls);
+        test_write_file(disk, blank);
+        fs::remove(home.path() / "Games" / "AUTOSAVE.COS");
+        restart();
+        fine("SETMACHINE BINBUG");
+        fine("OPEN " + disk.string());
+        std::string said;
+        EXPECT_EQ(send("QUIT", &said), 0) << said;
+        EXPECT_EQ(wait_exit(), 0);
+        fate.befall();
+        restart();
+        EXPECT_EQ(fine("GETMACHINE"), "BINBUG");
+        EXPECT_EQ(send("SETMACHINE PIPBUG", &said) == 10, fate.changed) << said;
+        EXPECT_EQ(said.find("The disk in drive 0 (\"work.raw\") was changed") != std::string::npos,
+                  fate.changed)
+            << said;
+        send("QUIT", &said);
+        EXPECT_EQ(wait_exit(), 0);
     }
 }
