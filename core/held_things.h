@@ -56,7 +56,6 @@ std::vector<std::string> held_running();
 std::vector<std::string> held_kept();
 extern const char* const held_kept_words; // "the autosave keeps them for the next start"
 
-
 // Whether ending the program now writes the autosave (the application's
 // answer, installed once; none installed: no).
 void held_set_autosave_check(bool (*writes)());

@@ -3,7 +3,6 @@
 #include "core/questions.h"
 
 #include "core/held_things.h"
-
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/ui_host.h"

@@ -131,8 +131,9 @@ bool disk_save_image(int drive);
 // The file the disk in `drive` came from or was last written to, as it was
 // then (unknown for a disk that has no file).
 const FileIdentity& floppy_file_identity(int drive);
-// The disk in `drive` belongs to no file any more (one a save state brought,
-// a drive left for another disk system): its name and identity go together.
+// The disk in `drive` belongs to no file any more (one a state of an earlier
+// version brought, a drive left for another disk system): its name and
+// identity go together.
 void floppy_forget_file(int drive);
 // The save-state record of what the disk in `drive` knows of its file: its
 // name, the file as it was when the disk took it or last went back to it,
