@@ -114,11 +114,20 @@ static void say_unwritten() {
                       ": another Brindlemox is using \"" + path_progdir() + "\".\n");
 }
 
+bool app_exit_autosaves() {
+    return autosave && !upgrade_mode && !emu_paused_mid_frame && session_writes();
+}
+
 static void write_autosave() {
     if (autosave_taken) return;
     autosave_taken = true;
-    const std::string unsaved = autosave_on_exit();
-    if (!unsaved.empty()) ui_unattended_report(unsaved.c_str(), nullptr);
+    // What the way out said the autosave keeps is lost with it.
+    const std::vector<std::string> kept = held_kept();
+    std::string unsaved = autosave_on_exit();
+    if (unsaved.empty()) return;
+    for (const std::string& clause : kept)
+        unsaved += " " + clause + "; they are dropped.";
+    ui_unattended_report(unsaved.c_str(), nullptr);
 }
 
 // Closing the windows keeps their places for the settings; on a display

@@ -29,6 +29,11 @@ void app_check_home_lock();
 // another run holds leaves unwritten.
 std::string app_session_files();
 
+// Whether the way out, taken now, writes the autosave: the setting is on, the
+// session writes its files (session_writes) and the guest stands between
+// frames. What the autosave keeps (held_kept) is said by this answer.
+bool app_exit_autosaves();
+
 // The exit path's steps as they ran, by name (tests read it; it is cleared by
 // app_exit_reset).
 extern std::vector<std::string> app_exit_steps;

@@ -615,7 +615,8 @@ void binbug_serialise(u32) {
     // monitor chosen since.
     if (state_applying() && binbug_biosversion <= 5) set_monitor_attributes();
     state_field_skip(1);
-    fdc_board_serialise(DiskLayout::BINBUG, 2, !reading || state_guest_version > 43);
+    fdc_board_serialise(DiskLayout::BINBUG, 2, !reading || state_guest_version > 43,
+                        !reading || state_guest_version >= 45);
     state_setting_byte(&binbug_userdrives, 2, "BINBUG drives");
     for (u32 port : {0u, 3u, 50u, 256u})
         state_field_u8(&port_records[port].last_value);
@@ -628,10 +629,8 @@ void binbug_serialise(u32) {
         beeper_countdowns[0] = 0;
     state_field_u32_full(&fdc_spin_down_frame);
     if (state_applying())
-        for (int d = 0; d < 2; d++) {
-            floppy_forget_file(d);
+        for (int d = 0; d < 2; d++)
             disk_list_dispatch(1, d);
-        }
 }
 
 // ---- views ----------------------------------------------------------------------------------

@@ -193,9 +193,9 @@ void cd2650_setup() {
     cd2650_load_charset();
 
     fdc_board_setup(BOARD);
-    // The IPL boots from the DOS disk, put into drive 0 unless a program load
-    // left a disk there.
-    if (cd2650_biosversion == 0 && !drive_has_disk(0)) cd2650_dos_open(0);
+    // The IPL boots from the DOS disk, put into drive 0 unless a disk of the
+    // user's is there (one from a file, or changed).
+    if (cd2650_biosversion == 0 && floppy_takes_new_disk(0)) cd2650_dos_open(0);
 }
 
 // ---- the display ----------------------------------------------------------------------------
@@ -398,7 +398,8 @@ void cd2650_serialise(u32) {
         set_monitor_marks();
     });
     state_setting_byte(&cd2650_vdu, 2, "CD2650 character set");
-    fdc_board_serialise(DiskLayout::CD2650, FLOPPY_DRIVES, !reading || state_guest_version >= 44);
+    fdc_board_serialise(DiskLayout::CD2650, FLOPPY_DRIVES, !reading || state_guest_version >= 44,
+                        !reading || state_guest_version >= 45);
     state_setting_byte(&cd2650_userdrives, 4, "CD2650 drives");
     if (state_applying() && cd2650_dosversion == 1)
         guest_memory[0x60BE] = static_cast<u8>(cd2650_userdrives - 1);
@@ -410,10 +411,8 @@ void cd2650_serialise(u32) {
         beeper_countdowns[0] = 0;
     if (state_applying()) {
         cd2650_load_charset();
-        for (int d = 0; d < FLOPPY_DRIVES; d++) {
-            floppy_forget_file(d);
+        for (int d = 0; d < FLOPPY_DRIVES; d++)
             disk_list_dispatch(1, d);
-        }
     }
 }
 

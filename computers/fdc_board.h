@@ -30,9 +30,11 @@ void fdc_port_write(u32 reg, u8 value);
 // The controller and the drives' motors back to their reset state.
 void fdc_reset();
 // The drives' and the controller's save-state fields of a machine with `n`
-// drives of `layout`: for each drive, whether a disk is in and its image, the head's track, sector
-// and byte index and the write protection; the addressed drive, the data
+// drives of `layout`: for each drive, whether a disk is in, its image and
+// (`with_files`: states from version 45 on) what it knows of its file
+// (floppy_file_field), the head's track, sector and byte index and the write
+// protection; the addressed drive, the data
 // mode, the ID index (`with_id_index`: states from version 44 on), the step
 // direction, each drive's motor and head, the sector and track registers and
 // the multiple-records flag. A value out of range marks the state bad.
-void fdc_board_serialise(DiskLayout layout, int n, bool with_id_index);
+void fdc_board_serialise(DiskLayout layout, int n, bool with_id_index, bool with_files);

@@ -341,15 +341,16 @@ void twin_setup() {
     vdu_blank_char = ' ';
     fdc_current_drive = 0;
     if (debugger_drive >= floppy_drive_count()) debugger_drive = floppy_drive_count() - 1;
-    // The disks a program load leaves in the drives stay; an empty drive
-    // belongs to no file, and drive 0 takes a fresh system disk.
+    // The disks in the drives stay; an empty drive belongs to no file, and
+    // drive 0 takes a fresh system disk of the chosen system unless it holds
+    // a disk of the user's (one from a file, or changed).
     for (int d = 0; d < 2; d++) {
         floppy_clear_watch_bits(d);
         drives[d].head_track = drives[d].head_sector = 0;
         drives[d].byte_index = 0;
         if (!drives[d].present) floppy_forget_file(d);
     }
-    if (!drives[0].present) twin_sdos_format(0);
+    if (floppy_takes_new_disk(0)) twin_sdos_format(0);
     guest_roms_report();
 }
 
@@ -790,6 +791,7 @@ static void drive_images_field() {
         present = state_field_u8(&present);
         if (present) state_field_bytes(drives[d].image, FLOPPY_IMAGE_MAX);
         if (state_applying()) drives[d].present = present ? 1 : 0;
+        floppy_file_field(d, present != 0, !reading() || state_guest_version >= 41);
     }
 }
 
@@ -882,7 +884,6 @@ void twin_serialise(u32) {
     beeper_countdowns[1] = other_sound;
     service_level = -1;
     for (int d = 0; d < 2; d++) {
-        floppy_forget_file(d);
         floppy_clear_watch_bits(d);
         twin_sdos_list_directory(1, d);
     }
@@ -946,7 +947,7 @@ constexpr MachineOps OPS{
     .port_write = twin_io_write,
     .serialise = twin_serialise,
     .old_states_first = 39,
-    .old_states_last = 39,
+    .old_states_last = 40,
     .save_suffix = ".bin",
     .screen_text = twin_screen_text,
     .typed_keyboard = [] { return true; },

@@ -7,7 +7,41 @@
 
 namespace {
 std::vector<HeldThing> things;
+bool (*autosave_check)() = nullptr;
+
+// The clauses of one kind, the first letter of each after the first in lower case.
+std::string joined(const std::vector<std::string>& clauses) {
+    std::string text;
+    for (std::string clause : clauses) {
+        if (!text.empty()) {
+            clause[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(clause[0])));
+            text += "; ";
+        }
+        text += clause;
+    }
+    return text;
+}
 } // namespace
+
+void held_set_autosave_check(bool (*writes)()) {
+    autosave_check = writes;
+}
+
+bool held_autosave_written() {
+    return autosave_check && autosave_check();
+}
+
+std::vector<std::string> held_kept() {
+    std::vector<std::string> said;
+    if (!held_autosave_written()) return said;
+    for (const HeldThing& t : things)
+        if (t.kept)
+            if (std::string clause = t.kept(); !clause.empty())
+                said.push_back(std::move(clause));
+    return said;
+}
+
+const char* const held_kept_words = "the autosave keeps them for the next start";
 
 void held_things_add(const HeldThing& thing) {
     things.push_back(thing);
@@ -39,16 +73,11 @@ std::vector<std::string> held_running() {
 }
 
 void held_report_lost(const char* what) {
-    std::string text;
-    for (std::string clause : held_lost()) {
-        if (!text.empty()) {
-            clause[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(clause[0])));
-            text += "; ";
-        }
-        text += clause;
-    }
+    std::string text = joined(held_lost());
+    if (!text.empty()) text += std::string("; ") + what + ".";
+    for (const std::string& clause : held_kept())
+        text += (text.empty() ? "" : " ") + clause + "; " + held_kept_words + ".";
     if (text.empty()) return;
-    text += std::string("; ") + what + ".";
     if (!ui_unattended_report(text.c_str(), nullptr)) con_printf("%s\n", text.c_str());
 }
 

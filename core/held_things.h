@@ -35,6 +35,11 @@ struct HeldThing {
     // warning is. May be null (what it holds is named, never written unasked).
     void (*finish)();
     bool with_machine; // finished too when the machine goes (HeldScope::machine)
+    // What of it the autosave written on the way out carries into the next
+    // start, one clause as `lost` gives it ("Changed disks not saved: drive 0
+    // (\"work.raw\")"), asked only when that autosave will be written (then
+    // `lost` leaves it out); "" when nothing. May be null.
+    std::string (*kept)() = nullptr;
 };
 
 void held_things_add(const HeldThing& thing);
@@ -45,10 +50,20 @@ const std::vector<HeldThing>& held_things();
 // The clauses of held_lost and held_running of every holder that has one.
 std::vector<std::string> held_lost();
 std::vector<std::string> held_running();
+// The clauses of `kept` of every holder, when the way out that ends the
+// program writes the autosave; none otherwise. Each is said followed by
+// held_kept_words.
+std::vector<std::string> held_kept();
+extern const char* const held_kept_words; // "the autosave keeps them for the next start"
+
+// Whether ending the program now writes the autosave (the application's
+// answer, installed once; none installed: no).
+void held_set_autosave_check(bool (*writes)());
+bool held_autosave_written();
 
 // Names what is held (held_lost), if anything, on the console and in the
 // reply of a running command of the port, followed by `what` ("they are
-// dropped").
+// dropped"), then what the autosave keeps (held_kept).
 void held_report_lost(const char* what);
 
 // Every output in progress within `scope` finished, in the order the

@@ -232,6 +232,8 @@ int load_tvc(LoadRequest& r) {
 
 int load_state(LoadRequest& r) {
     const int kind = r.kind;
+    // A state brings its own media: the ones in now go, whatever machine it is of.
+    const MediaFromState from_state;
     // Everything the state can be refused for is checked here, before the
     // machine is switched; what follows cannot fail.
     std::string error;
@@ -569,9 +571,6 @@ int load_kind(LoadRequest& r) {
         return LOAD_FAILED;
     }
     if (kind_is_medium(kind)) return load_medium(r);
-    // A program goes into the machine with every medium where it is; a state
-    // brings its own.
-    const MediaStayForProgram media_stay(!kind_names_its_machine(kind));
     switch (kind) {
     case KIND_BIN:
         return load_bin(r);

@@ -200,8 +200,8 @@ static void take_stretch() {
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows) {
     switch_refusal.clear();
     if (switch_refused(new_machine, new_memmap)) return false;
-    // The disks and the MDCR tape leave with the machine, unless a program
-    // is loaded into the one that runs. A changed one is offered for saving
+    // The disks and the MDCR tape leave with the machine and before a state,
+    // never on a set-up of the machine that runs. A changed one is offered for saving
     // first, and kept (with the machine) when the user cancels or nobody can
     // be asked.
     const bool media_leave = media_leave_with(static_cast<u32>(new_machine));

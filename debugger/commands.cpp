@@ -757,7 +757,9 @@ static void cmd_quit() {
     // about as the window's Quit asks, and whoever quit is shown what could
     // not be finished.
     if (app_acquired.host_gui) {
-        if (!held_lost().empty() && ui_host.confirm_quit && !ui_host.confirm_quit()) return;
+        if ((!held_lost().empty() || !held_kept().empty()) && ui_host.confirm_quit &&
+            !ui_host.confirm_quit())
+            return;
         app_quit_attended = true;
     }
     held_report_lost("they are dropped");

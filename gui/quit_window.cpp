@@ -51,11 +51,14 @@ std::string lines(const std::string& first, const std::string& second) {
     return first.empty() || second.empty() ? first + second : first + "\n" + second;
 }
 
-// What quitting loses, one line for each kind of held thing; "" when nothing.
+// What quitting loses, one line for each kind of held thing, then what the
+// autosave keeps; "" when nothing.
 std::string lost_text() {
     std::string text;
     for (const std::string& clause : held_lost())
         text = lines(text, clause + ".");
+    for (const std::string& clause : held_kept())
+        text = lines(text, clause + "; " + held_kept_words + ".");
     return text;
 }
 

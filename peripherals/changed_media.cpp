@@ -2,6 +2,7 @@
 
 #include "core/questions.h"
 
+#include "core/held_things.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/ui_host.h"
@@ -80,16 +81,29 @@ const char* media_kinds_name(int kinds) {
     }
 }
 
-std::string media_changed_text() {
+std::string media_changed_text(int kinds) {
     std::string list;
+    int named = 0;
     for (int m = 0; m < MEDIA; m++) {
-        if (!changed(m)) continue;
+        const int kind = is_disk(m) ? MEDIA_DISKS : MEDIA_TAPES;
+        if (!(kinds & kind) || !changed(m)) continue;
+        named |= kind;
         if (!list.empty()) list += ", ";
         list += (is_disk(m) ? "drive " + std::to_string(m) : std::string("MDCR tape")) + " (" +
                 name(m) + ")";
     }
     if (list.empty()) return "";
-    return std::string("Changed ") + media_kinds_name(media_changed_kinds()) + " not saved: " + list;
+    return std::string("Changed ") + media_kinds_name(named) + " not saved: " + list;
+}
+
+// A state holds the disks in the drives and no MDCR tape: the autosave
+// brings the disks back, changed as they are, and the tape is lost.
+std::string media_lost_at_end() {
+    return media_changed_text(held_autosave_written() ? MEDIA_TAPES : MEDIA_DISKS | MEDIA_TAPES);
+}
+
+std::string media_kept_at_end() {
+    return media_changed_text(MEDIA_DISKS);
 }
 
 bool media_release(int medium, const char* action) {
@@ -138,17 +152,17 @@ void media_leave_machine(u32 new_machine) {
 }
 
 namespace {
-int programs_loading; // MediaStayForProgram scopes alive
+int states_loading; // MediaFromState scopes alive
 } // namespace
 
-MediaStayForProgram::MediaStayForProgram(bool active) : active_(active) {
-    if (active_) programs_loading++;
+MediaFromState::MediaFromState() {
+    states_loading++;
 }
 
-MediaStayForProgram::~MediaStayForProgram() {
-    if (active_) programs_loading--;
+MediaFromState::~MediaFromState() {
+    states_loading--;
 }
 
 bool media_leave_with(u32 new_machine) {
-    return programs_loading == 0 || new_machine != machine;
+    return states_loading > 0 || new_machine != machine;
 }

@@ -19,15 +19,22 @@
 #include <vector>
 
 constexpr int MEDIUM_MDCR = FLOPPY_DRIVES;
+constexpr int MEDIA_DISKS = 1, MEDIA_TAPES = 2;
 
-// The current machine's changed media named for a message, under a heading
-// ("Changed disks not saved: drive 0 (\"work.raw\"), drive 1 (a new disk)";
-// "tapes" for the MDCR tape, "disks and tapes" for both); "" when none.
-std::string media_changed_text();
+// The current machine's changed media of `kinds` (MEDIA_DISKS, MEDIA_TAPES)
+// named for a message, under a heading ("Changed disks not saved: drive 0
+// (\"work.raw\"), drive 1 (a new disk)"; "tapes" for the MDCR tape, "disks
+// and tapes" for both); "" when none.
+std::string media_changed_text(int kinds = MEDIA_DISKS | MEDIA_TAPES);
+// What ending the program does with them (the held things' `lost` and
+// `kept`, core/held_things.h): a state holds the disks and no MDCR tape, so
+// the autosave, when it is written, brings the changed disks back, changed,
+// into the next start; the rest is lost.
+std::string media_lost_at_end();
+std::string media_kept_at_end();
 // The kinds of the current machine's changed media (MEDIA_DISKS and
 // MEDIA_TAPES, 0 none), and their name for a message: "disks", "tapes",
 // "disks and tapes" ("" for 0).
-constexpr int MEDIA_DISKS = 1, MEDIA_TAPES = 2;
 int media_changed_kinds();
 const char* media_kinds_name(int kinds);
 // Before `medium` goes (replaced, ejected, or dropped by a set-up of the
@@ -46,36 +53,33 @@ std::string media_refusal(int medium);
 std::string media_take_refusal();
 // Every changed medium saved in turn (one never saved asks for a name).
 void media_update_all();
-// Before a load or a switch that sets the machine up again (and so drops its
+// Before a state load or a switch to another machine (which drop the
 // media): each changed medium is offered for saving first ("Drop", may be
 // kept; with nobody to ask it is kept).
 // "" when every one may go: those let go unsaved are not asked about again
 // by the set-up that follows. Otherwise why the load is refused ("the MDCR
 // tape was changed and not saved"), and nothing was let go.
 std::string media_release_all();
-// A switch from the current machine to `new_machine`, or its set-up again,
+// A switch from the current machine to `new_machine`, or a state loaded,
 // after media_release_all: the drives are emptied (floppy_leave_machine) and
 // the MDCR tape goes. The machine's own set-up takes no medium out: what
 // leaves, leaves here.
 void media_leave_machine(u32 new_machine);
 
-// While one lives, a program is being loaded (any file but a state): the
-// set-up of the machine that runs, which the load makes, keeps every medium
-// where it is (the disks in their drives, changed or not, the MDCR tape on
-// its deck), unasked. A switch to another machine takes them as ever. The
-// papertapes and the cassette stay through every switch.
-class MediaStayForProgram {
+// While one lives, a state is being loaded: it brings its own media (the
+// disks it holds, no MDCR tape), so the set-up it makes takes the current
+// ones out, even of the machine that runs.
+class MediaFromState {
   public:
-    explicit MediaStayForProgram(bool active = true);
-    ~MediaStayForProgram();
-    MediaStayForProgram(const MediaStayForProgram&) = delete;
-    MediaStayForProgram& operator=(const MediaStayForProgram&) = delete;
-
-  private:
-    bool active_;
+    MediaFromState();
+    ~MediaFromState();
+    MediaFromState(const MediaFromState&) = delete;
+    MediaFromState& operator=(const MediaFromState&) = delete;
 };
 // Whether a set-up of `new_machine` takes the current machine's disks and
-// MDCR tape out (media_release_all first, then media_leave_machine): every
-// switch and set-up again does, except the one a program load makes of the
-// machine that runs.
+// MDCR tape out (media_release_all first, then media_leave_machine): a switch
+// to another machine and a state load do. A set-up of the machine that runs
+// (Reinitialize, a program loaded into it) keeps every medium where it is,
+// changed or not, unasked. The papertapes and the cassette stay through
+// every switch.
 bool media_leave_with(u32 new_machine);

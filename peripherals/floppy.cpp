@@ -11,6 +11,7 @@
 #include "core/objfile.h"
 #include "core/own_outputs.h"
 #include "core/questions.h"
+#include "core/savestate_fields.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -321,6 +322,85 @@ void floppy_forget_file(int drive) {
     if (!drive_ok(drive)) return;
     drives[drive].file_name[0] = 0;
     drives[drive].file_identity = FileIdentity{};
+}
+
+namespace {
+
+// Whether the disk's file is still the one the disk knows, or else holds the
+// disk's image byte for byte (then the disk takes the file as it is now).
+bool file_holds_disk(int drive) {
+    FloppyDrive& d = drives[drive];
+    const std::string host = path_to_host(d.file_name);
+    int error = 0;
+    if (file_identity_fate(host, d.file_identity, true, &error) == FileFate::same) return true;
+    const u32 bytes = floppy_geometry().image_bytes;
+    std::vector<u8> file;
+    const int read = file_read_regular(host, bytes, [&](std::size_t n) {
+        file.resize(n);
+        return file.data();
+    });
+    if (read != READ_OK || file.size() != bytes || std::memcmp(file.data(), d.image, bytes) != 0)
+        return false;
+    d.file_identity = file_identity_at(host);
+    return true;
+}
+
+// A 64-bit value as two full words, high first.
+u64 field_u64(u64 value) {
+    u32 high = static_cast<u32>(value >> 32), low = static_cast<u32>(value);
+    high = state_field_u32_full(&high);
+    low = state_field_u32_full(&low);
+    return static_cast<u64>(high) << 32 | low;
+}
+
+} // namespace
+
+void floppy_file_field(int drive, bool present, bool recorded) {
+    if (!drive_ok(drive)) return;
+    FloppyDrive& d = drives[drive];
+    if (!recorded || !present) {
+        // A disk of an earlier state holds what no file is known to hold.
+        if (state_applying()) {
+            floppy_forget_file(drive);
+            d.changed = present ? 1 : 0;
+        }
+        return;
+    }
+    // Read aside: a dry read stores nothing, and what is read is taken only
+    // as a whole.
+    u8 changed = d.changed;
+    changed = state_field_u8(&changed);
+    u16 length = static_cast<u16>(std::strlen(d.file_name));
+    length = state_field_u16(&length);
+    if (state_reading() && (changed > 1 || length >= FLOPPY_NAME_SIZE)) {
+        serial_mark_bad("disk file");
+        return;
+    }
+    char name[FLOPPY_NAME_SIZE] = {};
+    if (!state_reading()) std::memcpy(name, d.file_name, length);
+    state_field_bytes(reinterpret_cast<u8*>(name), length);
+    FileIdentity id = d.file_identity;
+    u8 known = id.known ? 1 : 0;
+    known = state_field_u8(&known);
+    id.known = known != 0;
+    id.device = field_u64(id.device);
+    id.inode = field_u64(id.inode);
+    id.size = field_u64(id.size);
+    id.written_ns = static_cast<std::int64_t>(field_u64(static_cast<u64>(id.written_ns)));
+    if (!state_applying()) return;
+    name[length] = 0;
+    std::memcpy(d.file_name, name, length + 1);
+    d.file_identity = name[0] ? id : FileIdentity{};
+    // What the disk holds and its file lacks: the change it had, or a file
+    // that is no longer the one it was when the state was saved and does not
+    // hold the disk as it is.
+    d.changed = changed || (name[0] && !file_holds_disk(drive));
+}
+
+bool floppy_takes_new_disk(int drive) {
+    if (!drive_ok(drive)) return false;
+    const FloppyDrive& d = drives[drive];
+    return !d.present || (!d.file_name[0] && !d.changed);
 }
 
 // ---- the controller side ------------------------------------------------------------------

@@ -131,9 +131,25 @@ bool disk_save_image(int drive);
 // The file the disk in `drive` came from or was last written to, as it was
 // then (unknown for a disk that has no file).
 const FileIdentity& floppy_file_identity(int drive);
-// The disk in `drive` belongs to no file any more (one a save state brought,
-// a drive left for another disk system): its name and identity go together.
+// The disk in `drive` belongs to no file any more (one a state of an earlier
+// version brought, a drive left for another disk system): its name and
+// identity go together.
 void floppy_forget_file(int drive);
+// The save-state record of what the disk in `drive` knows of its file: its
+// name, the file as it was when the disk took it or last went back to it,
+// and whether the disk changed since. `present` is the drive's flag as the
+// walk moved it. A state brings the record back with the disk, so that it is
+// written back only over its own file and a change it holds is asked about
+// and named as before: a disk that differs from its file (changed when the
+// state was saved, or its file replaced or written since) comes back changed.
+// Without `recorded` (a state of an earlier version, which kept no record) the
+// disk comes back belonging to no file, changed: a new disk that only the
+// state holds.
+void floppy_file_field(int drive, bool present, bool recorded);
+// Whether a set-up may put its own new disk into the drive: it is empty, or
+// holds only what a set-up or a format put there (a disk with no file that
+// nobody changed), which a new one replaces losing nothing.
+bool floppy_takes_new_disk(int drive);
 // The name a message gives the drive's disk: the file part of its file
 // name in quotes, or "a new disk" for one never saved.
 std::string floppy_disk_name(int drive);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -71,7 +72,8 @@ TEST_F(DiskComputersProgram, BothMachinesBootTheirMonitorAndUseTheirFiles) {
     EXPECT_EQ(test_read_file(home.path() / "Projects" / "prog.cmd").size(), 3u + 32 + 3);
 
     // The disk written on keeps the machine, and the reply says why; a new
-    // run of the program goes on.
+    // run of the program without the autosave (which brings the disk back)
+    // goes on.
     std::string left;
     EXPECT_EQ(send("SETMACHINE CD2650", &left), 10);
     EXPECT_NE(left.find("drive 0 (\"blank.raw\") was changed"), std::string::npos) << left;
@@ -80,6 +82,7 @@ TEST_F(DiskComputersProgram, BothMachinesBootTheirMonitorAndUseTheirFiles) {
     ASSERT_EQ(wait_exit(), 0);
     close(fd);
     fd = -1;
+    std::filesystem::remove(home.path() / "Games" / "AUTOSAVE.COS");
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
     ask("SETMACHINE CD2650");

@@ -110,12 +110,14 @@ class DiskRefusalsProgram : public ProgramTest {
         return fs::exists(home.path() / "Projects" / name);
     }
     // QUIT drops the changed disk, naming it; the next start connects anew.
+    // The next start goes on without the autosave, which keeps the changed disk.
     void quit_dropping_disk() {
         std::string result;
         EXPECT_EQ(send("QUIT", &result), 5) << result;
         EXPECT_EQ(wait_exit(), 0);
         close(fd);
         fd = -1;
+        fs::remove(home.path() / "Games" / "AUTOSAVE.COS");
     }
     // `name` put on the disk from the projects drawer, then the user's own
     // file of that name edited there: EXTRACT, named or not, keeps it and

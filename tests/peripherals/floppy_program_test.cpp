@@ -100,7 +100,8 @@ TEST_F(FloppyProgram, OpenKeepsAChangedDiskAndListingsShowNamesSafely) {
     for (char c : listing)
         EXPECT_TRUE(c == '\n' || (c >= 32 && c < 127)) << static_cast<int>(c);
     EXPECT_EQ(send("QUIT", &result), 5);
-    EXPECT_EQ(result, "Changed disks not saved: drive 0 (a new disk); they are dropped.\n");
+    EXPECT_EQ(result, "Changed disks not saved: drive 0 (a new disk); the autosave keeps them for "
+                      "the next start.\n");
     EXPECT_EQ(wait_exit(), 0);
 }
 
@@ -169,9 +170,10 @@ TEST_F(FloppyProgram, AStateLoadKeepsAChangedDiskItWouldReplace) {
     EXPECT_EQ(wait_exit(), 0);
 }
 
-// Every set-up of a disk machine empties its drives, and each path to one
-// asks first about a changed disk: with nobody to ask, each keeps the disk,
-// the machine and its memory as they were, and answers 10 as OPEN does.
+// A set-up of the machine that runs keeps its disks; a switch to another
+// machine empties the drives, and each path to one asks first about a
+// changed disk: with nobody to ask, each keeps the disk, the machine and its
+// memory as they were, and answers 10 as OPEN does.
 TEST_F(FloppyProgram, EverySetUpAsksBeforeItDropsAChangedDisk) {
     test_write_file(home.path() / "Projects" / "k1024", std::string(1024, 'k'));
     for (const char* name : {"blank.raw", "b1.raw", "b3.raw"})
@@ -200,56 +202,64 @@ TEST_F(FloppyProgram, EverySetUpAsksBeforeItDropsAChangedDisk) {
     ask("OPEN " + (home.path() / "binbug.raw").string());
     EXPECT_EQ(ask("DEBUGGER \"FPEEK 0\"").substr(0, 3), "$00") << "a disk in drive 0";
     send("SETMACHINE BINBUG", &result);
-    EXPECT_EQ(refused("DEBUGGER \"FPEEK 0\""), "No disk is inserted!\n\n");
+    EXPECT_EQ(ask("DEBUGGER \"FPEEK 0\"").substr(0, 3), "$00") << "a set-up keeps the disk";
     send("SETMACHINE CD2650", &result);
+    EXPECT_EQ(refused("DEBUGGER \"FPEEK 0\"").substr(0, 3), "No ") << "a switch takes it out";
     send("MENU SETTINGS.BIOS.IPL", &result);
     // One file is held in one drive: each takes a file of its own.
     for (const char* name : {"b1.raw", "blank.raw", "b3.raw"})
         ask("OPEN " + (home.path() / name).string());
+    send("SETMACHINE TWIN", &result);
     send("SETMACHINE CD2650", &result);
     for (int d = 1; d < 4; d++) {
         ask("DEBUGGER \"DRIVE " + std::to_string(d) + "\"");
         EXPECT_EQ(refused("DEBUGGER DIR"), "No disk is inserted!\n\n") << "drive " << d;
     }
 
-    // A changed one keeps every load and set-up away: a program or a state of
-    // another machine, a switch to the same or another one, a new monitor.
+    // A changed one keeps every load and switch away: a program or a state of
+    // another machine, a switch to another one.
     ask("OPEN " + (home.path() / "b1.raw").string());
     ask("OPEN " + (home.path() / "blank.raw").string());
     ask("DEBUGGER \"DRIVE 2\"");
     ask("DEBUGGER \"INJECT k1024\"");
     ask("DEBUGGER \"POKE 1000 42\"");
-    for (const char* line :
-         {"SETMACHINE CD2650", "SETMACHINE TWIN", "MENU PROJECT.REINITIALIZE",
-          "MENU SETTINGS.MACHINE.ARCADIA", "MENU SETTINGS.BIOS.IPL", "MENU SETTINGS.BIOS.POPMON",
-          "MENU SETTINGS.DOS.NOCD2650DOS"})
+    for (const char* line : {"SETMACHINE TWIN", "MENU SETTINGS.MACHINE.ARCADIA"})
         kept(line);
     kept("OPEN " + (home.path() / "Projects" / "prog.mod").string());
     kept("OPEN " + twin_state);
+    // A set-up of the machine that runs, a new monitor or disk system, keeps
+    // it, changed as it is.
+    for (const char* line : {"SETMACHINE CD2650", "MENU PROJECT.REINITIALIZE",
+                             "MENU SETTINGS.BIOS.POPMON", "MENU SETTINGS.DOS.NOCD2650DOS"}) {
+        EXPECT_LE(send(line, &result), 5) << line << ": " << result;
+        EXPECT_EQ(ask("GETMACHINE"), "CD2650") << line;
+        EXPECT_NE(ask("DEBUGGER DIR").find("K1024"), std::string::npos) << line;
+    }
     EXPECT_EQ(send("QUIT", &result), 5);
-    EXPECT_EQ(result, "Changed disks not saved: drive 2 (\"blank.raw\"); they are dropped.\n");
+    EXPECT_EQ(result, "Changed disks not saved: drive 2 (\"blank.raw\"); the autosave keeps them "
+                      "for the next start.\n");
     EXPECT_EQ(wait_exit(), 0);
-    // The monitor and the disk system stayed the IPL's and the CD2650 DOS.
-    const std::string settings = test_read_file(home.path() / "Configs" / "Brindlemox.ini");
-    EXPECT_NE(settings.find("cd2650_biosversion=0\ncd2650_dosversion=0\n"), std::string::npos);
 }
 
-// A break leaves as QUIT does: the changed disks it drops are named.
+// A break leaves as QUIT does: the changed disks are named, and the
+// autosave brings them back, changed, into the next start.
 TEST_F(FloppyProgram, ABreakNamesTheChangedDisksItDrops) {
-    test_write_file(home.path() / "Projects" / "k1024", std::string(1024, 'k'));
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const std::string file = "k" + std::to_string(signal);
+        test_write_file(home.path() / "Projects" / file, std::string(1024, 'k'));
         ASSERT_TRUE(start({"PORTNAME", "E2E"}));
         ASSERT_TRUE(port_up());
         std::string result;
         send("SETMACHINE TWIN", &result);
         ask("DEBUGGER \"DRIVE 0\"");
-        ask("DEBUGGER \"INJECT k1024\"");
+        ask("DEBUGGER \"INJECT " + file + "\"");
         kill(pid, signal);
         EXPECT_EQ(wait_exit(), 0) << signal;
         close(fd);
         fd = -1;
         EXPECT_NE(log().find("Brindlemox: User break!\n"
-                             "Changed disks not saved: drive 0 (a new disk); they are dropped.\n"),
+                             "Changed disks not saved: drive 0 (a new disk); the autosave keeps "
+                             "them for the next start.\n"),
                   std::string::npos)
             << signal << ": " << log();
     }

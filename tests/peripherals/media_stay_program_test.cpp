@@ -1,7 +1,8 @@
-// A program loaded into the running program leaves every medium where it is:
-// on each machine with drives, an MDCR deck, papertape units or a cassette
-// deck, every kind of program file the machine opens (written by its own
-// savers) loads, answering 0, while the disks (one changed), the MDCR tape
+// A program loaded into the running program, and a set-up of the machine
+// that runs, leave every medium where it is: on each machine with drives, an
+// MDCR deck, papertape units or a cassette deck, every kind of program file
+// the machine opens (written by its own savers) loads, answering 0, and
+// Reinitialize goes ahead, while the disks (one changed), the MDCR tape
 // (changed), the papertape and the cassette stay in, each still held by its
 // file, and the changes are still there to be named when the program ends.
 #include "tests/support/blank_disks.h"
@@ -101,23 +102,15 @@ class MediaStayProgram : public ProgramTest {
             EXPECT_NE(result.find("it is " + h.what), std::string::npos) << result;
         }
     }
-};
-
-} // namespace
-
-TEST_F(MediaStayProgram, EveryProgramFileLeavesEveryMediumWhereItIs) {
-    const std::vector<MediaMachine> machines = media_machines();
-    ASSERT_GE(machines.size(), 7u);
-    test_write_file(home.path() / "Projects" / "note.txt", "a note\n");
-    test_write_file(home.path() / "t.mdcr", std::string(1024, '\1'));
-    test_write_file(home.path() / "t.pap", "a papertape\n");
-    test_write_file(home.path() / "t.wav", wav_tape());
-    for (const MediaMachine& row : machines) {
-        SCOPED_TRACE(row.name);
-        ASSERT_GE(row.ram, 0);
-        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-        ASSERT_TRUE(port_up());
-        request("SETMACHINE " + row.name);
+    // The media files in the home (note.txt to put on a disk too).
+    void media_files() {
+        test_write_file(home.path() / "Projects" / "note.txt", "a note\n");
+        test_write_file(home.path() / "t.mdcr", std::string(1024, '\1'));
+        test_write_file(home.path() / "t.pap", "a papertape\n");
+        test_write_file(home.path() / "t.wav", wav_tape());
+    }
+    // Puts every medium the row's machine takes in, each from its file.
+    std::vector<Held> insert_media(const MediaMachine& row) {
         std::vector<Held> held;
         const auto insert = [&](const fs::path& file, const std::string& what) {
             fine("OPEN " + file.string());
@@ -125,8 +118,7 @@ TEST_F(MediaStayProgram, EveryProgramFileLeavesEveryMediumWhereItIs) {
         };
         if (row.traits.cassette) insert(home.path() / "t.wav", "the tape in the deck");
         if (row.traits.has_papertape) insert(home.path() / "t.pap", "the papertape in unit 0");
-        const bool disks = row.traits.disk_images != DiskImages::NONE;
-        if (disks) {
+        if (row.traits.disk_images != DiskImages::NONE) {
             // Drive 0 takes the disk (on the TWIN drive 1, beside the system disk).
             const bool twin = row.traits.disk_images == DiskImages::TWIN;
             const fs::path disk = home.path() / ("d-" + row.name + (twin ? ".img" : ".raw"));
@@ -137,27 +129,51 @@ TEST_F(MediaStayProgram, EveryProgramFileLeavesEveryMediumWhereItIs) {
             insert(disk, twin ? "the disk in drive 1" : "the disk in drive 0");
         }
         if (row.traits.mdcr) insert(home.path() / "t.mdcr", "the MDCR tape");
-        // The media as they were put in, then changed: a file put on the disk
-        // in drive 0, the MDCR tape run forward writing from its start.
-        std::string changed; // what QUIT names as dropped
-        const auto change = [&]() {
-            if (disks) {
-                fine("DEBUGGER \"DRIVE 0\"");
-                fine("DEBUGGER \"INJECT note.txt\"");
-                changed = "Changed disks not saved: drive 0";
-            }
-            if (row.traits.mdcr) {
-                fine("DEBUGGER \"POKE 900 1B\"");
-                fine("DEBUGGER \"POKE 901 7E\"");
-                fine("DEBUGGER \"JUMP 900\"");
-                fine("DEBUGGER \"WRITEPORT DATA $60\"");
-                std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                fine("DEBUGGER \"WRITEPORT DATA 0\"");
-                changed = "Changed tapes not saved: MDCR tape";
-            }
-        };
+        return held;
+    }
+    // The media as they were put in, then changed: a file put on the disk in
+    // drive 0, the MDCR tape run forward writing from its start. What QUIT
+    // names of them.
+    std::string change_media(const MediaMachine& row) {
+        std::string changed;
+        if (row.traits.disk_images != DiskImages::NONE) {
+            fine("DEBUGGER \"DRIVE 0\"");
+            fine("DEBUGGER \"INJECT note.txt\"");
+            changed = "Changed disks not saved: drive 0";
+        }
+        if (row.traits.mdcr) {
+            fine("DEBUGGER \"POKE 900 1B\"");
+            fine("DEBUGGER \"POKE 901 7E\"");
+            fine("DEBUGGER \"JUMP 900\"");
+            fine("DEBUGGER \"WRITEPORT DATA $60\"");
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            fine("DEBUGGER \"WRITEPORT DATA 0\"");
+            changed = "Changed tapes not saved: MDCR tape";
+        }
+        return changed;
+    }
+};
+
+} // namespace
+
+TEST_F(MediaStayProgram, EveryProgramFileLeavesEveryMediumWhereItIs) {
+    const std::vector<MediaMachine> machines = media_machines();
+    ASSERT_GE(machines.size(), 7u);
+    media_files();
+    for (const MediaMachine& row : machines) {
+        SCOPED_TRACE(row.name);
+        ASSERT_GE(row.ram, 0);
+        // Each machine starts afresh: the autosave would bring the last one's
+        // changed disk back.
+        fs::remove(home.path() / "Games" / "AUTOSAVE.COS");
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        request("SETMACHINE " + row.name);
+        const std::vector<Held> held = insert_media(row);
+        const bool disks = row.traits.disk_images != DiskImages::NONE;
+        std::string changed; // what QUIT names
         for (const bool after_change : {false, true}) {
-            if (after_change) change();
+            if (after_change) changed = change_media(row);
             for (const auto& [saver, suffix] : row.programs) {
                 SCOPED_TRACE(suffix + (after_change ? " after the change" : ""));
                 const std::string file = (home.path() / ("p-" + row.name + suffix)).string();
@@ -178,6 +194,51 @@ TEST_F(MediaStayProgram, EveryProgramFileLeavesEveryMediumWhereItIs) {
             }
         }
         std::string result;
+        EXPECT_EQ(send("QUIT", &result), changed.empty() ? 0 : 5) << result;
+        EXPECT_EQ(result.rfind(changed, 0), 0u) << result;
+        EXPECT_EQ(wait_exit(), 0);
+        close(fd);
+        fd = -1;
+    }
+}
+
+// A set-up of the machine that runs (Reinitialize, the machine chosen again)
+// takes no medium out: on each machine with media, every medium stays where
+// it is, held by its file, before and after it was changed, unasked; the
+// changes are still there to be named, and a switch to another machine still
+// asks about them (refused, nobody to ask under the port).
+TEST_F(MediaStayProgram, EverySetUpOfTheRunningMachineKeepsEveryMedium) {
+    const std::vector<MediaMachine> machines = media_machines();
+    ASSERT_GE(machines.size(), 7u);
+    media_files();
+    for (const MediaMachine& row : machines) {
+        SCOPED_TRACE(row.name);
+        fs::remove(home.path() / "Games" / "AUTOSAVE.COS");
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        request("SETMACHINE " + row.name);
+        const std::vector<Held> held = insert_media(row);
+        const bool disks = row.traits.disk_images != DiskImages::NONE;
+        std::string changed;
+        for (const bool after_change : {false, true}) {
+            if (after_change) changed = change_media(row);
+            for (const std::string& set_up :
+                 {std::string("MENU PROJECT.REINITIALIZE"), "SETMACHINE " + row.name}) {
+                SCOPED_TRACE(set_up + (after_change ? " after the change" : ""));
+                std::string result;
+                EXPECT_LE(send(set_up, &result), 5) << result;
+                expect_held(held);
+                if (disks && after_change) {
+                    EXPECT_NE(fine("DEBUGGER DIR").find("NOTE"), std::string::npos)
+                        << "the change on the disk in drive 0";
+                }
+            }
+        }
+        std::string result;
+        if (!changed.empty()) {
+            const char* other = row.name == "PIPBUG" ? "ARCADIA" : "PIPBUG";
+            EXPECT_EQ(send(std::string("SETMACHINE ") + other, &result), 10) << result;
+        }
         EXPECT_EQ(send("QUIT", &result), changed.empty() ? 0 : 5) << result;
         EXPECT_EQ(result.rfind(changed, 0), 0u) << result;
         EXPECT_EQ(wait_exit(), 0);

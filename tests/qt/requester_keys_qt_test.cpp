@@ -3,6 +3,7 @@
 // of the device windows opens a file requester titled by what it makes.
 #include "tests/qt/qt_session.h"
 
+#include "commands/command_table.h"
 #include "commands/dispatch.h"
 #include "computers/phunsy.h"
 #include "core/notify.h"
@@ -91,7 +92,8 @@ std::string contents(const fs::path& path) {
 } // namespace
 
 // Each question answered with the key of a button that neither Return nor
-// Escape chooses: Drop for a changed MDCR tape on Reinitialize, Replace for a
+// Escape chooses: Drop for a changed MDCR tape on a switch to another
+// machine (Settings > Machine), Replace for a
 // file in the place of the assembler's object file, Yes for the user's file
 // at the name typed into a save requester.
 TEST_F(RequesterKeysQt, AQuestionsButtonsAnswerToTheirKeys) {
@@ -115,7 +117,8 @@ TEST_F(RequesterKeysQt, AQuestionsButtonsAnswerToTheirKeys) {
                  phunsy_run_frame();
              ASSERT_TRUE(mdcr_changed);
          },
-         [] { gui_reinitialize_machine(); }, [] { return !mdcr_changed && !mdcr_file_name[0]; },
+         [] { cmd_run(*cmd_named("SETTINGS.MACHINE.ARCADIA"), {CmdFrom::MENU}); },
+         [] { return !mdcr_changed && !mdcr_file_name[0]; },
          ""},
         {"a file in the object file's place", Qt::Key_R,
          [&] {

@@ -1,0 +1,211 @@
+// A disk that comes back from a state holding what its file lacks is a
+// changed disk, named as it was before: on every machine with drives, a disk
+// changed and not saved goes into a state; brought back by the autosave of a
+// new start, a Quickload, OPEN of the state or the start of a recording, it
+// still belongs to its file, keeps a switch to another machine away (nobody
+// to ask under the port) and is named by QUIT, while its file stays as the
+// user left it.
+#include "tests/record/tools.h"
+#include "tests/support/blank_disks.h"
+#include "tests/support/program_test.h"
+#include "core/machine_table.h"
+#include "peripherals/floppy.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The machines with drives, as the machine table gives them, and the drive
+// the test's disk goes into (on the TWIN drive 1, beside its system disk).
+struct DiskMachine {
+    std::string name;
+    DiskLayout layout;
+    int drive;
+    std::string suffix;
+};
+
+std::vector<DiskMachine> disk_machines() {
+    std::vector<DiskMachine> found;
+    for (u32 m = 0; m < MACHINES; m++) {
+        const MachineTraits& t = machine_table[m].traits;
+        if (t.disk_images == DiskImages::NONE) continue;
+        const bool twin = t.disk_images == DiskImages::TWIN;
+        found.push_back({machine_table[m].keyword, t.disk_layout, twin ? 1 : 0,
+                         twin ? ".img" : ".raw"});
+    }
+    return found;
+}
+
+// The ways a state comes back: `bring` is sent after a start of the program
+// (none: the autosave of that start).
+struct Return {
+    const char* name;
+    std::string bring;
+};
+
+class MediaStates : public ProgramTest {
+  protected:
+    std::string fine(const std::string& line) {
+        std::string result;
+        EXPECT_LE(send(line, &result), 5) << line << ": " << result;
+        return result;
+    }
+    void restart() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+    }
+    void quit(std::string* said) {
+        EXPECT_EQ(send("QUIT", said), 5) << *said;
+        EXPECT_EQ(wait_exit(), 0);
+    }
+};
+
+} // namespace
+
+TEST_F(MediaStates, AChangedDiskComesBackFromEveryStateChangedAndNamed) {
+    const std::vector<DiskMachine> machines = disk_machines();
+    ASSERT_EQ(machines.size(), 3u);
+    const fs::path games = home.path() / "Games";
+    const fs::path autosave = games / "AUTOSAVE.COS", state = home.path() / "s.cos",
+                   take = home.path() / "take.cor";
+    const Return returns[] = {{"the autosave", ""},
+                              {"Quickload", "MENU PROJECT.QUICKLOAD"},
+                              {"OPEN of the state", "OPEN " + state.string()},
+                              {"a recording's start", "OPEN " + take.string()}};
+    test_write_file(home.path() / "Projects" / "note.txt", "a note\n");
+    for (const DiskMachine& row : machines) {
+        SCOPED_TRACE(row.name);
+        const fs::path disk = home.path() / ("work" + row.suffix);
+        test_write_file(disk, row.layout == DiskLayout::BINBUG
+                                  ? test_blank_binbug_disk()
+                                  : std::string(disk_geometry(row.layout).image_bytes, '\0'));
+        const std::string blank = test_read_file(disk);
+        const std::string named =
+            "drive " + std::to_string(row.drive) + " (\"" + disk.filename().string() + "\")";
+        fs::remove(autosave);
+        restart();
+        fine("SETMACHINE " + row.name);
+        fine("OPEN " + disk.string());
+        fine("DEBUGGER \"DRIVE " + std::to_string(row.drive) + "\"");
+        fine("DEBUGGER \"INJECT note.txt\"");
+        fine("SAVEAS " + state.string());
+        fine("MENU PROJECT.QUICKSAVE");
+        ASSERT_TRUE(write_recording(state, take, 3000, std::vector<u8>(8, 0)));
+        std::string said;
+        quit(&said);
+        EXPECT_EQ(said, "Changed disks not saved: " + named +
+                            "; the autosave keeps them for the next start.\n");
+
+        for (const Return& way : returns) {
+            SCOPED_TRACE(way.name);
+            if (!way.bring.empty()) fs::remove(autosave);
+            restart();
+            if (!way.bring.empty()) fine(way.bring);
+            EXPECT_EQ(fine("GETMACHINE"), row.name);
+            fine("DEBUGGER \"DRIVE " + std::to_string(row.drive) + "\"");
+            EXPECT_NE(fine("DEBUGGER DIR").find("NOTE"), std::string::npos);
+            // Still the file's disk: that file goes into no other drive.
+            EXPECT_EQ(send("OPEN " + disk.string(), &said), 5) << said;
+            EXPECT_NE(said.find(" is already in drive " + std::to_string(row.drive)),
+                      std::string::npos)
+                << said;
+            // Changed: a switch to another machine is refused, naming it.
+            EXPECT_EQ(send("SETMACHINE PIPBUG", &said), 10) << said;
+            EXPECT_NE(said.find("The disk in drive " + std::to_string(row.drive) + " (\"" +
+                                disk.filename().string() + "\") was changed"),
+                      std::string::npos)
+                << said;
+            EXPECT_EQ(fine("GETMACHINE"), row.name);
+            quit(&said);
+            EXPECT_EQ(said.rfind("Changed disks not saved: " + named, 0), 0u) << said;
+            EXPECT_TRUE(test_read_file(disk) == blank) << "the file was written";
+        }
+    }
+}
+
+// A state written before states kept what a disk knows of its file still
+// loads on every machine with drives, its disk in place; that disk belongs to
+// no file the program knows, so it comes back as a changed new disk, which
+// only the state holds: a switch asks about it.
+TEST_F(MediaStates, AnEarlierStateBringsItsDisksBackAsChangedNewDisks) {
+    const fs::path old = fs::path(BRINDLEMOX_TEST_DATA) / "old_states";
+    const struct {
+        const char* file;
+        const char* machine;
+        int drive; // where the disk was, with $5A at $400
+    } states[] = {{"binbug_disk_v44.cos", "BINBUG", 0},
+                  {"cd2650_disk_v44.cos", "CD2650", 0},
+                  {"twin_disk_v40.cos", "TWIN", 1}};
+    ASSERT_EQ(std::size(states), disk_machines().size());
+    for (const auto& state : states) {
+        SCOPED_TRACE(state.file);
+        fs::remove(home.path() / "Games" / "AUTOSAVE.COS");
+        restart();
+        fine("OPEN " + (old / state.file).string());
+        EXPECT_EQ(fine("GETMACHINE"), state.machine);
+        const std::string drive = std::to_string(state.drive);
+        fine("DEBUGGER \"DRIVE " + drive + "\"");
+        EXPECT_EQ(fine("DEBUGGER \"FPEEK 400\"").substr(0, 10), "$00400: 5A");
+        std::string said;
+        EXPECT_EQ(send("SETMACHINE PIPBUG", &said), 10) << said;
+        EXPECT_NE(said.find(" (a new disk) was changed"), std::string::npos) << said;
+        quit(&said);
+        EXPECT_NE(said.find("drive " + drive + " (a new disk)"), std::string::npos) << said;
+    }
+}
+
+// An unchanged disk in a state comes back unchanged while its file still
+// holds it, and changed once its file lost it: for each thing that can befall
+// the file between the state and its return, what a switch to another machine
+// then does (asks, refused under the port, or goes ahead).
+TEST_F(MediaStates, AnUnchangedDiskComesBackChangedOnlyWhenItsFileLostIt) {
+    const fs::path disk = home.path() / "work.raw";
+    const std::string blank = test_blank_binbug_disk();
+    std::string other = blank;
+    other[0x400] = 0x5A;
+    const struct {
+        const char* befalls;
+        std::function<void()> befall;
+        bool changed;
+    } fates[] = {
+        {"nothing", [] {}, false},
+        {"written again as it was", [&] { test_write_file(disk, blank); }, false},
+        {"written with other bytes", [&] { test_write_file(disk, other); }, true},
+        {"replaced by another file", [&] {
+             test_write_file(home.path() / "new.raw", other);
+             fs::rename(home.path() / "new.raw", disk);
+         }, true},
+        {"removed", [&] { fs::remove(disk); }, true},
+    };
+    for (const auto& fate : fates) {
+        SCOPED_TRACE(fate.befalls);
+        test_write_file(disk, blank);
+        fs::remove(home.path() / "Games" / "AUTOSAVE.COS");
+        restart();
+        fine("SETMACHINE BINBUG");
+        fine("OPEN " + disk.string());
+        std::string said;
+        EXPECT_EQ(send("QUIT", &said), 0) << said;
+        EXPECT_EQ(wait_exit(), 0);
+        fate.befall();
+        restart();
+        EXPECT_EQ(fine("GETMACHINE"), "BINBUG");
+        EXPECT_EQ(send("SETMACHINE PIPBUG", &said) == 10, fate.changed) << said;
+        EXPECT_EQ(said.find("The disk in drive 0 (\"work.raw\") was changed") != std::string::npos,
+                  fate.changed)
+            << said;
+        send("QUIT", &said);
+        EXPECT_EQ(wait_exit(), 0);
+    }
+}
