@@ -82,6 +82,20 @@ static void serve_console() {
     gui_console_set_running(running);
 }
 
+static int quitting(const char*, std::string* result) {
+    *result = "Brindlemox is quitting!\n";
+    return 10;
+}
+
+namespace {
+// The reply kept back: what it says once its time is up, and what it says
+// when the program ends first.
+struct Kept {
+    std::chrono::steady_clock::time_point until;
+    RexxLateReply late, ended;
+} kept;
+} // namespace
+
 void rexx_close_port() {
     rexx_script_halt();
     if (!rexx_script_wait(1000))
@@ -90,7 +104,9 @@ void rexx_close_port() {
     if (rexx_script_take_output(&text)) gui_console_write(text.c_str());
     gui_console_close();
     stop_asked = false;
-    rexx_port_close();
+    // Every client that sent a command has its answer before the port goes.
+    if (rexx_port_holding()) rexx_port_release(kept.ended.rc, kept.ended.result);
+    rexx_port_close_answering(quitting, 1000);
     rexx_host_name[0] = '\0';
 }
 
@@ -100,27 +116,15 @@ void rexx_close_port() {
 static int run_unattended(const char* line, std::string* result) {
     // A request that asked to quit has written the session's files: nothing
     // sent after it is done.
-    if (rexx_quit_requested) {
-        *result = "Brindlemox is quitting!\n";
-        return 10;
-    }
+    if (rexx_quit_requested) return quitting(line, result);
     const int rc = ui_unattended_run(rexx_command, line, result);
     if (paused_picture_pending) app_draw_paused_picture();
     return rc;
 }
 
-namespace {
-// The reply kept back, and what it says once its time is up.
-struct Kept {
-    std::chrono::steady_clock::time_point until;
-    int rc = 0;
-    std::string result;
-} kept;
-} // namespace
-
-bool rexx_reply_hold(int ms, int late_rc, const std::string& late_result) {
+bool rexx_reply_hold(int ms, const RexxLateReply& late, const RexxLateReply& ended) {
     if (!rexx_port_hold()) return false;
-    kept = {std::chrono::steady_clock::now() + std::chrono::milliseconds(ms), late_rc, late_result};
+    kept = {std::chrono::steady_clock::now() + std::chrono::milliseconds(ms), late, ended};
     return true;
 }
 
@@ -128,10 +132,16 @@ void rexx_reply_release(int rc, const std::string& result) {
     rexx_port_release(rc, result);
 }
 
+// The reply kept back goes once its time is up, also while a requester holds
+// the program.
+static void release_when_due() {
+    if (rexx_port_holding() && std::chrono::steady_clock::now() >= kept.until)
+        rexx_port_release(kept.late.rc, kept.late.result);
+}
+
 void rexx_serve_port() {
     serve_console();
-    if (rexx_port_holding() && std::chrono::steady_clock::now() >= kept.until)
-        rexx_port_release(kept.rc, kept.result);
+    release_when_due();
     rexx_port_serve(run_unattended);
     if (rexx_quit_requested) {
         rexx_quit_requested = false;
@@ -145,6 +155,7 @@ static int requester_open(const char*, std::string* result) {
 }
 
 bool rexx_serve_port_waiting() {
+    release_when_due();
     rexx_port_serve_waiting(requester_open);
     return rexx_port_asker_gone();
 }

@@ -20,7 +20,9 @@ extern int (*rexx_command)(const char* line, std::string* result);
 // Makes the port. A port that cannot be made ends the program after a
 // warning that says why ("Can't create ARexx object (...)!").
 void rexx_open_port();
-// Closes the port and stops a running script.
+// Closes the port and stops a running script; every client that sent a
+// command is answered first (10, "Brindlemox is quitting!", or what a reply
+// kept back says when the program ends first).
 void rexx_close_port();
 // Answers the requests that arrived (once per event pass; never blocks).
 // After a request that asked to quit, the program ends through the exit path
@@ -28,10 +30,16 @@ void rexx_close_port();
 // "Brindlemox is quitting!"): the session's files are written already.
 void rexx_serve_port();
 // Inside a command of the port: its reply waits for rexx_reply_release, or
-// `ms` milliseconds at most, after which it is `late_rc` and `late_result`.
-// False when it cannot wait (the command came from inside the program, or
-// another reply waits): the command answers at once.
-bool rexx_reply_hold(int ms, int late_rc, const std::string& late_result);
+// `ms` milliseconds at most (a requester open meanwhile does not stop the
+// clock), after which it is `late`. When the program ends first it is `ended`,
+// sent before the port closes. False when it cannot wait (the command came
+// from inside the program, or another reply waits): the command answers at
+// once.
+struct RexxLateReply {
+    int rc = 0;
+    std::string result;
+};
+bool rexx_reply_hold(int ms, const RexxLateReply& late, const RexxLateReply& ended);
 // Sends the reply that waits (nothing when none does).
 void rexx_reply_release(int rc, const std::string& result);
 // A request that asks to quit sets rexx_quit_requested (core/session.h).

@@ -560,8 +560,9 @@ void cmd_menu(ArexxCall& call) {
 // A link the command made answers once it has settled (net_link_settled): 0
 // when it held for its first second of play, 5 when it ended before (a peer
 // that left at once, or that runs another machine). A link that has not
-// settled within LINK_SETTLE_MS (a guest paused on either side) answers 0:
-// it stands.
+// settled within LINK_SETTLE_MS (a guest paused on either side, a requester
+// open) answers 0: it stands. The program ending before (another client's
+// QUIT) answers 5.
 constexpr int LINK_SETTLE_MS = 5000;
 std::string link_command; // the command whose reply waits
 void link_settled(bool held) {
@@ -577,7 +578,10 @@ void answer_when_linked(ArexxCall& call, u32 mode) {
         return;
     }
     link_command = call.row->name;
-    if (rexx_reply_hold(LINK_SETTLE_MS, 0, "")) net_link_settled = link_settled;
+    // The program ending first ends the link: the command says it was broken off.
+    const RexxLateReply ended{5, link_command +
+                                     ": not connected (broken off: Brindlemox is quitting)\n"};
+    if (rexx_reply_hold(LINK_SETTLE_MS, {}, ended)) net_link_settled = link_settled;
 }
 void cmd_client(ArexxCall& call) {
     if (arg_given(call, 0) && !arg_text(call, 0).empty()) {

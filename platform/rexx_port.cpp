@@ -46,6 +46,7 @@ std::string socket_file;
 // accept clients while the outer pass still holds one.
 std::vector<std::unique_ptr<Client>> clients;
 int passes = 0;           // serving passes running, nested ones included
+bool closing = false;     // the last pass: requests being answered are answered too
 Client* asking = nullptr; // the client whose request the outermost handler answers
 bool hold_asked = false;  // the handler running keeps its reply back
 Client* held = nullptr;   // the client whose reply is kept back
@@ -301,7 +302,7 @@ void serve_pass(RexxPortHandler handler) {
     // A handler may accept clients or close the port: walk by index.
     for (std::size_t i = 0; i < clients.size(); ++i) {
         Client& c = *clients[i];
-        if (c.gone || c.busy) continue;
+        if (c.gone || (c.busy && !closing)) continue;
         bool gone = false;
         char buffer[4096];
         // A client that leaves its replies unread is not read from until they drain.
@@ -431,6 +432,41 @@ void rexx_port_close() {
         unlink(socket_file.c_str());
     }
     socket_file.clear();
+}
+
+void rexx_port_close_answering(RexxPortHandler last, int ms) {
+    if (listen_fd >= 0) {
+        closing = true;
+        struct Done {
+            ~Done() { closing = false; }
+        } done;
+        // A request being answered (its handler never gets to reply) and the
+        // reply kept back are answered first, then what every client has sent.
+        for (const auto& c : clients)
+            if (!c->gone && (c->busy || c->held)) {
+                std::string result;
+                const int rc = last("", &result);
+                queue_reply(*c, rc, result);
+                c->held = false;
+            }
+        held = nullptr;
+        serve_pass(last);
+        // Owed replies written out, waiting a little for clients that read slowly.
+        const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
+        for (;;) {
+            std::vector<pollfd> waiting;
+            for (const auto& c : clients)
+                if (!c->gone && !c->out.empty()) waiting.push_back({c->fd, POLLOUT, 0});
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+            if (waiting.empty() || left <= 0) break;
+            if (poll(waiting.data(), waiting.size(), static_cast<int>(left)) < 0 && errno != EINTR)
+                break;
+            for (const auto& c : clients)
+                if (!c->gone && !c->out.empty() && !flush(*c)) forget(*c);
+        }
+    }
+    rexx_port_close();
 }
 
 void rexx_port_serve(RexxPortHandler handler) {

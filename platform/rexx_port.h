@@ -56,6 +56,12 @@ constexpr std::size_t REXX_SOCKET_PATH_MAX = 107;
 int rexx_port_open(const char* name, bool exact, std::string* chosen);
 // Closes every connection and the port, and removes its socket file.
 void rexx_port_close();
+// The same, once every client that sent a request has its answer: the
+// request being answered, the reply kept back (release it first to say
+// otherwise) and every request already sent are answered through `last`
+// (its line is "" for the first two), and the replies owed are written,
+// waiting `ms` at most for clients that read slowly.
+void rexx_port_close_answering(RexxPortHandler last, int ms);
 
 // Called with a line for the message channel (a connection refused or
 // dropped); nullptr says nothing.

@@ -2,6 +2,7 @@
 // on a free port and driven through their scripting ports: one acts as
 // server, the other connects as client. Every wait has a deadline.
 #include "platform/net.h"
+#include "platform/rexx_port.h"
 #include "tests/support/bound_port.h"
 #include "tests/support/child_wait.h"
 #include "tests/support/fresh_state.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <fcntl.h>
 #include <sched.h>
@@ -122,6 +124,16 @@ struct Program {
             result = ask(line);
         }
         return result;
+    }
+    // A new connection to the port (-1 when none can be made); the socket is
+    // looked up in this side's runtime folder.
+    int connection() {
+        setenv("BRINDLEMOX_HOME", home.path().c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+        int made = -1;
+        std::string result;
+        test_port_send(port.c_str(), "GETVERSION", &result, &made);
+        return made;
     }
     std::string log() const { return test_read_file(home.path() / "program.log"); }
     // Waits until the log holds `text` (TEST_HANG_SECONDS at most).
@@ -299,6 +311,110 @@ TEST_F(NetplayPrograms, ALinkThatEndsAtOnceIsNotAnsweredAsMade) {
     // On the same machine the link is made (the second one both sides count).
     links = 1;
     connect("ARCADIA");
+}
+
+// A command sent over a connection of its own, answered in the background
+// (TEST_HANG_SECONDS at most).
+thread_local Clock::time_point sent_deadline;
+bool sent_too_long() {
+    return Clock::now() >= sent_deadline;
+}
+struct Sent {
+    Sent(Program& side, const std::string& line)
+        : fd(side.connection()), thread([this, port = side.port, line] {
+              sent_deadline = Clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
+              rc = rexx_port_send(port.c_str(), line, &said, &fd, sent_too_long);
+              answered = true;
+          }) {}
+    ~Sent() {
+        answer();
+        if (fd >= 0) net_close(fd);
+    }
+    int answer() {
+        if (thread.joinable()) thread.join();
+        return rc;
+    }
+    int rc = -1;
+    std::string said;
+    std::atomic<bool> answered{false};
+    int fd;
+    std::thread thread; // last: it uses the members above
+};
+
+// SERVER and CLIENT keep their reply back until the link they made has
+// settled. Here it cannot (their own guest is paused), and the wait ends each
+// way it can: its five seconds run out (the link stands: 0), also while a
+// requester holds the program, or another client's QUIT ends the program
+// first, which answers the command as broken off before the program ends.
+TEST_F(NetplayPrograms, AHeldLinkCommandIsAnsweredHoweverItsWaitEnds) {
+    enum class End { deadline, requester, quit };
+    struct Way {
+        End end;
+        const char* name;
+    };
+    const Way ways[] = {{End::deadline, "its time runs out"},
+                        {End::requester, "a requester is open"},
+                        {End::quit, "another client quits"}};
+    for (const bool on_server : {true, false})
+        for (const Way& way : ways) {
+            Program& holder = on_server ? server : client;
+            const std::string command = on_server ? "SERVER" : "CLIENT";
+            SCOPED_TRACE(command + " while " + way.name);
+            ASSERT_EQ(server.ask("SETMACHINE ARCADIA"), "");
+            ASSERT_EQ(client.ask("SETMACHINE ARCADIA"), "");
+            ASSERT_EQ(holder.ask("PAUSE"), "");
+            const int listening = server.count("Listening...\n");
+            Sent served(server, "SERVER");
+            ASSERT_TRUE(server.says_again("Listening...\n", listening + 1)) << server.log();
+            const int linked = client.count("Successfully connected as client!\n");
+            Sent connected(client, "CLIENT 127.0.0.1");
+            ASSERT_TRUE(client.says_again("Successfully connected as client!\n", linked + 1))
+                << client.log();
+            Sent& held = on_server ? served : connected;
+            Sent& other = on_server ? connected : served;
+            if (way.end == End::deadline) {
+                EXPECT_EQ(held.answer(), 0) << held.said << holder.log();
+                EXPECT_EQ(held.said, "");
+            } else if (way.end == End::requester) {
+                // A requester that stays open while its asker is connected.
+                const int asker = holder.connection();
+                const std::string ask = "REQUESTNOTIFY \"Still there?\"\n";
+                ASSERT_EQ(::send(asker, ask.data(), ask.size(), MSG_NOSIGNAL),
+                          static_cast<ssize_t>(ask.size()));
+                std::string result;
+                const auto end = Clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
+                while (holder.send("GETVERSION", &result) == 0 && Clock::now() < end)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                ASSERT_EQ(result, "A requester is open.\n");
+                ASSERT_FALSE(held.answered) << "answered before the requester opened";
+                EXPECT_EQ(held.answer(), 0) << held.said << holder.log();
+                EXPECT_EQ(held.said, "");
+                // Answered while the requester is still open.
+                EXPECT_EQ(holder.send("GETVERSION", &result), 5) << result;
+                EXPECT_EQ(result, "A requester is open.\n");
+                net_close(asker);
+                while (holder.send("GETVERSION", &result) == 5 && Clock::now() < end)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            } else {
+                EXPECT_EQ(holder.ask("QUIT"), "");
+                EXPECT_EQ(held.answer(), 5) << holder.log();
+                EXPECT_EQ(held.said,
+                          command + ": not connected (broken off: Brindlemox is quitting)\n");
+                EXPECT_EQ(holder.ended(), 0) << holder.log();
+            }
+            // The peer's command is answered too, whichever way its link went.
+            EXPECT_NE(other.answer(), -1) << other.said;
+            // Both sides start afresh for the next way (a side whose frame
+            // waits for its paused peer quits without its autosave: rc 5).
+            for (Program* side : {&server, &client})
+                if (side->pid > 0) {
+                    std::string said;
+                    EXPECT_NE(side->send("QUIT", &said), -1);
+                    EXPECT_EQ(side->ended(), 0) << side->log();
+                }
+            for (Program* side : {&server, &client})
+                ASSERT_TRUE(side->start(net, monitor, platform));
+        }
 }
 
 // So does a load that takes the machine elsewhere: a state, a program file.

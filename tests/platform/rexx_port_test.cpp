@@ -308,6 +308,57 @@ TEST_F(RexxPort, AReplyKeptBackGoesOnReleaseAndTheClientsNextRequestWaitsBehindI
     close(fd);
 }
 
+// The port closing (the program ending) answers every client that sent a
+// request: the reply kept back as released, the request whose handler ends
+// the program, and every request already sent, in order.
+int closing_handler(const char* line, std::string* result) {
+    if (std::string(line) == "HOLD") {
+        rexx_port_hold();
+        return 0;
+    }
+    if (std::string(line) == "END") {
+        rexx_port_close_answering(
+            [](const char*, std::string* said) {
+                *said = "ending\n";
+                return 10;
+            },
+            1000);
+        return 0; // never sent: the port has closed
+    }
+    return echo_handler(line, result);
+}
+
+TEST_F(RexxPort, ClosingAnswersEveryRequestSent) {
+    ASSERT_EQ(rexx_port_open("BMX", true, &name), REXX_PORT_OK);
+    const int ender = raw_connect(), held = raw_connect(), waiting = raw_connect();
+    const auto put = [](int fd, const std::string& bytes) {
+        ASSERT_EQ(send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(bytes.size()));
+    };
+    put(held, "HOLD\nECHO after\n");
+    for (int i = 0; i < 50 && !rexx_port_holding(); ++i) {
+        rexx_port_serve(closing_handler);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(rexx_port_holding());
+    rexx_port_release(5, "ended\n");
+    // Sent just before the end, read by nobody yet.
+    put(waiting, "ECHO one\nECHO two\n");
+    put(ender, "END\nECHO never\n");
+    rexx_port_serve(closing_handler);
+    const auto all_of = [](int fd) {
+        std::string got;
+        char buffer[256];
+        for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;)
+            got.append(buffer, static_cast<std::size_t>(n));
+        close(fd);
+        return got;
+    };
+    EXPECT_EQ(all_of(held), "5 6\nended\n10 7\nending\n");
+    EXPECT_EQ(all_of(waiting), "10 7\nending\n10 7\nending\n");
+    EXPECT_EQ(all_of(ender), "10 7\nending\n10 7\nending\n");
+}
+
 TEST_F(RexxPort, SurvivesDisconnectsGarbageAndOverlongLines) {
     ASSERT_EQ(rexx_port_open("BMX", true, &name), REXX_PORT_OK);
     // A client that sends half a line and goes away.
