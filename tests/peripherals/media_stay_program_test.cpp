@@ -110,6 +110,24 @@ class MediaStayProgram : public ProgramTest {
         test_write_file(home.path() / "t.wav", wav_tape());
     }
     // Puts every medium the row's machine takes in, each from its file.
+    // A fresh session on the row's machine, its media inserted. Each machine
+    // starts afresh: the autosave would bring the last one's changed disk back.
+    std::vector<Held> start_with_media(const MediaMachine& row) {
+        fs::remove(home.path() / "Games" / "AUTOSAVE.COS");
+        EXPECT_TRUE(start({"PORTNAME", "E2E"}));
+        EXPECT_TRUE(port_up());
+        request("SETMACHINE " + row.name);
+        return insert_media(row);
+    }
+    // QUIT names the change (rc 5), or nothing (0); the program ends.
+    void quit_naming(const std::string& changed) {
+        std::string result;
+        EXPECT_EQ(send("QUIT", &result), changed.empty() ? 0 : 5) << result;
+        EXPECT_EQ(result.rfind(changed, 0), 0u) << result;
+        EXPECT_EQ(wait_exit(), 0);
+        close(fd);
+        fd = -1;
+    }
     std::vector<Held> insert_media(const MediaMachine& row) {
         std::vector<Held> held;
         const auto insert = [&](const fs::path& file, const std::string& what) {
@@ -163,13 +181,7 @@ TEST_F(MediaStayProgram, EveryProgramFileLeavesEveryMediumWhereItIs) {
     for (const MediaMachine& row : machines) {
         SCOPED_TRACE(row.name);
         ASSERT_GE(row.ram, 0);
-        // Each machine starts afresh: the autosave would bring the last one's
-        // changed disk back.
-        fs::remove(home.path() / "Games" / "AUTOSAVE.COS");
-        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-        ASSERT_TRUE(port_up());
-        request("SETMACHINE " + row.name);
-        const std::vector<Held> held = insert_media(row);
+        const std::vector<Held> held = start_with_media(row);
         const bool disks = row.traits.disk_images != DiskImages::NONE;
         std::string changed; // what QUIT names
         for (const bool after_change : {false, true}) {
@@ -193,12 +205,7 @@ TEST_F(MediaStayProgram, EveryProgramFileLeavesEveryMediumWhereItIs) {
                 }
             }
         }
-        std::string result;
-        EXPECT_EQ(send("QUIT", &result), changed.empty() ? 0 : 5) << result;
-        EXPECT_EQ(result.rfind(changed, 0), 0u) << result;
-        EXPECT_EQ(wait_exit(), 0);
-        close(fd);
-        fd = -1;
+        quit_naming(changed);
     }
 }
 
@@ -213,11 +220,7 @@ TEST_F(MediaStayProgram, EverySetUpOfTheRunningMachineKeepsEveryMedium) {
     media_files();
     for (const MediaMachine& row : machines) {
         SCOPED_TRACE(row.name);
-        fs::remove(home.path() / "Games" / "AUTOSAVE.COS");
-        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-        ASSERT_TRUE(port_up());
-        request("SETMACHINE " + row.name);
-        const std::vector<Held> held = insert_media(row);
+        const std::vector<Held> held = start_with_media(row);
         const bool disks = row.traits.disk_images != DiskImages::NONE;
         std::string changed;
         for (const bool after_change : {false, true}) {
@@ -234,15 +237,11 @@ TEST_F(MediaStayProgram, EverySetUpOfTheRunningMachineKeepsEveryMedium) {
                 }
             }
         }
-        std::string result;
         if (!changed.empty()) {
+            std::string result;
             const char* other = row.name == "PIPBUG" ? "ARCADIA" : "PIPBUG";
             EXPECT_EQ(send(std::string("SETMACHINE ") + other, &result), 10) << result;
         }
-        EXPECT_EQ(send("QUIT", &result), changed.empty() ? 0 : 5) << result;
-        EXPECT_EQ(result.rfind(changed, 0), 0u) << result;
-        EXPECT_EQ(wait_exit(), 0);
-        close(fd);
-        fd = -1;
+        quit_naming(changed);
     }
 }
