@@ -7,9 +7,11 @@
 #include "gui/tool_windows.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QWidget>
 
 #include <set>
+#include <vector>
 #include <string>
 
 namespace {
@@ -61,9 +63,11 @@ TEST_F(ToolWindowsQt, AnOpenerShowsItsMinimisedWindowAgain) {
         if (opened.size() == 1) {
             EXPECT_EQ(QApplication::activeWindow(), *opened.begin());
         }
+        // CLOSEMONITOR deletes the monitor's windows: the others are closed by hand.
+        std::vector<QPointer<QWidget>> still(opened.begin(), opened.end());
         command("CLOSEMONITOR");
-        for (QWidget* w : opened) {
-            if (w->isVisible()) w->close();
+        for (const QPointer<QWidget>& w : still) {
+            if (w && w->isVisible()) w->close();
         }
         event_pass();
     }
