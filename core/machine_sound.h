@@ -37,12 +37,6 @@ struct MachineSound {
     bool (*noise_latch_follows)() = nullptr;
     // The musical keyboard. nullptr: it shows nothing of the machine.
     const MusicKeyboard* music = nullptr;
-    // The loudest guest volume the machine gives tone voice `voice` (0-15;
-    // 0: it never sounds it): with the effects, the machine's loudest sound,
-    // which the live mix's limiter and a sound file's gain keep unclipped
-    // (sound/sound_output.h). nullptr: the top of its volume scale for every
-    // voice.
-    u8 (*loudest_volume)(int voice) = nullptr;
 };
 
 // The sound's row of machine `m`, and of the current machine.

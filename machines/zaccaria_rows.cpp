@@ -81,13 +81,6 @@ void snd_voices_zaccaria() {
     }
 }
 
-// Galaxia's shot and siren play at 6 and 4; every other voice (the PVIs',
-// the tone units') at 15.
-u8 zaccaria_loudest_volume(int voice) {
-    if (memmap == MAP_GALAXIA && (voice == 3 || voice == 4)) return voice == 3 ? 6 : 4;
-    return 15;
-}
-
 // Voices 3-6 of the tone units and of Galaxia; below 0 for the framework's.
 float zaccaria_voice_frequency(int voice, u16 p) {
     switch (voice) {
@@ -249,7 +242,6 @@ constexpr MachineSound SOUND{
     .sound_voices = snd_voices_zaccaria,
     .voice_frequency = zaccaria_voice_frequency,
     .music = &MUSIC,
-    .loudest_volume = zaccaria_loudest_volume,
 };
 
 // The letters of each game's character set.

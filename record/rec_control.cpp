@@ -470,13 +470,15 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
     // A name made here (the game's, or the picture's suffix in place of the
     // one typed) replaces only an earlier picture of the program's.
     const bool made = !ask && own_output_name_made(rec_picture_name, path);
-    const std::string whose =
-        own_output_not_own(path, "is not an earlier picture of the program's");
-    if (made && !own_output_may_go(path, picture_saver,
-                                   path + " is in the place of the picture, and it " + whose +
-                                       ".\nReplace loses that file; Keep leaves it as it is.")) {
-        write_failed("Kept " + path + ": the picture goes there, and that file " + whose + "!");
-        return false;
+    if (made) {
+        const std::string whose =
+            own_output_not_own(path, "is not an earlier picture of the program's");
+        if (!own_output_may_go(path, picture_saver,
+                               path + " is in the place of the picture, and it " + whose +
+                                   ".\nReplace loses that file; Keep leaves it as it is.")) {
+            write_failed("Kept " + path + ": the picture goes there, and that file " + whose + "!");
+            return false;
+        }
     }
     if (animated) {
         if (!start_animation(kind, path)) return false;
