@@ -874,7 +874,7 @@ int load_file(LoadRequest r, bool report_missing, bool* finished) {
 int load(LoadRequest r, bool report_missing) {
     bool finished = false;
     const int result = load_file(std::move(r), report_missing, &finished);
-    if (finished) printer_begin_printout();
+    if (finished) printer_begin_printout(false);
     return result;
 }
 

@@ -368,10 +368,13 @@ void printer_test_page() {
     }
 }
 
-void printer_begin_printout() {
+void printer_begin_printout(bool fresh_paper) {
     printer_finish_pages();
     printer_printout++;
     printout_begin();
+    // While pages are not saved as they are printed, the sheet is the only
+    // copy of what was printed: a load leaves it for the user to save.
+    if (!fresh_paper && !eachpage) return;
     for (int u = 0; u < PRINTER_UNITS; u++) {
         printer_units[u].page_number = printer_units[u].line_buffer_count = 0;
         printer_new_page(u);
@@ -391,5 +394,5 @@ void printer_setup_geometry() {
         p.ribbon = static_cast<u32>(twin_ribbon[u] & 3);
         p.condensed = twin_condensed[u] ? 1 : 0;
     }
-    printer_begin_printout();
+    printer_begin_printout(true);
 }

@@ -86,7 +86,9 @@ void printer_finish_pages();
 // the printout they belong to, then fresh paper from page 1, the new printout
 // named after what runs now. Every set-up of the paper and every load that
 // finishes the pages (the loader) begins one.
-void printer_begin_printout();
+// A load (`fresh_paper` false) leaves the sheet in place while pages are not
+// saved as they are printed ("eachpage" off).
+void printer_begin_printout(bool fresh_paper);
 // The paper of the attached machine on both units, with a new printout.
 void printer_setup_geometry();
 // Stores a colour index in the page (dots outside the page are ignored).

@@ -7,6 +7,7 @@
 #include "gui/quit_window.h"
 #include "gui/requesters.h"
 #include "gui/tool_windows.h"
+#include "peripherals/printer.h"
 #include "platform/paths.h"
 #include "gui/main_window.h"
 #include "platform/qt/gui_qt.h"
@@ -25,11 +26,13 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -89,6 +92,20 @@ TEST_F(PrinterQt, EachPageOffAndOnThenEjectSavesThePageOnce) {
     EXPECT_EQ(test_names_in(screenshots),
               (std::set<std::string>{"Printer-1.ilbm", "Printer-2.ilbm"}));
     gui_close_subwindow(TW_PRINTER);
+}
+
+// While pages are not saved as they are printed, the sheet is the only copy
+// of what was printed: loading a source (which sets no machine up) begins a
+// new printout but leaves the sheet as it was, for the user to save.
+TEST_F(PrinterQt, ALoadLeavesAnUnsavedSheetInPlace) {
+    eachpage = 0;
+    std::ofstream(projects / "p.asm") << "\tORG $440\nSTART:\tLODI,R0 $12\n\tHALT\n\tEND START\n";
+    print_line("BEFORE");
+    const PrinterUnit& unit = printer_units[0];
+    const std::vector<u8> sheet(std::begin(unit.page), std::end(unit.page));
+    ASSERT_LE(command("OPEN " + (projects / "p.asm").string()), 5);
+    EXPECT_TRUE(std::equal(sheet.begin(), sheet.end(), std::begin(unit.page)));
+    EXPECT_TRUE(test_names_in(screenshots).empty());
 }
 
 // The quit window names the page in progress as the printer window does, and
