@@ -19,8 +19,9 @@
 
 namespace {
 
-constexpr std::size_t RECORD_MAX = 512;         // entries kept, the newest
+constexpr std::size_t RECORD_MAX = 2048;        // entries kept, the newest
 constexpr std::size_t RECORD_BYTES = 1u << 20;  // a larger record is not read
+constexpr std::size_t RECORD_WRITTEN = RECORD_BYTES / 2; // the most written, well under it
 constexpr std::size_t CHECKED_MAX = 256u << 20; // a larger file is never ours
 
 // Where a file is, whatever way its name was spelled: every link on the way
@@ -35,9 +36,9 @@ std::string real_name(const std::string& host) {
 }
 
 // What an output was made of (a source, a recording): the file by its device
-// and inode, and by where it is. Either tells it: a source an editor wrote
-// anew (another inode) is still the source at that place, and the same file
-// reached by a second hard link is still that source.
+// and inode, and by where it is. The same file (renamed, moved, reached by a
+// second hard link) is that thing, and so is a file of its name: an editor's
+// new file at its place, the thing of a project moved or copied whole.
 struct Thing {
     std::uint64_t device = 0, inode = 0; // both 0: not known
     std::string where;                   // real_name of it
@@ -59,9 +60,16 @@ Thing made_of(const OwnWriter& w) {
     return w.of.empty() ? Thing{} : thing_of(w.of);
 }
 
+// The file part of a real place.
+std::string leaf_of(const std::string& where) {
+    return where.substr(where.rfind('/') + 1);
+}
+
 bool same_thing(const Thing& a, const Thing& b) {
     const bool known = (a.device || a.inode) && (b.device || b.inode);
-    return (known && a.device == b.device && a.inode == b.inode) || a.where == b.where;
+    if (known && a.device == b.device && a.inode == b.inode) return true;
+    const std::string leaf = leaf_of(a.where);
+    return !leaf.empty() && leaf == leaf_of(b.where);
 }
 
 struct Entry {
@@ -209,44 +217,48 @@ bool target_stat(const std::string& host, struct stat* st) {
     return ::stat(host.c_str(), st) == 0 && S_ISREG(st->st_mode);
 }
 
-bool same_file(const Entry& e, const struct stat& st) {
-    return e.device == static_cast<std::uint64_t>(st.st_dev) &&
-           e.inode == static_cast<std::uint64_t>(st.st_ino) &&
-           e.size == static_cast<std::uint64_t>(st.st_size);
-}
-
-} // namespace
-
-namespace {
-// The record's entry of the file at `host` (its links followed) while that
-// file is still as written: the same device and inode, no second name (a
-// hard link the user made keeps a copy that a write in place would change),
-// the same size and contents.
-std::optional<Entry> unchanged_entry(const std::string& host) {
+// The record's entries of what the file at `host` (its links followed) holds
+// now: those of its size and contents, wherever and as whatever file they were
+// written (moved, renamed, copied). A file with a second name (a hard link the
+// user made keeps a copy that a write in place would change) has none.
+std::vector<Entry> entries_holding(const std::string& host) {
+    std::vector<Entry> found;
     struct stat st;
     if (!target_stat(host, &st) || st.st_nlink > 1 ||
         static_cast<std::uint64_t>(st.st_size) > CHECKED_MAX)
-        return std::nullopt;
-    for (const Entry& e : read_record()) {
-        if (!same_file(e, st)) continue;
-        std::string data;
-        if (file_read_whole(host, &data, CHECKED_MAX) && data.size() == e.size &&
-            check_of(data.data(), data.size()) == e.check)
-            return e;
-        return std::nullopt;
-    }
-    return std::nullopt;
+        return found;
+    std::vector<Entry> sized;
+    for (const Entry& e : read_record())
+        if (e.size == static_cast<std::uint64_t>(st.st_size)) sized.push_back(e);
+    std::string data;
+    if (sized.empty() || !file_read_whole(host, &data, CHECKED_MAX)) return found;
+    const std::uint64_t check = check_of(data.data(), data.size());
+    for (const Entry& e : sized)
+        if (e.size == data.size() && e.check == check) found.push_back(e);
+    return found;
 }
+
+// Whether `a` and `b` record the same output: one writer's, of the same
+// thing (as recorded), with the same contents.
+bool same_output(const Entry& a, const Entry& b) {
+    return a.who == b.who && a.size == b.size && a.check == b.check && a.of_some == b.of_some &&
+           a.of.device == b.of.device && a.of.inode == b.of.inode && a.of.where == b.of.where;
+}
+
 } // namespace
 
 bool own_output_is(const std::string& host, const OwnWriter& writer) {
-    const std::optional<Entry> e = unchanged_entry(host);
-    return e && written_by(*e, writer, made_of(writer));
+    const Thing of = made_of(writer);
+    for (const Entry& e : entries_holding(host))
+        if (written_by(e, writer, of)) return true;
+    return false;
 }
 
 std::string own_output_not_own(const std::string& host, const std::string& other) {
-    const std::optional<Entry> e = unchanged_entry(host);
-    if (!e || !e->who.empty() || own_output_upgraded_writer(e->path)[0]) return other;
+    const std::vector<Entry> found = entries_holding(host);
+    if (found.empty()) return other;
+    for (const Entry& e : found)
+        if (!e.who.empty() || own_output_upgraded_writer(e.path)[0]) return other;
     return "was written by an earlier version of the program, which did not record which "
            "command wrote it";
 }
@@ -265,13 +277,15 @@ void own_output_note(const std::string& host, const void* data, std::size_t size
                 writer.who,
                 !writer.of.empty(),
                 made_of(writer)};
-    // Entries whose file is gone from its place, or is this one, are dropped.
+    // No entry goes for where its file is now: what it held may lie anywhere
+    // (moved, renamed, copied with its project). The same output written
+    // again takes the place of its entry; an entry of the file this write
+    // replaced keeps its contents but not that file's identity, which is the
+    // new file's now.
     std::vector<Entry> kept;
-    for (const Entry& e : read_record()) {
-        struct stat now;
-        if (e.device == added.device && e.inode == added.inode) continue;
-        if (e.path == added.path && path != "-") continue;
-        if (e.path != "-" && !(target_stat(e.path, &now) && same_file(e, now))) continue;
+    for (Entry e : read_record()) {
+        if (same_output(e, added)) continue;
+        if (e.device == added.device && e.inode == added.inode) e.device = e.inode = 0;
         kept.push_back(e);
     }
     // A full record gives up the oldest entries of the new file's own drawer
@@ -282,17 +296,27 @@ void own_output_note(const std::string& host, const void* data, std::size_t size
         it = path != "-" && drawer(it->path) == drawer(path) ? kept.erase(it) : it + 1;
     kept.push_back(added);
     if (kept.size() > RECORD_MAX) kept.erase(kept.begin(), kept.end() - RECORD_MAX);
-    std::string text = "# Files the program wrote at names it made (the assembler, DISGAME, the\n"
-                       "# debugger's savers, EXTRACT, a recording's\n"
-                       "# generated outputs): device inode size check @writer path, the writer\n"
-                       "# with the device, inode and place of what it wrote of. A file\n"
-                       "# listed here is its writer's own while unchanged.\n";
+    const std::string head = "# Files the program wrote at names it made (the assembler, DISGAME, the\n"
+                             "# debugger's savers, EXTRACT, a recording's\n"
+                             "# generated outputs): device inode size check @writer path, the writer\n"
+                             "# with the device, inode and place of what it wrote of. A file\n"
+                             "# holding what a line lists, wherever it is, is its writer's own.\n";
+    std::vector<std::string> lines;
+    std::size_t bytes = head.size();
     for (const Entry& e : kept) {
-        char head[96];
-        std::snprintf(head, sizeof head, "%" PRIu64 " %" PRIu64 " %" PRIu64 " %016" PRIx64 " ",
+        char id[96];
+        std::snprintf(id, sizeof id, "%" PRIu64 " %" PRIu64 " %" PRIu64 " %016" PRIx64 " ",
                       e.device, e.inode, e.size, e.check);
-        text += head + (e.who.empty() ? "" : "@" + writer_word(e) + " ") + e.path + "\n";
+        lines.push_back(id + (e.who.empty() ? "" : "@" + writer_word(e) + " ") + e.path + "\n");
+        bytes += lines.back().size();
     }
+    // Long names could make a record too long to read: the oldest go.
+    std::size_t first = 0;
+    while (bytes > RECORD_WRITTEN && first + 1 < lines.size())
+        bytes -= lines[first++].size();
+    std::string text = head;
+    for (std::size_t i = first; i < lines.size(); i++)
+        text += lines[i];
     const std::string record = record_path();
     path_make_dirs(std::filesystem::path(record).parent_path().string());
     file_write_replace(record, text.data(), text.size(), nullptr, false);
