@@ -10,9 +10,11 @@
 // display going away) has left the record whole for the next. The record
 // lives in the program home and holds each file's device, inode, size, a check of its
 // contents and its writer, with the device, inode and real place of what it
-// wrote of: a file reached by another name is still found, a
-// file the user put there later, or changed since, is not the program's any
-// more, and another writer's output is not this writer's.
+// wrote of. An output is known by what it holds, not where it lies: a file
+// reached by another name, moved, renamed or copied with its project is still
+// found, and no entry goes for its place (the record keeps the newest
+// entries); a file the user put there later, or changed since, is not the
+// program's any more, and another writer's output is not this writer's.
 //
 //   const OwnWriter me{"ASM", source};
 //   if (!own_output_may_go(name, me, question)) ... kept ...
@@ -34,12 +36,14 @@ struct OwnWriter {
     std::string of; // its name, as spelled; "" where the name itself is the thing
 };
 
-// True when the file at `host` (its links followed) is one own_output_note
-// recorded for `writer` and is still as written: the same device and inode,
-// no second name (a hard link the user made keeps a copy that a write in
-// place would change), the same size and contents. What the writer wrote of
-// is the same thing however its name is spelled (a link, "./", ".."), also
-// after an editor wrote it anew at its place. An entry of a record written
+// True when the file at `host` (its links followed) holds exactly what
+// own_output_note recorded `writer` writing, wherever it was written (moved,
+// renamed, copied), and has no second name (a hard link the user made keeps a
+// copy that a write in place would change). What the writer wrote of is the
+// same thing when it is the same file (however its name is spelled: a link,
+// "./", ".."; renamed or moved) or a file of the same name (an editor's new
+// file at its place, the source of a project moved or copied whole): the
+// listing of a.asm is not the assembler's own output of a.s. An entry of a record written
 // before writers were kept names no writer: it is the output of the one
 // writer that makes files of its suffix (a listing the assembler's), and
 // where several can, nobody's own (the next write there asks once, then the

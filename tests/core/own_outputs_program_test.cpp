@@ -4,17 +4,24 @@
 // spelled (plain, through a linked home or folder, with "./" or ".."), in a
 // fresh home, a home reached through a link and a home whose record an
 // earlier version wrote; and every saver records what it wrote, however its
-// name was typed.
+// name was typed. An output is its writer's by what it holds, wherever it
+// lies: moved, renamed or copied with its project.
+#include "core/machine_table.h"
+#include "debugger/commands.h"
 #include "tests/record/tools.h"
 #include "tests/support/child_wait.h"
 #include "tests/support/program_test.h"
+#include "tests/support/writer_lines.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <regex>
+#include <set>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -91,7 +98,109 @@ class OwnOutputsProgram : public ProgramTest {
         test_write_file(record(), text);
     }
     int rows = 0;
+
+    // A writer of the program's outputs as a row of the moves' table sees it.
+    struct Writer {
+        std::string name;
+        const char* thing; // the suffix of what it writes of, nullptr for a saver
+        // Puts version `v` of what the outputs of `stem` in `dir` are made of
+        // there: a source or recording (saved as an editor does, a new file
+        // renamed over the old, when `anew`), the memory a saver saves.
+        std::function<void(const fs::path& dir, const std::string& stem, int v, bool anew)> make;
+        // Writes them: the return code, what was said in `said`.
+        std::function<int(const fs::path& dir, const std::string& stem, std::string* said)> write;
+    };
+    // The files of `dir` named `stem` that `w` wrote (all but its thing).
+    static std::vector<fs::path> outputs_of(const Writer& w, const fs::path& dir,
+                                            const std::string& stem) {
+        std::vector<fs::path> found;
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (entry.path().stem() == stem && (!w.thing || entry.path().extension() != w.thing))
+                found.push_back(entry.path());
+        return found;
+    }
+    // `w`'s outputs made, then moved, renamed or copied as the move `m` says,
+    // and written again where they are now: replaced as its own, or kept.
+    void try_move(const Writer& w, int m);
 };
+
+// What becomes of a project's outputs before their writer runs again: the
+// folder moved and another write made meanwhile, the thing and its outputs
+// renamed, the project copied and the original written again, the folder
+// moved and the thing saved anew by an editor with no write in between, and
+// a copy whose output the user changed since (not the writer's any more).
+enum class Move { folder_moved, renamed, copied, thing_saved_anew, copy_changed };
+const struct {
+    const char* name;
+    Move move;
+} moves[] = {
+    {"folder moved, another write", Move::folder_moved},
+    {"renamed, another write", Move::renamed},
+    {"project copied, the original written again", Move::copied},
+    {"folder moved, the thing saved anew", Move::thing_saved_anew},
+    {"copied, an output changed since", Move::copy_changed},
+};
+
+void OwnOutputsProgram::try_move(const Writer& w, int m) {
+    const Move move = moves[m].move;
+    if (move == Move::thing_saved_anew && !w.thing) return; // a saver writes of nothing
+    SCOPED_TRACE(w.name + ": " + moves[m].name);
+    const fs::path dir = real() / "Projects" / new_row();
+    std::string said;
+    w.make(dir, "a", 1, false);
+    ASSERT_EQ(w.write(dir, "a", &said), 0) << said;
+    const std::vector<fs::path> written = outputs_of(w, dir, "a");
+    ASSERT_FALSE(written.empty()) << said;
+    const auto another_write = [&] {
+        const fs::path other = real() / "Projects" / new_row();
+        w.make(other, "o", 1, false);
+        ASSERT_EQ(w.write(other, "o", &said), 0) << said;
+    };
+    fs::path at = dir;
+    std::string stem = "a";
+    switch (move) {
+    case Move::folder_moved:
+    case Move::thing_saved_anew:
+        at += "-moved";
+        fs::rename(dir, at);
+        if (move == Move::folder_moved) ASSERT_NO_FATAL_FAILURE(another_write());
+        break;
+    case Move::renamed:
+        stem = "b";
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (entry.path().stem() == "a")
+                fs::rename(entry.path(), dir / ("b" + entry.path().extension().string()));
+        ASSERT_NO_FATAL_FAILURE(another_write());
+        break;
+    case Move::copied:
+    case Move::copy_changed:
+        at += "-copy";
+        fs::copy(dir, at, fs::copy_options::recursive);
+        if (move == Move::copied) {
+            w.make(dir, "a", 2, false);
+            ASSERT_EQ(w.write(dir, "a", &said), 0) << said;
+        } else {
+            std::ofstream(at / written[0].filename(), std::ios::app) << "the user's line\n";
+        }
+        break;
+    }
+    w.make(at, stem, 3, move == Move::thing_saved_anew);
+    const std::vector<fs::path> there = outputs_of(w, at, stem);
+    ASSERT_EQ(there.size(), written.size());
+    std::vector<std::string> before;
+    for (const fs::path& output : there)
+        before.push_back(test_read_file(output));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const auto made = fs::last_write_time(there[0]);
+    if (move == Move::copy_changed) {
+        EXPECT_EQ(w.write(at, stem, &said), 10) << said;
+        for (std::size_t i = 0; i < there.size(); i++)
+            EXPECT_EQ(test_read_file(there[i]), before[i]) << there[i];
+        return;
+    }
+    EXPECT_EQ(w.write(at, stem, &said), 0) << said;
+    EXPECT_NE(fs::last_write_time(there[0]), made) << there[0] << " not written anew";
+}
 
 const std::string source_v1 = "\tORG $900\n\tLODI,R0 1\n\tEND\n";
 const std::string source_v2 = "\tORG $900\n\tLODI,R0 2\n\tEND\n";
@@ -234,6 +343,95 @@ TEST_F(OwnOutputsProgram, ASaverRecordsWhatItWroteHoweverItsNameWasTyped) {
         EXPECT_EQ(send(line + saver.suffix + saver.end, &said), 0) << line << said;
         EXPECT_EQ(send(line + saver.end, &said), 0) << line << said;
     }
+}
+
+// Every writer × every move of its project (the moves' table): the
+// assembler through the port and from the command line, a playback of its
+// recording, and each command of the debugger command table's `writes`
+// column (on the first machine that takes it). A file that holds exactly
+// what its writer wrote there is its own wherever it lies; one changed since
+// is not.
+TEST_F(OwnOutputsProgram, AnOutputMovedRenamedOrCopiedWithItsProjectIsStillItsWritersOwn) {
+    start_in(real());
+    const auto source = [](const fs::path& dir, const std::string& stem, int v, bool anew) {
+        const std::string text = "\tORG $900\n\tLODI,R0 " + std::to_string(v) + "\n\tEND\n";
+        test_write_file(dir / (anew ? ".saved.tmp" : stem + ".asm"), text);
+        if (anew) fs::rename(dir / ".saved.tmp", dir / (stem + ".asm"));
+    };
+    const Writer by_port{
+        "ASM through the port", ".asm", source,
+        [&](const fs::path& dir, const std::string& stem, std::string* said) {
+            return send("DEBUGGER \"ASM " + dir.filename().string() + "/" + stem + "\"", said);
+        }};
+    // A playback generating its WAV file.
+    ASSERT_EQ(ask("DEBUGGER E 18FD 40"), 0);
+    ASSERT_EQ(ask("DEBUGGER E 18FE 0F"), 0);
+    const fs::path state = home.path() / "take.cos";
+    ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
+    for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.WAV"})
+        ASSERT_EQ(ask(std::string("MENU ") + item), 0) << item;
+    const Writer playback{"PLAYBACK", ".cor",
+                          [&](const fs::path& dir, const std::string& stem, int v, bool anew) {
+                              const fs::path take = dir / (anew ? ".saved.tmp" : stem + ".cor");
+                              ASSERT_TRUE(
+                                  write_recording(state, take, 40 + 10 * v, std::vector<u8>(6, 0)));
+                              if (anew) fs::rename(take, dir / (stem + ".cor"));
+                          },
+                          [&](const fs::path& dir, const std::string& stem, std::string* said) {
+                              const int rc = ask("OPEN " + (dir / (stem + ".cor")).string(), said);
+                              if (rc == 0) {
+                                  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                                  EXPECT_EQ(ask("MENU MACRO.STOP"), 0);
+                              }
+                              return rc;
+                          }};
+    for (const Writer* w : {&by_port, &playback})
+        for (int m = 0; m < static_cast<int>(std::size(moves)); m++)
+            try_move(*w, m);
+    // The savers, each on the first machine that takes it.
+    std::set<std::string> done;
+    int tried = 0;
+    for (const MachineDesc& machine : machine_table) {
+        if (!machine.keyword || !machine.keyword[0]) continue;
+        request(std::string("SETMACHINE ") + machine.keyword);
+        for (const DbgFileWriter& row : dbg_file_writers()) {
+            const std::string names = row.names, who = names.substr(0, names.find('|'));
+            if (!row.suffixes[0] || who == "ASM" || done.count(who)) continue;
+            // Each version of its thing is another byte at $900.
+            const Writer saver{
+                who, nullptr,
+                [&](const fs::path&, const std::string&, int v, bool) {
+                    ASSERT_EQ(ask("DEBUGGER \"E 900 " + std::to_string(v) + "\""), 0);
+                },
+                [&](const fs::path& dir, const std::string& stem, std::string* said) {
+                    const std::string file = dir.filename().string() + "/" + stem;
+                    return send("DEBUGGER \"" + test_writer_line(row, file) + "\"", said);
+                }};
+            const fs::path probe = real() / "Projects" / new_row();
+            std::string said;
+            if (saver.write(probe, "a", &said) == 10 && said == "Wrong guest machine!\n\n")
+                continue;
+            done.insert(who);
+            tried++;
+            for (int m = 0; m < static_cast<int>(std::size(moves)); m++)
+                try_move(saver, m);
+        }
+    }
+    EXPECT_GE(tried, 9) << "savers tried";
+    std::string said;
+    ASSERT_EQ(send("QUIT", &said), 0) << said;
+    EXPECT_EQ(wait_exit(), 0);
+    // The assembler from the command line, each run a program of its own.
+    const Writer by_command_line{
+        "ASM from the command line", ".asm", source,
+        [&](const fs::path& dir, const std::string& stem, std::string* said) {
+            pid = test_start_program(real(), {"ASM", (dir / (stem + ".asm")).string()});
+            const int rc = wait_exit();
+            *said = test_read_file(real() / "program.log");
+            return rc;
+        }};
+    for (int m = 0; m < static_cast<int>(std::size(moves)); m++)
+        try_move(by_command_line, m);
 }
 
 } // namespace

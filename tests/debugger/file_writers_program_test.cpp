@@ -17,6 +17,7 @@
 #include "core/machine_table.h"
 #include "debugger/commands.h"
 #include "tests/support/program_test.h"
+#include "tests/support/writer_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -49,20 +50,6 @@ class FileWritersProgram : public ProgramTest {
     }
 };
 
-// The command line of `w` writing `file`: its argument words up to
-// <filename>, a range where the words name one; "" when it takes no file name.
-std::string line_for(const DbgFileWriter& w, const std::string& file) {
-    std::string names = w.names, line = names.substr(0, names.find('|'));
-    std::istringstream words(w.arguments);
-    for (std::string word; words >> word;) {
-        std::erase(word, '[');
-        std::erase(word, ']');
-        if (word == "<filename>") return line + " " + file;
-        line += word.find("end") != std::string::npos ? " $90F" : " $900";
-    }
-    return "";
-}
-
 const std::string notes = "; the user's notes\n\tORG $900\n\tDB 1\n\tEND\n"; // ASM reads them
 
 } // namespace
@@ -84,7 +71,8 @@ TEST_F(FileWritersProgram, ANameTypedWithAnotherSuffixGetsTheCommandsOwn) {
                 continue;
             }
             SCOPED_TRACE(std::string(w.names) + " on " + machine.keyword);
-            const std::string stem = "x" + std::to_string(index), line = line_for(w, stem + ".txt");
+            const std::string stem = "x" + std::to_string(index),
+                              line = test_writer_line(w, stem + ".txt");
             ASSERT_NE(line, "") << "a command that writes a file takes <filename>";
             test_write_file(projects / (stem + ".txt"), notes);
             std::string result;
@@ -108,7 +96,7 @@ TEST_F(FileWritersProgram, ANameTypedWithAnotherSuffixGetsTheCommandsOwn) {
             const std::string other = "y" + std::to_string(index), theirs = *made.begin();
             test_write_file(projects / (other + ".txt"), notes);
             test_write_file(projects / (other + theirs), "the user's own\n");
-            EXPECT_EQ(send("DEBUGGER \"" + line_for(w, other + ".txt") + "\"", &result), 10)
+            EXPECT_EQ(send("DEBUGGER \"" + test_writer_line(w, other + ".txt") + "\"", &result), 10)
                 << result;
             EXPECT_EQ(test_read_file(projects / (other + theirs)), "the user's own\n");
             if (std::string(w.names) == "ASM") continue; // the name of a source to read
@@ -116,13 +104,15 @@ TEST_F(FileWritersProgram, ANameTypedWithAnotherSuffixGetsTheCommandsOwn) {
             // at the name so made stays, and the command's own goes again.
             const std::string bare = "z" + std::to_string(index);
             test_write_file(projects / (bare + theirs), "the user's own\n");
-            EXPECT_EQ(send("DEBUGGER \"" + line_for(w, bare) + "\"", &result), 10) << result;
+            EXPECT_EQ(send("DEBUGGER \"" + test_writer_line(w, bare) + "\"", &result), 10)
+                << result;
             EXPECT_EQ(test_read_file(projects / (bare + theirs)), "the user's own\n");
             fs::remove(projects / (bare + theirs));
-            EXPECT_EQ(send("DEBUGGER \"" + line_for(w, bare) + "\"", &result), 0) << result;
-            EXPECT_EQ(send("DEBUGGER \"" + line_for(w, bare) + "\"", &result), 0) << result;
+            EXPECT_EQ(send("DEBUGGER \"" + test_writer_line(w, bare) + "\"", &result), 0) << result;
+            EXPECT_EQ(send("DEBUGGER \"" + test_writer_line(w, bare) + "\"", &result), 0) << result;
             // A name that is only a suffix names no file: no hidden file is made.
-            EXPECT_EQ(send("DEBUGGER \"" + line_for(w, ".hidden") + "\"", &result), 10) << result;
+            EXPECT_EQ(send("DEBUGGER \"" + test_writer_line(w, ".hidden") + "\"", &result), 10)
+                << result;
             for (const auto& entry : fs::directory_iterator(projects))
                 EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
         }
@@ -198,7 +188,7 @@ TEST_F(FileWritersProgram, AnotherWritersOutputAtTheNameStays) {
         std::map<int, std::set<std::string>> made;
         const auto write = [&](int w, const std::string& name, std::string* said) {
             test_write_file(projects / (name + ".txt"), notes);
-            return send("DEBUGGER \"" + line_for(writers[w], name + ".txt") + "\"", said);
+            return send("DEBUGGER \"" + test_writer_line(writers[w], name + ".txt") + "\"", said);
         };
         const auto learn = [&](int w) {
             if (made.count(w)) return made[w];
