@@ -43,6 +43,11 @@ void printout_begin();
 // \"game.txt\")"; "" when there is none.
 std::string printer_page_in_progress(int unit);
 
+// Where the page of `unit` went when the automatic saving saved both its
+// picture and its text: "page 2 of the printer saved as \"/…/game-2.ilbm\" and
+// \"/…/game.txt\""; "" otherwise.
+std::string printer_page_saved_as(int unit);
+
 // What a finished page goes to (these two unless a test watches them).
 struct PrinterPageOut {
     void (*save_page)(int to_clipboard, int kind, int ask, int unit);
