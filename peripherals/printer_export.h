@@ -1,7 +1,8 @@
 // Saving a printer page as a picture (IFF ILBM, IFF ACBM, BMP) and exporting
 // the text of a printer unit or of the running machine's screen, to a file or
 // the clipboard. The printers call them when a page is ejected or fills with
-// "eachpage" on; the printer window, the menus and the scripting port too.
+// "eachpage" on, and before a sheet holding printing saved nowhere goes; the
+// printer window, the menus and the scripting port too.
 //
 // A file named without the requester is named after the program the user
 // loaded (not the autosave a start resumed), else "LPT1" or "LPT2" on the

@@ -115,6 +115,24 @@ TEST_F(PrinterQt, ALoadSavesAnUnsavedSheetBeforeItGoes) {
     EXPECT_EQ(text_file("p.txt"), "AFTER\n\n");
 }
 
+// Eject with pages not saved as they fill saves the sheet as a page before
+// the fresh one comes, once: an empty sheet ejected saves nothing.
+TEST_F(PrinterQt, EjectSavesTheSheetWithEachPageOff) {
+    eachpage = 0;
+    ASSERT_EQ(command("MENU PERIPHERALS.PRINTER"), 0);
+    auto* eject =
+        qobject_cast<QPushButton*>(widget(gui_subwin_window[TW_PRINTER], GID_PRN_EJECT));
+    ASSERT_TRUE(eject);
+    print_line("SHEET");
+    eject->click();
+    event_pass();
+    eject->click();
+    event_pass();
+    EXPECT_EQ(text_file("Printer.txt"), "SHEET\n\n");
+    EXPECT_EQ(test_names_in(screenshots), std::set<std::string>{"Printer-1.ilbm"});
+    gui_close_subwindow(TW_PRINTER);
+}
+
 // The quit window names the page in progress as the printer window does, and
 // where quitting saves it.
 TEST_F(PrinterQt, TheQuitWindowNamesThePageInProgress) {
