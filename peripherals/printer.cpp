@@ -129,9 +129,9 @@ bool printer_page_pending(int unit) {
 }
 
 // Saves the page of `unit` as picture and text (`page_only`: the lines of the
-// page alone); a writer that could not save it marks it unsaved again.
+// page alone); a writer that could not save it says so, once, and marks it.
 static void save_page(int unit, int page_only) {
-    printer_units[unit].unsaved = 0;
+    printer_units[unit].unsaved = printer_units[unit].save_failed = 0;
     printer_page_out.save_page(0, 0, 0, unit);
     printer_page_out.export_text(0, 0, unit, page_only);
 }
@@ -152,7 +152,7 @@ void printer_finish_pages() {
         PrinterUnit& p = printer_units[u];
         if (printer_page_pending(u)) {
             printer_flush(u);
-            const std::string saved = p.unsaved ? "" : printer_page_saved_as(u);
+            const std::string saved = p.save_failed ? "" : printer_page_saved_as(u);
             if (!saved.empty()) {
                 con_printf("%c%s.\n", std::toupper(static_cast<unsigned char>(saved[0])),
                            saved.c_str() + 1);
@@ -177,7 +177,7 @@ void printer_new_page(int unit) {
     const PrinterGeometry& g = printer_geometry;
     PrinterUnit& p = printer_units[unit];
     p.page_number++;
-    p.lines_fed = p.page_lines = p.unsaved = 0;
+    p.lines_fed = p.page_lines = p.unsaved = p.save_failed = 0;
     p.empty_lines = p.text_line = g.lines_per_page - 1;
     // A fresh sheet starts with the head at the left of an empty line.
     p.column = 0;
@@ -401,7 +401,7 @@ void printer_begin_printout() {
     printout_begin();
     for (int u = 0; u < PRINTER_UNITS; u++) {
         // A sheet that could not be saved is the only copy of its printing.
-        if (printer_page_pending(u)) continue;
+        if (printer_units[u].save_failed) continue;
         printer_units[u].page_number = printer_units[u].line_buffer_count = 0;
         printer_new_page(u);
     }
@@ -416,7 +416,7 @@ void printer_setup_geometry() {
     if (paper.page_width != printer_geometry.page_width ||
         paper.page_height != printer_geometry.page_height)
         for (PrinterUnit& p : printer_units)
-            p.unsaved = 0;
+            p.save_failed = 0;
     printer_geometry = paper;
     printer_scroll_x = 0;
     printer_scroll_y = printer_geometry.view_top;

@@ -47,6 +47,9 @@ struct PrinterUnit {
     // Set by every character printed, cleared once the page is saved: the
     // sheet holds printing that is saved nowhere.
     u32 unsaved;
+    // Set when the page's last saving failed (the warning said why): the
+    // sheet stays on the paper, its only copy, until it is ejected.
+    u32 save_failed;
     u8 text[PRINTER_TEXT_LINES][PRINTER_TEXT_WIDTH]; // each line ends in LF and a zero
     u8 line_buffer[PRINTER_LINE_BUFFER];
     u8 page[PRINTER_MAX_WIDTH * PRINTER_MAX_HEIGHT]; // dot x, y at x + y * page_width
@@ -100,8 +103,8 @@ const std::string& printer_pages_finished();
 // Begins a new printout on both units: the pages in progress finished under
 // the printout they belong to, then fresh paper from page 1, the new printout
 // named after what runs now. Every set-up of the paper and every load that
-// finishes the pages (the loader) begins one. A sheet whose printing could
-// not be saved (the warning said why) stays, the only copy of it.
+// finishes the pages (the loader) begins one. A sheet whose saving failed
+// (the warning said why) stays on the paper, the only copy of it.
 void printer_begin_printout();
 // The paper of the attached machine on both units, with a new printout.
 void printer_setup_geometry();

@@ -433,7 +433,7 @@ void printer_save_page(int to_clipboard, int kind, int ask, int unit) {
                                    &p.picture_told);
         }
         if (path.empty()) {
-            printer_units[unit].unsaved = 1; // the sheet stays its only copy
+            printer_units[unit].save_failed = 1; // the sheet stays, its only copy
             return;
         }
         p.picture_page = page;
@@ -497,7 +497,7 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
         if (!saved_before(p.text_page, unit)) p.page_text_from = p.text.size();
         const std::string whole = p.text.substr(0, p.page_text_from) + text;
         if (!write_whole(p.text_file, whole.data(), whole.size())) {
-            printer_units[unit].unsaved = 1;
+            printer_units[unit].save_failed = 1;
             return;
         }
         p.text = whole;
@@ -509,7 +509,7 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
                            page_words("The text of page ", unit), text.data(), text.size(),
                            &p.text_told);
     if (path.empty()) {
-        printer_units[unit].unsaved = 1;
+        printer_units[unit].save_failed = 1;
         return;
     }
     p.text_file = path;
