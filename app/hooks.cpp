@@ -151,6 +151,9 @@ void cassette_finish() {
 std::string recorders_running() {
     return running("recorders", rec_running_files());
 }
+std::string pages_finished() {
+    return printer_pages_finished();
+}
 std::string pages_half_printed() {
     std::string list;
     for (int u = 0; u < PRINTER_UNITS; u++)
@@ -213,7 +216,8 @@ void app_install_hooks() {
                      media_kept_at_end});
     held_set_autosave_check(app_exit_autosaves);
     held_things_add({"recorders", nullptr, recorders_running, rec_stop_all, true});
-    held_things_add({"printer pages", nullptr, pages_half_printed, printer_finish_pages, true});
+    held_things_add({"printer pages", nullptr, pages_half_printed, printer_finish_pages, true,
+                     nullptr, pages_finished});
     held_things_add({"cassette", nullptr, cassette_recording, cassette_finish, false});
     held_things_add({"papertapes", papertapes_held_back, papertapes_punching,
                      papertapes_write_back, false});

@@ -208,8 +208,8 @@ void cmd_windowtofront(ArexxCall& call) {
     if (refused_iconified(call, "WINDOWTOFRONT: command is unavailable while iconified\n")) return;
     gui_window_activate(main_window);
 }
-void cmd_quit(ArexxCall&) {
-    rexx_quit_after_reply();
+void cmd_quit(ArexxCall& call) {
+    call.result = rexx_quit_after_reply();
 }
 void cmd_status(ArexxCall& call) {
     gui_set_status_message(arg_text(call, 0).c_str());

@@ -41,6 +41,14 @@ std::vector<std::string> held_kept() {
     return said;
 }
 
+std::vector<std::string> held_finished() {
+    std::vector<std::string> said;
+    for (const HeldThing& t : things)
+        if (t.finished)
+            if (std::string clause = t.finished(); !clause.empty()) said.push_back(std::move(clause));
+    return said;
+}
+
 const char* const held_kept_words = "the autosave keeps them for the next start";
 
 void held_things_add(const HeldThing& thing) {

@@ -40,6 +40,10 @@ struct HeldThing {
     // (\"work.raw\")"), asked only when that autosave will be written (then
     // `lost` leaves it out); "" when nothing. May be null.
     std::string (*kept)() = nullptr;
+    // What its last finish saved, one clause ("page 1 of the printer saved as
+    // \"/…/Printer-1.ilbm\" and \"/…/Printer.txt\""), for the reply of the port's
+    // QUIT; "" when nothing. May be null.
+    std::string (*finished)() = nullptr;
 };
 
 void held_things_add(const HeldThing& thing);
@@ -54,6 +58,8 @@ std::vector<std::string> held_running();
 // program writes the autosave; none otherwise. Each is said followed by
 // held_kept_words.
 std::vector<std::string> held_kept();
+// The clauses of `finished` of every holder (after held_finish).
+std::vector<std::string> held_finished();
 extern const char* const held_kept_words; // "the autosave keeps them for the next start"
 
 // Whether ending the program now writes the autosave (the application's

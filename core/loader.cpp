@@ -867,14 +867,14 @@ int load_file(LoadRequest r, bool report_missing, bool* finished) {
     return LOAD_GAME;
 }
 
-// Every load that finished the printer's pages, by any way it came (OPEN, the
-// requester, a drop, the command line, a recent file, Revert), begins a new
-// printout, named after what runs then: the file loaded, or what ran on when
-// the load failed.
+// Every load that finished the printer's pages and went ahead, by any way it
+// came (OPEN, the requester, a drop, the command line, a recent file,
+// Revert), begins a new printout, named after the file loaded. A load that
+// failed or was refused leaves what runs printing on in its own printout.
 int load(LoadRequest r, bool report_missing) {
     bool finished = false;
     const int result = load_file(std::move(r), report_missing, &finished);
-    if (finished) printer_begin_printout(false);
+    if (finished && result != LOAD_FAILED) printer_begin_printout();
     return result;
 }
 

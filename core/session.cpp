@@ -137,7 +137,7 @@ void session_set_write_ahead(void (*write)()) {
     write_ahead = write;
 }
 
-void rexx_quit_after_reply() {
+std::string rexx_quit_after_reply() {
     // The console hears it too, even from a debugger command whose output
     // goes to its reply alone (or nowhere, when QUIET).
     const int quiet = rexx_quiet;
@@ -150,6 +150,10 @@ void rexx_quit_after_reply() {
     if (pushed) con_pop_sink();
     rexx_quiet = quiet;
     rexx_quit_requested = true;
+    std::string saved;
+    for (const std::string& clause : held_finished())
+        saved += (saved.empty() ? "Saved on the way out: " : "; ") + clause;
+    return saved.empty() ? saved : saved + ".\n";
 }
 
 // ---- The break signal ------------------------------------------------------------------

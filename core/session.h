@@ -120,8 +120,10 @@ void app_wait_events();
 // A command of the port asked to quit (the port's QUIT, the debugger's SYS
 // sent through it): what the program drops is named on the console and in
 // the reply (rc 5), and rexx_quit_requested is set; the port's host ends the
-// program once that reply is written.
-void rexx_quit_after_reply();
+// program once that reply is written. Returns what the outputs finished on
+// the way saved, for the reply ("Saved on the way out: page 1 of the printer
+// saved as ...\n"), "" when nothing.
+std::string rexx_quit_after_reply();
 extern bool rexx_quit_requested;
 // What writes the session's files ahead of the exit path (the shell installs
 // it): the port's QUIT runs it before its reply, which then names each of the

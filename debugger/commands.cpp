@@ -749,7 +749,8 @@ static void cmd_quit() {
     // Sent through the port (by a client or a script): the port's QUIT, whose
     // reply names what is dropped and reaches the client before the end.
     if (ui_unattended) {
-        rexx_quit_after_reply();
+        if (const std::string saved = rexx_quit_after_reply(); !saved.empty())
+            con_printf("%s", saved.c_str());
         return;
     }
     // Typed in the window's command line or picked from its menu: a changed

@@ -1,11 +1,13 @@
 #include "peripherals/printer.h"
 
+#include "core/message.h"
 #include "core/settings_vars.h"
 #include "peripherals/device_link.h"
 #include "peripherals/printer_export.h"
 #include "sound/effects.h"
 #include "sound/voice_update.h"
 
+#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -75,6 +77,7 @@ static void end_text_line(PrinterUnit& p) {
 
 // Keeps the current text line terminated after a character went into it.
 static void put_text(PrinterUnit& p, u8 code) {
+    p.unsaved = 1;
     if (p.column + 3 >= PRINTER_TEXT_WIDTH) return;
     u8* line = p.text[p.text_line];
     line[p.column++] = code;
@@ -120,25 +123,44 @@ void twin_paper_marks(int unit) {
 }
 
 bool printer_page_pending(int unit) {
-    if (!eachpage || unit < 0 || unit >= PRINTER_UNITS) return false;
-    if (unit >= device_link.printer_units) return false;
+    if (unit < 0 || unit >= PRINTER_UNITS || unit >= device_link.printer_units) return false;
     const PrinterUnit& p = printer_units[unit];
-    return p.column != 0 || p.lines_fed != 0;
+    return p.unsaved || (eachpage && (p.column != 0 || p.lines_fed != 0));
+}
+
+// Saves the page of `unit` as picture and text (`page_only`: the lines of the
+// page alone); a writer that could not save it says so, once, and marks it.
+static void save_page(int unit, int page_only) {
+    printer_units[unit].unsaved = printer_units[unit].save_failed = 0;
+    printer_page_out.save_page(0, 0, 0, unit);
+    printer_page_out.export_text(0, 0, unit, page_only);
 }
 
 void printer_flush(int unit) {
-    if (!printer_page_pending(unit)) return;
-    printer_page_out.save_page(0, 0, 0, unit);
-    printer_page_out.export_text(0, 0, unit, 1);
+    if (printer_page_pending(unit)) save_page(unit, 1);
+}
+
+static std::string pages_finished;
+
+const std::string& printer_pages_finished() {
+    return pages_finished;
 }
 
 void printer_finish_pages() {
+    pages_finished.clear();
     for (int u = 0; u < PRINTER_UNITS; u++) {
+        PrinterUnit& p = printer_units[u];
         if (printer_page_pending(u)) {
             printer_flush(u);
-            printer_units[u].page_number++;
+            const std::string saved = p.save_failed ? "" : printer_page_saved_as(u);
+            if (!saved.empty()) {
+                con_printf("%c%s.\n", std::toupper(static_cast<unsigned char>(saved[0])),
+                           saved.c_str() + 1);
+                pages_finished += (pages_finished.empty() ? "" : "; ") + saved;
+            }
+            p.page_number++;
         }
-        printer_units[u].lines_fed = printer_units[u].column = 0;
+        p.lines_fed = p.column = p.page_lines = 0;
     }
 }
 
@@ -155,7 +177,7 @@ void printer_new_page(int unit) {
     const PrinterGeometry& g = printer_geometry;
     PrinterUnit& p = printer_units[unit];
     p.page_number++;
-    p.lines_fed = 0;
+    p.lines_fed = p.page_lines = p.unsaved = p.save_failed = 0;
     p.empty_lines = p.text_line = g.lines_per_page - 1;
     // A fresh sheet starts with the head at the left of an empty line.
     p.column = 0;
@@ -178,14 +200,19 @@ void printer_line_feed() {
     const PrinterGeometry& g = printer_geometry;
     PrinterUnit& p = printer_units[unit];
     if (p.lines_fed == g.lines_per_page - 1) {
+        // While pages are not saved as they fill, the sheet keeps what was
+        // printed on it, to be saved when it goes.
         if (eachpage) {
-            printer_page_out.save_page(0, 0, 0, unit);
-            printer_page_out.export_text(0, 0, unit, 0);
+            save_page(unit, 0);
+            p.page_lines = 0;
+        } else if (p.page_lines < g.lines_per_page - 1) {
+            p.page_lines++;
         }
         p.page_number++;
         p.lines_fed = 0;
     } else {
         p.lines_fed++;
+        if (p.page_lines < g.lines_per_page - 1) p.page_lines++;
     }
     const u32 w = g.page_width;
     std::memmove(p.page, p.page + g.line_step * w, (g.page_height - g.line_step) * w);
@@ -368,14 +395,13 @@ void printer_test_page() {
     }
 }
 
-void printer_begin_printout(bool fresh_paper) {
+void printer_begin_printout() {
     printer_finish_pages();
     printer_printout++;
     printout_begin();
-    // While pages are not saved as they are printed, the sheet is the only
-    // copy of what was printed: a load leaves it for the user to save.
-    if (!fresh_paper && !eachpage) return;
     for (int u = 0; u < PRINTER_UNITS; u++) {
+        // A sheet that could not be saved is the only copy of its printing.
+        if (printer_units[u].save_failed) continue;
         printer_units[u].page_number = printer_units[u].line_buffer_count = 0;
         printer_new_page(u);
     }
@@ -384,7 +410,14 @@ void printer_begin_printout(bool fresh_paper) {
 void printer_setup_geometry() {
     // A page in progress goes under its own number, on the paper it was printed on.
     printer_finish_pages();
-    printer_geometry = device_link.line_printer ? TWIN_GEOMETRY : EA_GEOMETRY;
+    const PrinterGeometry& paper = device_link.line_printer ? TWIN_GEOMETRY : EA_GEOMETRY;
+    // A sheet kept on paper of another size cannot stay (its failed saving
+    // was warned about).
+    if (paper.page_width != printer_geometry.page_width ||
+        paper.page_height != printer_geometry.page_height)
+        for (PrinterUnit& p : printer_units)
+            p.save_failed = 0;
+    printer_geometry = paper;
     printer_scroll_x = 0;
     printer_scroll_y = printer_geometry.view_top;
     if (device_link.printer_units < 2) twin_printerunit = 0;
@@ -394,5 +427,5 @@ void printer_setup_geometry() {
         p.ribbon = static_cast<u32>(twin_ribbon[u] & 3);
         p.condensed = twin_condensed[u] ? 1 : 0;
     }
-    printer_begin_printout(true);
+    printer_begin_printout();
 }

@@ -17,6 +17,8 @@
 
 #include "core/types.h"
 
+#include <string>
+
 constexpr int PRINTER_UNITS = 2;
 constexpr int PRINTER_MAX_WIDTH = 982, PRINTER_MAX_HEIGHT = 1287;
 constexpr int PRINTER_TEXT_LINES = 117, PRINTER_TEXT_WIDTH = 135;
@@ -38,6 +40,16 @@ struct PrinterUnit {
     u32 empty_lines;       // text lines still empty since the page began
     u32 carriage;          // x of the print head in dots
     u32 line_step;         // rows the paper moves per line feed
+    // Line feeds since the page on the sheet began (fresh paper, or the page
+    // before it finished or filled while pages are saved as they fill): the
+    // lines a saving of the page takes.
+    u32 page_lines;
+    // Set by every character printed, cleared once the page is saved: the
+    // sheet holds printing that is saved nowhere.
+    u32 unsaved;
+    // Set when the page's last saving failed (the warning said why): the
+    // sheet stays on the paper, its only copy, until it is ejected.
+    u32 save_failed;
     u8 text[PRINTER_TEXT_LINES][PRINTER_TEXT_WIDTH]; // each line ends in LF and a zero
     u8 line_buffer[PRINTER_LINE_BUFFER];
     u8 page[PRINTER_MAX_WIDTH * PRINTER_MAX_HEIGHT]; // dot x, y at x + y * page_width
@@ -73,22 +85,27 @@ void printer_write_byte(u8 byte, int seven_bit);
 void printer_line_feed();
 // Ejects and starts a fresh page (the page number rises).
 void printer_new_page(int unit);
-// With "eachpage" on, saves the page as picture and text when it holds anything
-// and the machine has that unit.
+// Saves the page as picture and text when the machine has that unit and the
+// page holds anything: with "eachpage" on a page begun, whatever it holds; with
+// it off, printing that is saved nowhere (the sheet is then its only copy).
 void printer_flush(int unit);
-// Whether unit `unit` has a page half printed that printer_flush would save.
+// Whether unit `unit` has a page that printer_flush would save.
 bool printer_page_pending(int unit);
 // Flushes both units and leaves each page saved as ejected (the next line
 // starts the next page number), so that a page is saved once, under its own
-// number, before a machine set-up starts afresh or the program ends.
+// number, before a load or a machine set-up starts afresh or the program
+// ends; the console names where each went (printer_pages_finished).
 void printer_finish_pages();
+// Where the pages the last printer_finish_pages saved went, one clause
+// ("page 1 of the printer saved as \"/…/Printer-1.ilbm\" and \"/…/Printer.txt\""),
+// "" when it saved none.
+const std::string& printer_pages_finished();
 // Begins a new printout on both units: the pages in progress finished under
 // the printout they belong to, then fresh paper from page 1, the new printout
 // named after what runs now. Every set-up of the paper and every load that
-// finishes the pages (the loader) begins one.
-// A load (`fresh_paper` false) leaves the sheet in place while pages are not
-// saved as they are printed ("eachpage" off).
-void printer_begin_printout(bool fresh_paper);
+// finishes the pages (the loader) begins one. A sheet whose saving failed
+// (the warning said why) stays on the paper, the only copy of it.
+void printer_begin_printout();
 // The paper of the attached machine on both units, with a new printout.
 void printer_setup_geometry();
 // Stores a colour index in the page (dots outside the page are ignored).

@@ -432,7 +432,10 @@ void printer_save_page(int to_clipboard, int kind, int ask, int unit) {
                                    p.number, page_words("Page ", unit), bytes.data(), bytes.size(),
                                    &p.picture_told);
         }
-        if (path.empty()) return;
+        if (path.empty()) {
+            printer_units[unit].save_failed = 1; // the sheet stays, its only copy
+            return;
+        }
         p.picture_page = page;
         p.picture_kind = kind;
         p.picture_file = path;
@@ -447,7 +450,7 @@ std::string printer_unit_text(int unit, int page_only) {
     const PrinterUnit& p = printer_units[unit];
     const u32 lines = printer_geometry.lines_per_page;
     u32 first = p.empty_lines;
-    if (page_only && p.page_number > 1) first = lines > p.lines_fed + 1 ? lines - (p.lines_fed + 1) : 0;
+    if (page_only) first = std::max(first, lines > p.page_lines + 1 ? lines - (p.page_lines + 1) : 0);
     std::string text;
     for (u32 i = first; i < lines && i < PRINTER_TEXT_LINES; i++)
         text += reinterpret_cast<const char*>(p.text[i]);
@@ -493,7 +496,10 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
         // A page saved again replaces its own earlier lines.
         if (!saved_before(p.text_page, unit)) p.page_text_from = p.text.size();
         const std::string whole = p.text.substr(0, p.page_text_from) + text;
-        if (!write_whole(p.text_file, whole.data(), whole.size())) return;
+        if (!write_whole(p.text_file, whole.data(), whole.size())) {
+            printer_units[unit].save_failed = 1;
+            return;
+        }
         p.text = whole;
         p.text_identity = file_identity_at(p.text_file);
         p.text_page = printer_units[unit].page_number;
@@ -502,7 +508,10 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
     path = write_page_file([&](int n) { return text_name(p.base, n); }, p.number,
                            page_words("The text of page ", unit), text.data(), text.size(),
                            &p.text_told);
-    if (path.empty()) return;
+    if (path.empty()) {
+        printer_units[unit].save_failed = 1;
+        return;
+    }
     p.text_file = path;
     p.page_text_from = 0;
     p.text_page = printer_units[unit].page_number;
@@ -533,4 +542,13 @@ std::string printer_page_in_progress(int unit) {
             files += (files.empty() ? "\"" : " and \"") +
                      std::filesystem::path(file).filename().string() + "\"";
     return files.empty() ? words : words + " (saved as " + files + ")";
+}
+
+std::string printer_page_saved_as(int unit) {
+    const Printout& p = printouts[unit];
+    if (!p.begun || p.serial != printer_printout || !saved_before(p.picture_page, unit) ||
+        !saved_before(p.text_page, unit) || p.picture_file.empty() || p.text_file.empty())
+        return "";
+    return page_words("page ", unit) + " saved as \"" + p.picture_file + "\" and \"" +
+           p.text_file + "\"";
 }

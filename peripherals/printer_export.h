@@ -1,7 +1,8 @@
 // Saving a printer page as a picture (IFF ILBM, IFF ACBM, BMP) and exporting
 // the text of a printer unit or of the running machine's screen, to a file or
 // the clipboard. The printers call them when a page is ejected or fills with
-// "eachpage" on; the printer window, the menus and the scripting port too.
+// "eachpage" on, and before a sheet holding printing saved nowhere goes; the
+// printer window, the menus and the scripting port too.
 //
 // A file named without the requester is named after the program the user
 // loaded (not the autosave a start resumed), else "LPT1" or "LPT2" on the
@@ -42,6 +43,11 @@ void printout_begin();
 // the list of what still runs: "page 2 of the printer (\"game-2.ilbm\",
 // \"game.txt\")"; "" when there is none.
 std::string printer_page_in_progress(int unit);
+
+// Where the page of `unit` went when the automatic saving saved both its
+// picture and its text: "page 2 of the printer saved as \"/…/game-2.ilbm\" and
+// \"/…/game.txt\""; "" otherwise.
+std::string printer_page_saved_as(int unit);
 
 // What a finished page goes to (these two unless a test watches them).
 struct PrinterPageOut {

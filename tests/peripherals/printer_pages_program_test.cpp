@@ -5,6 +5,10 @@
 // text and all its pictures, and says so.
 #include "core/emu.h"
 #include "core/machine.h"
+#include "core/machine_table.h"
+#include "peripherals/device_link.h"
+#include "peripherals/printer.h"
+#include "tests/support/blank_disks.h"
 #include "tests/support/printout_rows.h"
 #include "tests/support/program_test.h"
 #include "tests/support/x_display.h"
@@ -12,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -39,6 +44,13 @@ class PrinterPagesProgram : public ProgramTest {
         std::string result;
         if (set_up) send("SETMACHINE PIPBUG", &result);
         ASSERT_EQ(fine("GETMACHINE"), "PIPBUG");
+    }
+    // A session on what the start resumes (the autosave), whatever machine.
+    void resume() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
     }
     void quit() {
         fine("QUIT");
@@ -71,6 +83,17 @@ class PrinterPagesProgram : public ProgramTest {
         const std::size_t at = settings.find("eachpage=false");
         ASSERT_NE(at, std::string::npos);
         settings.replace(at, 14, "eachpage=true");
+        test_write_file(ini, settings);
+    }
+    // The settings file's line `key=` given `value` (the settings a first
+    // run wrote).
+    void set_setting(const std::string& key, const std::string& value) {
+        const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+        std::string settings = test_read_file(ini);
+        const std::size_t at = settings.find("\n" + key + "=");
+        ASSERT_NE(at, std::string::npos) << key;
+        const std::size_t end = settings.find('\n', at + 1);
+        settings.replace(at + 1, end - at - 1, key + "=" + value);
         test_write_file(ini, settings);
     }
     fs::path projects() const { return home.path() / "Projects"; }
@@ -375,4 +398,255 @@ TEST_F(PrinterPagesProgram, EveryLoadBeginsAPrintoutNamedAfterWhatItLoaded) {
         }
     }
     quit();
+}
+
+namespace {
+
+// A printer unit of a machine the machine table gives a printer, as the
+// machine wires it (its device link), and how its guest prints a line there.
+struct PrinterRow {
+    u32 machine;
+    std::string keyword; // for SETMACHINE
+    int unit;
+    u32 page_width, page_height;
+    std::string program_saver, program_suffix; // the machine's own object file
+};
+
+std::vector<PrinterRow> printer_rows() {
+    std::vector<PrinterRow> rows;
+    for (u32 m = 0; m < MACHINES; m++) {
+        if (!machine_table[m].traits.has_printer) continue;
+        EXPECT_TRUE(machine_switch(static_cast<int>(m), machine_table[m].default_memmap, true,
+                                   true, false));
+        const auto savers = test_program_savers(false);
+        for (int u = 0; u < device_link.printer_units; u++)
+            rows.push_back({m, machine_table[m].keyword, u, printer_geometry.page_width,
+                            printer_geometry.page_height, savers.back().first,
+                            savers.back().second});
+    }
+    return rows;
+}
+
+// The port lines by which the guest of `row` prints `text` as one line on its
+// printer (the unit the settings choose).
+std::vector<std::string> printing_on(const PrinterRow& row, const std::string& text) {
+    std::vector<std::string> lines;
+    char line[48];
+    const auto out = [&](const char* port, int byte) {
+        std::snprintf(line, sizeof line, "DEBUGGER \"WRITEPORT %s %02X\"", port, byte);
+        lines.push_back(line);
+    };
+    if (row.machine == TWIN) {
+        // The line printer takes the character on port $EB at each print
+        // request on port $EA; a CR prints the line.
+        for (char c : text + "\r") {
+            out("EB", c);
+            out("EA", 2);
+        }
+    } else if (row.machine == CD2650) {
+        for (char c : text + "\r\n")
+            out("FC", c);
+    } else if (row.machine == PIPBUG || row.machine == BINBUG) {
+        lines = test_printing(text);
+    } else {
+        ADD_FAILURE() << "no way known to print on " << row.keyword;
+    }
+    return lines;
+}
+
+// The size ImageMagick's identify reads in `picture` ("228x384"), or "" when
+// identify is not installed.
+std::string identified_size(const fs::path& picture) {
+    if (std::system("command -v identify >/dev/null 2>&1") != 0) return "";
+    const std::string command = "identify -format '%wx%h' '" + picture.string() + "' 2>/dev/null";
+    std::FILE* out = ::popen(command.c_str(), "r");
+    if (!out) return "?";
+    char size[64] = {};
+    const std::size_t n = std::fread(size, 1, sizeof size - 1, out);
+    ::pclose(out);
+    return std::string(size, n);
+}
+
+} // namespace
+
+// On default settings (pages not saved as they fill) the sheet is the only
+// copy of what the guest printed: every set-up, load and way out that clears
+// it saves it first as a page of the printout it was printed in, its picture
+// and its text under the printout's names, on every printer and unit. QUIT's
+// reply names where it went. The sheet does not come back with the autosave:
+// the next session's page is a printout of its own, with nothing twice.
+TEST_F(PrinterPagesProgram, EverySheetIsSavedBeforeItGoes) {
+    const std::vector<PrinterRow> rows = printer_rows();
+    ASSERT_GE(rows.size(), 5u); // PIPBUG, BINBUG, CD2650 and the TWIN's two units
+    start_session();
+    quit(); // the settings the first run writes: "eachpage" off
+    ASSERT_NE(test_read_file(home.path() / "Configs" / "Brindlemox.ini").find("eachpage=false"),
+              std::string::npos);
+
+    enum class Way { set_up, load, quit, sys, signal, display };
+    struct Clears {
+        const char* what;
+        Way way;
+        const char* before; // sent before the line is printed
+        const char* line;   // what clears the sheet ({P} the program file, {S} a state)
+        int signal;
+    };
+    const Clears clears[] = {
+        {"Reinitialize", Way::set_up, nullptr, "MENU PROJECT.REINITIALIZE", 0},
+        {"OPEN of a program file", Way::load, nullptr, "OPEN {P}", 0},
+        {"Quickload", Way::load, "MENU PROJECT.QUICKSAVE", "MENU PROJECT.QUICKLOAD", 0},
+        {"OPEN of a state", Way::load, "SAVEAS {S}", "OPEN {S}", 0},
+        {"Revert of a state", Way::load, nullptr, "MENU PROJECT.REVERT", 0},
+        {"a machine switch", Way::set_up, nullptr, "SETMACHINE {M}", 0},
+        {"QUIT", Way::quit, nullptr, "QUIT", 0},
+        {"SYS", Way::sys, nullptr, "DEBUGGER SYS", 0},
+        {"SIGTERM", Way::signal, nullptr, nullptr, SIGTERM},
+        {"SIGINT", Way::signal, nullptr, nullptr, SIGINT},
+        {"SIGHUP", Way::signal, nullptr, nullptr, SIGHUP},
+        {"the display gone", Way::display, nullptr, nullptr, 0},
+    };
+    const std::string state = (home.path() / "s.cos").string();
+    std::size_t checked = 0;
+    for (const PrinterRow& row : rows) {
+        set_setting("twin_printerunit", std::to_string(row.unit));
+        const std::string program = (projects() / ("p" + row.program_suffix)).string();
+        const std::string other = row.machine == PIPBUG ? "BINBUG" : "PIPBUG";
+        bool running = false;
+        int n = 0;
+        for (const Clears& c : clears) {
+            SCOPED_TRACE(row.keyword + " unit " + std::to_string(row.unit) + ": " + c.what);
+            const bool ends = c.way != Way::set_up && c.way != Way::load;
+            XDisplay x;
+            if (!running) {
+                if (c.way == Way::display) {
+                    if (!XDisplay::available()) continue; // Xvfb is not installed
+                    ASSERT_TRUE(x.start());
+                    platform = "xcb";
+                }
+                ASSERT_NO_FATAL_FAILURE(resume());
+                platform = "offscreen";
+                std::string said;
+                send("SETMACHINE " + row.keyword, &said);
+                ASSERT_EQ(fine("GETMACHINE"), row.keyword);
+                fine("DEBUGGER \"" + row.program_saver + "440 44F p\"");
+                running = true;
+            }
+            const auto words = [&](std::string line) {
+                for (const auto& [from, to] : {std::pair<std::string, std::string>{"{P}", program},
+                                               {"{S}", state},
+                                               {"{M}", other}})
+                    if (const std::size_t at = line.find(from); at != std::string::npos)
+                        line.replace(at, from.size(), to);
+                return line;
+            };
+            if (c.before) fine(words(c.before));
+            test_clear_printouts(projects(), screenshots());
+            const std::string word = "SHEET" + std::to_string(++n);
+            for (const std::string& line : printing_on(row, word))
+                fine(line);
+
+            std::string said;
+            if (c.line) {
+                // A machine set up may warn of its missing ROM images.
+                EXPECT_LE(send(words(c.line), &said), ends ? 0 : 5) << said;
+            } else if (c.signal) {
+                ASSERT_EQ(::kill(pid, c.signal), 0);
+            } else {
+                x.stop();
+            }
+            if (ends) {
+                EXPECT_GE(wait_exit(), 0) << log();
+                running = false;
+            }
+
+            // One page: its picture and its text, of one printout.
+            const std::set<std::string> texts = test_names_in(projects());
+            std::string text;
+            for (const std::string& name : texts)
+                if (fs::path(name).extension() == ".txt") text = name;
+            ASSERT_FALSE(text.empty()) << "no text saved";
+            const std::string stem = fs::path(text).stem().string();
+            EXPECT_EQ(test_names_in(screenshots()), std::set<std::string>{test_first_picture(stem)});
+            const fs::path picture = screenshots() / test_first_picture(stem);
+            EXPECT_EQ(test_read_file(projects() / text).rfind(word + "\n", 0), 0u)
+                << test_read_file(projects() / text);
+            EXPECT_TRUE(starts(picture, "FORM"));
+            const std::string size = identified_size(picture);
+            if (!size.empty())
+                EXPECT_EQ(size, std::to_string(row.page_width) + "x" +
+                                    std::to_string(row.page_height));
+            // Where it went is named: in QUIT's and SYS's reply, on the console.
+            if (c.way == Way::quit || c.way == Way::sys) {
+                EXPECT_NE(said.find("Saved on the way out: page 1 of "), std::string::npos) << said;
+                EXPECT_NE(said.find(picture.filename().string() + "\" and \""), std::string::npos)
+                    << said;
+            }
+            EXPECT_NE(log().find(picture.filename().string()), std::string::npos);
+            checked++;
+            if (c.way == Way::set_up && std::string(c.line).rfind("SETMACHINE", 0) == 0) {
+                // The unit is chosen again on the machine that prints.
+                quit();
+                running = false;
+            }
+        }
+        if (running) quit();
+    }
+    EXPECT_EQ(checked, rows.size() * (std::size(clears) - (XDisplay::available() ? 0 : 1)));
+    // The last session's sheet went at its way out; the autosave brings none
+    // back to be saved again.
+    test_clear_printouts(projects(), screenshots());
+    ASSERT_NO_FATAL_FAILURE(resume());
+    quit();
+    EXPECT_TRUE(test_names_in(screenshots()).empty());
+}
+
+// A load that does not happen (a corrupt object file, a program of another
+// machine refused for a changed disk, which a switch would drop) leaves what
+// runs printing on in its own printout: the page in progress is finished
+// under its own number, the next page goes on under the same name and number,
+// never a second printout.
+TEST_F(PrinterPagesProgram, ALoadThatFailsLeavesThePrintoutWhole) {
+    start_session();
+    fine("DEBUGGER \"SAVEAOF 440 44F p\"");
+    fine("OPEN " + (projects() / "p.aof").string()); // the first recent file, of PIPBUG
+    std::string said;
+    send("SETMACHINE BINBUG", &said);
+    fine("OPEN " + put("blank.raw", test_blank_binbug_disk()));
+    test_write_file(projects() / "notes.txt", "notes");
+    fine("DEBUGGER INJECT notes.txt");
+    test_write_file(projects() / "bad.aof", "this is no object file\n");
+    test_clear_printouts(projects(), screenshots());
+
+    const std::pair<const char*, std::string> loads[] = {
+        {"a corrupt object file", "OPEN " + (projects() / "bad.aof").string()},
+        {"a switch refused for a changed disk", "MENU PROJECT.RECENT1"},
+    };
+    std::vector<std::string> words = {"BEFORE"};
+    print_line(words.back());
+    for (const auto& [what, line] : loads) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(send(line, &said), 10) << said;
+        EXPECT_EQ(fine("GETMACHINE"), "BINBUG");
+        words.push_back("AFTER" + std::to_string(words.size()));
+        print_line(words.back());
+    }
+    send("QUIT", &said); // names the changed disk
+    EXPECT_GE(wait_exit(), 0);
+
+    const std::set<std::string> texts = test_names_in(projects());
+    std::vector<std::string> printouts;
+    for (const std::string& name : texts)
+        if (fs::path(name).extension() == ".txt") printouts.push_back(name);
+    ASSERT_EQ(printouts.size(), 1u) << said;
+    const std::string text = test_read_file(projects() / printouts[0]);
+    std::size_t at = 0;
+    for (const std::string& word : words) {
+        at = text.find(word + "\n", at);
+        EXPECT_NE(at, std::string::npos) << word << " in " << text;
+    }
+    std::set<std::string> pages;
+    const std::string first = test_first_picture(fs::path(printouts[0]).stem().string());
+    for (std::size_t page = 1; page <= words.size(); page++)
+        pages.insert(std::string(first).replace(first.rfind("-1"), 2, "-" + std::to_string(page)));
+    EXPECT_EQ(test_names_in(screenshots()), pages);
 }

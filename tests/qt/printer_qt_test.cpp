@@ -95,42 +95,73 @@ TEST_F(PrinterQt, EachPageOffAndOnThenEjectSavesThePageOnce) {
 }
 
 // While pages are not saved as they are printed, the sheet is the only copy
-// of what was printed: loading a source (which sets no machine up) begins a
-// new printout but leaves the sheet as it was, for the user to save.
-TEST_F(PrinterQt, ALoadLeavesAnUnsavedSheetInPlace) {
+// of what was printed: loading a source (which sets no machine up) saves it
+// as a page of the printout it was printed in, picture and text, before the
+// new printout begins on fresh paper.
+TEST_F(PrinterQt, ALoadSavesAnUnsavedSheetBeforeItGoes) {
     eachpage = 0;
     std::ofstream(projects / "p.asm") << "\tORG $440\nSTART:\tLODI,R0 $12\n\tHALT\n\tEND START\n";
     print_line("BEFORE");
     const PrinterUnit& unit = printer_units[0];
     const std::vector<u8> sheet(std::begin(unit.page), std::end(unit.page));
     ASSERT_LE(command("OPEN " + (projects / "p.asm").string()), 5);
-    EXPECT_TRUE(std::equal(sheet.begin(), sheet.end(), std::begin(unit.page)));
-    EXPECT_TRUE(test_names_in(screenshots).empty());
+    EXPECT_EQ(test_names_in(screenshots), std::set<std::string>{"Printer-1.ilbm"});
+    EXPECT_EQ(text_file("Printer.txt"), "BEFORE\n\n");
+    EXPECT_FALSE(std::equal(sheet.begin(), sheet.end(), std::begin(unit.page))) << "fresh paper";
+    // The next line goes to the new printout, not to the old one's page.
+    print_line("AFTER");
+    ASSERT_EQ(command("MENU PROJECT.REINITIALIZE"), 0);
+    EXPECT_EQ(text_file("Printer.txt"), "BEFORE\n\n");
+    EXPECT_EQ(text_file("p.txt"), "AFTER\n\n");
+}
+
+// Eject with pages not saved as they fill saves the sheet as a page before
+// the fresh one comes, once: an empty sheet ejected saves nothing.
+TEST_F(PrinterQt, EjectSavesTheSheetWithEachPageOff) {
+    eachpage = 0;
+    ASSERT_EQ(command("MENU PERIPHERALS.PRINTER"), 0);
+    auto* eject =
+        qobject_cast<QPushButton*>(widget(gui_subwin_window[TW_PRINTER], GID_PRN_EJECT));
+    ASSERT_TRUE(eject);
+    print_line("SHEET");
+    eject->click();
+    event_pass();
+    eject->click();
+    event_pass();
+    EXPECT_EQ(text_file("Printer.txt"), "SHEET\n\n");
+    EXPECT_EQ(test_names_in(screenshots), std::set<std::string>{"Printer-1.ilbm"});
+    gui_close_subwindow(TW_PRINTER);
 }
 
 // The quit window names the page in progress as the printer window does, and
 // where quitting saves it.
 TEST_F(PrinterQt, TheQuitWindowNamesThePageInProgress) {
-    print_line("HALF");
-    confirmquit = 1;
-    std::string running;
-    QTimer user;
-    QObject::connect(&user, &QTimer::timeout, [&] {
-        auto* label = quit_window
-                          ? qobject_cast<QLabel*>(qt_gadget_widget(quit_window, GID_QUIT_RUNNING))
-                          : nullptr;
-        auto* no = quit_window
-                       ? qobject_cast<QPushButton*>(qt_gadget_widget(quit_window, GID_QUIT_NO))
-                       : nullptr;
-        if (!label || !no) return;
-        running = label->text().toStdString();
-        no->click();
-        user.stop();
-    });
-    user.start(20);
-    EXPECT_EQ(gui_confirm_quit(), 0);
-    EXPECT_EQ(running, "Still running: page 1 of the printer (saved as \"Printer-1.ilbm\" and "
-                       "\"Printer.txt\"); quitting finishes them.");
+    for (const u32 each : {1u, 0u}) {
+        SCOPED_TRACE(each ? "each page saved" : "pages not saved as they fill");
+        eachpage = each;
+        print_line("HALF");
+        confirmquit = 1;
+        std::string running;
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            auto* label =
+                quit_window ? qobject_cast<QLabel*>(qt_gadget_widget(quit_window, GID_QUIT_RUNNING))
+                            : nullptr;
+            auto* no = quit_window
+                           ? qobject_cast<QPushButton*>(qt_gadget_widget(quit_window, GID_QUIT_NO))
+                           : nullptr;
+            if (!label || !no) return;
+            running = label->text().toStdString();
+            no->click();
+            user.stop();
+        });
+        user.start(20);
+        EXPECT_EQ(gui_confirm_quit(), 0);
+        EXPECT_EQ(running, "Still running: page 1 of the printer (saved as \"Printer-1.ilbm\" and "
+                           "\"Printer.txt\"); quitting finishes them.");
+        ASSERT_EQ(command("MENU PROJECT.REINITIALIZE"), 0);
+        test_clear_printouts(projects, screenshots);
+    }
 }
 
 // Open... in the window (the requester answered) and a file dropped on the
