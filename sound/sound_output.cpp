@@ -11,6 +11,7 @@
 #include "sound/voice_update.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 u8 snd_voice_active[SND_VOICES];
@@ -86,8 +87,9 @@ double snd_mix_gain() {
     return static_cast<double>(SND_VOICE_LEVEL) / (SND_WAVE_PEAK * AUDIO_MAX_VOLUME);
 }
 
-double snd_file_gain(int peak) {
-    return peak > 0 ? static_cast<double>(SND_FILE_PEAK) / peak : 1.0;
+signed char snd_file_sample(int sum) {
+    const std::int16_t heard = audio_limit(std::llround(sum * snd_mix_gain() * AUDIO_MAX_VOLUME));
+    return static_cast<signed char>(std::clamp(std::lround(heard / 256.0), -127L, 127L));
 }
 
 bool snd_voices_recorded() {
