@@ -113,8 +113,9 @@ int snd_voice_peak(int voice, int volume);
 double snd_mix_gain();
 // A sound file's sample of `sum`, the voices added up in the voice files'
 // units (a 64th of the live mix's before its gain): the live mix's sample
-// rounded to 8 bits. The limiter keeps it short of full scale, and the last
-// half level below it rounds to 127 either way: nothing is clipped.
+// rounded to 8 bits, exactly up to the limiter's knee (112 of 128); the
+// limiter's room past it is fitted below the file's full scale, never
+// reached either way (126 at most): nothing is clipped.
 signed char snd_file_sample(int sum);
 // Once per frame: queues the frame's own share of the mixed voices.
 void snd_feed_output();

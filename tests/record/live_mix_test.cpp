@@ -150,7 +150,8 @@ TEST_P(LiveMix, EveryVoiceOfTheMapIsHeardLiveAsTheWavMixesIt) {
 // Every voice of the map at its loudest (a tone at the top of its volume
 // scale, all in phase at the start; each shipped effect from its beginning):
 // live, the sum comes out loud but never at full scale, the limiter bending
-// it; each sound file peaks where the live output does, below full scale.
+// it; each sound file peaks where the live output does, short of its full
+// scale.
 TEST_P(LiveMix, TheLoudestVoicesOfTheMapClipNeitherLiveNorInTheFiles) {
     set_map();
     const std::filesystem::path sounds =
@@ -176,8 +177,8 @@ TEST_P(LiveMix, TheLoudestVoicesOfTheMapClipNeitherLiveNorInTheFiles) {
         int peak = 0;
         for (const u8 x : sound_samples(read_bytes(home.path() / name)))
             peak = std::max(peak, std::abs(x - 128));
-        EXPECT_LT(peak, 128) << name << ", clipped";
-        EXPECT_NEAR(peak, live_peak / 256.0, 1.5) << name << " against the live output";
+        EXPECT_LT(peak, 127) << name << ", at full scale";
+        EXPECT_NEAR(peak, live_peak / 256.0, 2.0) << name << " against the live output";
     }
 }
 

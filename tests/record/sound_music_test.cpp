@@ -94,8 +94,9 @@ TEST_F(Recorders, SoundFilesAreWhatSoxReads) {
 
 // A take's mix is what is heard live, whatever the take: one tone at the
 // top of its scale at 56 of 128 (7/16 of full scale), two at the limiter's
-// knee, a third bent towards full scale, all 26 short of it either way; the
-// quietest step of a 16-step voice (8 in the voice files) at 4, not lifted.
+// knee, a third bent towards full scale, all 26 short of the file's full
+// scale either way; the quietest step of a 16-step voice (8 in the voice
+// files) at 4, not lifted.
 TEST_F(Recorders, MixingKeepsTheLiveLevelAndTheHeadersCountSamples) {
     const struct {
         std::vector<std::vector<u8>> samples; // a row of samples per voice
@@ -105,9 +106,9 @@ TEST_F(Recorders, MixingKeepsTheLiveLevelAndTheHeadersCountSamples) {
         {{{255, 1, 128}, {255, 1, 200}}, {112, -112, 32}},
         {{{136, 120, 128}, {128, 128, 128}}, {4, -4, 0}},
         {{{136, 128, 120}, {128, 112, 128}}, {4, -7, -4}},
-        {{{255}, {255}, {255}}, {124}},
-        {std::vector<std::vector<u8>>(26, {255}), {127}},
-        {std::vector<std::vector<u8>>(26, {1}), {-127}},
+        {{{255}, {255}, {255}}, {123}},
+        {std::vector<std::vector<u8>>(26, {255}), {126}},
+        {std::vector<std::vector<u8>>(26, {1}), {-126}},
         {{{128, 128, 128}, {128, 128, 128}}, {0, 0, 0}},
     };
     for (const auto& c : cases) {
