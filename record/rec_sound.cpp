@@ -356,21 +356,11 @@ void snd_rec_clock_resume() {
 }
 
 void snd_mix(const u8* const* voices, int count, u32 n, signed char* out) {
-    // First the sums and their peak, then the sums scaled by the take's gain.
-    // A sum of every voice at its extreme (26 x 128) fits in 16 bits.
-    std::vector<std::int16_t> sums(n);
-    int peak = 0;
     for (u32 i = 0; i < n; i++) {
         int sum = 0;
         for (int k = 0; k < count; k++)
             sum += voices[k][i] - 128;
-        sums[i] = static_cast<std::int16_t>(sum);
-        peak = std::max(peak, std::abs(sum));
-    }
-    const double gain = snd_file_gain(peak);
-    for (u32 i = 0; i < n; i++) {
-        const long scaled = std::lround(sums[i] * gain);
-        out[i] = static_cast<signed char>(std::clamp(scaled, -128L, 127L));
+        out[i] = snd_file_sample(sum);
     }
 }
 

@@ -113,8 +113,8 @@ void snd_record_channel(int v, int silence);
 // (128 +- 127 at the top of the host volume).
 void snd_set_levels(int v, int volume);
 // Mixes `voices` unsigned 8-bit voice streams of `n` samples into signed
-// samples: their sum scaled by the take's own gain (snd_file_gain of its
-// loudest sum), so that the loudest sample reaches SND_FILE_PEAK either way.
+// samples: each sum as it is heard live, at the live mix's gain and through
+// its limiter (snd_file_sample), the same for every take.
 void snd_mix(const u8* const* voices, int count, u32 n, signed char* out);
 // The three sound file headers for N samples at rate R.
 std::string snd_wav_header(u32 n, u32 rate);

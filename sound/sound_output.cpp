@@ -11,6 +11,7 @@
 #include "sound/voice_update.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 u8 snd_voice_active[SND_VOICES];
@@ -86,8 +87,16 @@ double snd_mix_gain() {
     return static_cast<double>(SND_VOICE_LEVEL) / (SND_WAVE_PEAK * AUDIO_MAX_VOLUME);
 }
 
-double snd_file_gain(int peak) {
-    return peak > 0 ? static_cast<double>(SND_FILE_PEAK) / peak : 1.0;
+signed char snd_file_sample(int sum) {
+    const std::int16_t heard = audio_limit(std::llround(sum * snd_mix_gain() * AUDIO_MAX_VOLUME));
+    // A 256th up to the limiter's knee; past it, the room the limiter bends
+    // the loudest sums into (short of 32767) goes into the levels up to half
+    // a level below 127, so that no sample rounds to the file's full scale.
+    constexpr double KNEE = AUDIO_LIMIT_KNEE / 256.0, FULL = 32767 / 256.0, TOP = 126.5;
+    double level = std::abs(heard) / 256.0;
+    if (level > KNEE) level = KNEE + (level - KNEE) * (TOP - KNEE) / (FULL - KNEE);
+    const long rounded = std::lround(level);
+    return static_cast<signed char>(heard < 0 ? -rounded : rounded);
 }
 
 bool snd_voices_recorded() {

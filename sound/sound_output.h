@@ -99,21 +99,24 @@ int snd_tone_host_volume(int volume);
 // game's one or two voices sound as loud on every machine and stay below the
 // limiter's knee (platform/audio.h); the rare sum beyond it is bent smoothly
 // towards full scale, never clipped.
-// A sound file (8 bits) is mixed when the take ends, from the voice files, so
-// its gain is the take's own: the mix's loudest sample reaches SND_FILE_PEAK,
-// near full scale, every voice scaled alike (as loud, relative to the others,
-// as it is heard), so that the quietest step of a voice still spans several
-// of the file's levels.
+// A sound file holds the take as it is heard, whatever the take: its 8-bit
+// sample is the live mix's (the same gain, the same limiter for the rare
+// loud sum) rounded to the nearest of its levels, so that two takes keep
+// their loudness side by side and a voice's volume steps stay as far apart
+// as live (a tone at the top of its scale at 56 of 128, volume 1 at 4 on
+// the machines with 16 steps, 8 on those with 8).
 constexpr int SND_VOICE_LEVEL = 14336;
-constexpr int SND_FILE_PEAK = 124;
 // Voice `voice`'s peak in the mix before the gain: a tone voice's at guest
 // volume `volume`, an effect's at its sample's peak (`volume` unused).
 int snd_voice_peak(int voice, int volume);
 // The live mix's gain.
 double snd_mix_gain();
-// The gain of a sound file whose mixed voices (in the voice files' units, a
-// 64th of the live mix's before its gain) peak at `peak`; 1 for silence.
-double snd_file_gain(int peak);
+// A sound file's sample of `sum`, the voices added up in the voice files'
+// units (a 64th of the live mix's before its gain): the live mix's sample
+// rounded to 8 bits, exactly up to the limiter's knee (112 of 128); the
+// limiter's room past it is fitted below the file's full scale, never
+// reached either way (126 at most): nothing is clipped.
+signed char snd_file_sample(int sum);
 // Once per frame: queues the frame's own share of the mixed voices.
 void snd_feed_output();
 // At exit: releases the audio device.

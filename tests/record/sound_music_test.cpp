@@ -92,24 +92,34 @@ TEST_F(Recorders, SoundFilesAreWhatSoxReads) {
     }
 }
 
-// A take's mix is scaled by its own loudest sum, whichever its sign, to the
-// file's peak: two voices at full scale together fit, a take of the quietest
-// step is lifted to it, each voice keeps its share, and silence stays silent.
-TEST_F(Recorders, MixingScalesTheTakesPeakAndTheHeadersCountSamples) {
+// A take's mix is what is heard live, whatever the take: one tone at the
+// top of its scale at 56 of 128 (7/16 of full scale), two at the limiter's
+// knee, a third bent towards full scale, all 26 short of the file's full
+// scale either way; the quietest step of a 16-step voice (8 in the voice
+// files) at 4, not lifted.
+TEST_F(Recorders, MixingKeepsTheLiveLevelAndTheHeadersCountSamples) {
     const struct {
-        std::vector<u8> a, b;
+        std::vector<std::vector<u8>> samples; // a row of samples per voice
         std::vector<int> want;
     } cases[] = {
-        {{255, 1, 128}, {255, 1, 200}, {SND_FILE_PEAK, -SND_FILE_PEAK, 35}},
-        {{136, 120, 128}, {128, 128, 128}, {SND_FILE_PEAK, -SND_FILE_PEAK, 0}},
-        {{136, 128, 120}, {128, 112, 128}, {SND_FILE_PEAK / 2, -SND_FILE_PEAK, -SND_FILE_PEAK / 2}},
-        {{128, 128, 128}, {128, 128, 128}, {0, 0, 0}},
+        {{{255, 1, 128}, {128, 128, 128}}, {56, -56, 0}},
+        {{{255, 1, 128}, {255, 1, 200}}, {112, -112, 32}},
+        {{{136, 120, 128}, {128, 128, 128}}, {4, -4, 0}},
+        {{{136, 128, 120}, {128, 112, 128}}, {4, -7, -4}},
+        {{{255}, {255}, {255}}, {123}},
+        {std::vector<std::vector<u8>>(26, {255}), {126}},
+        {std::vector<std::vector<u8>>(26, {1}), {-126}},
+        {{{128, 128, 128}, {128, 128, 128}}, {0, 0, 0}},
     };
     for (const auto& c : cases) {
-        const u8* voices[2] = {c.a.data(), c.b.data()};
-        signed char out[3];
-        snd_mix(voices, 2, 3, out);
-        EXPECT_EQ(std::vector<int>(out, out + 3), c.want) << int(c.a[0]) << " " << int(c.b[0]);
+        std::vector<const u8*> voices;
+        for (const auto& v : c.samples)
+            voices.push_back(v.data());
+        std::vector<signed char> out(c.want.size());
+        snd_mix(voices.data(), static_cast<int>(voices.size()), static_cast<u32>(out.size()),
+                out.data());
+        EXPECT_EQ(std::vector<int>(out.begin(), out.end()), c.want)
+            << c.samples.size() << " voices from " << int(c.samples[0][0]);
     }
     const std::string aiff = snd_aiff_header(100, 22050);
     EXPECT_EQ(static_cast<u8>(aiff[28]), 0x40);
