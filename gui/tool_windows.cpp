@@ -70,14 +70,25 @@ bool gui_tool_window_open(ToolWindow w) {
     return gui_subwin_ops[w].is_open && gui_subwin_ops[w].is_open();
 }
 
-void gui_open_tool_window(ToolWindow w) {
+bool gui_tool_window_shown(ToolWindow w) {
+    return gui_tool_window_open(w) && !(gui_subwin_window[w] && gui_window_minimised(gui_subwin_window[w]));
+}
+
+static void open_or_raise(ToolWindow w, void (*raise)(int)) {
     if (!valid(w)) return;
     if (gui_tool_window_open(w)) {
-        // Asked for again: the open window comes to the front.
-        if (gui_subwin_window[w]) gui_window_activate(gui_subwin_window[w]);
+        if (gui_subwin_window[w]) raise(gui_subwin_window[w]);
         return;
     }
     if (gui_subwin_ops[w].open) gui_subwin_ops[w].open();
+}
+
+void gui_open_tool_window(ToolWindow w) {
+    open_or_raise(w, gui_window_show_again);
+}
+
+void gui_offer_tool_window(ToolWindow w) {
+    open_or_raise(w, gui_window_activate);
 }
 
 // Closes one window the way it closes itself.
@@ -249,7 +260,16 @@ void gui_reopen_subwindows() {
     if (reopened) gui_activate_window();
 }
 
+// Whether each window was minimised at the last pass, for its menu item.
+static bool minimised_at_pass[TOOL_WINDOWS];
+
 void gui_subwindows_input() {
+    for (ToolWindow w : tool_window_event_order) {
+        const bool minimised = gui_tool_window_open(w) && !gui_tool_window_shown(w);
+        if (minimised == minimised_at_pass[w]) continue;
+        minimised_at_pass[w] = minimised;
+        gui_update_menu_item(gui_subwin_menu_id[w]);
+    }
     for (ToolWindow w : tool_window_event_order)
         if (gui_subwin_ops[w].input && gui_tool_window_open(w)) gui_subwin_ops[w].input();
 }

@@ -288,8 +288,12 @@ void gui_window_set_title(int win, const char* title);
 void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip);
 void gui_menu_set_state(int win, int id, bool enabled, bool checked);
 void gui_menu_set_enabled(int win, int id, bool enabled);
-// Brings the window forward: shown again when minimised, raised, given the keyboard.
+// Raises the window and gives it the keyboard; a minimised window stays
+// minimised (the program's own moves never bring it back on the desktop).
 void gui_window_activate(int win);
+// What the user's request to see the window does (an opener, SHOW): shown
+// again when minimised, raised, given the keyboard.
+void gui_window_show_again(int win);
 // Moves the window to (left, top) keeping its size; -1 keeps that coordinate.
 void gui_window_move(int win, int left, int top);
 // Sends the window behind the other windows of the desktop.

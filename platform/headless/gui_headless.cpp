@@ -489,10 +489,11 @@ void gui_menu_set_enabled(int win, int id, bool enabled) {
     if (GuiMenuItem* m = find_menu(w->menus, id)) m->disabled = !enabled;
 }
 void gui_window_activate(int win) {
-    if (Window* w = find(win)) {
-        w->minimised = false;
-        active_window = win;
-    }
+    if (Window* w = find(win); w && !w->minimised) active_window = win;
+}
+void gui_window_show_again(int win) {
+    if (Window* w = find(win)) w->minimised = false;
+    gui_window_activate(win);
 }
 void gui_window_minimise(int win, bool minimised) {
     if (Window* w = find(win)) w->minimised = minimised;

@@ -1822,25 +1822,33 @@ void gui_menu_set_enabled(int win, int id, bool enabled) {
     if (it != w->actions.end()) it->second->setEnabled(enabled);
 }
 
-// Brought forward: shown again when minimised (as it was, full screen or not),
-// raised and given the keyboard; what the activation tells the windows is in
-// their queues on return.
+// Raised and given the keyboard; what the activation tells the windows is in
+// their queues on return. A minimised window is left as it is: asking a
+// window manager to activate it would bring it back.
 void gui_window_activate(int win) {
+    QtWindow* w = find(win);
+    if (!w || w->widget->isMinimized()) return;
+    w->widget->raise();
+    w->widget->activateWindow();
+    pump(QEventLoop::ExcludeUserInputEvents);
+}
+
+// Shown again when minimised (as it was, full screen or not), then brought
+// forward.
+void gui_window_show_again(int win) {
     QtWindow* w = find(win);
     if (!w) return;
     if (w->widget->isMinimized()) {
         w->widget->setWindowState(w->widget->windowState() & ~Qt::WindowMinimized);
         w->widget->show();
     }
-    w->widget->raise();
-    w->widget->activateWindow();
-    pump(QEventLoop::ExcludeUserInputEvents);
+    gui_window_activate(win);
 }
 
 void gui_window_minimise(int win, bool minimised) {
     QtWindow* w = find(win);
     if (!w) return;
-    if (!minimised) return gui_window_activate(win);
+    if (!minimised) return gui_window_show_again(win);
     w->widget->showMinimized();
     pump(QEventLoop::ExcludeUserInputEvents);
 }
