@@ -58,7 +58,7 @@ void gui_modal_end() {
     // events are dropped: its activation among them).
     const int back = asked_from && gui_window_is_open(asked_from) ? asked_from : main_window;
     asked_from = 0;
-    if (back && !gui_window_minimised(back)) gui_window_activate(back); // not out of an iconify
+    if (back) gui_window_activate(back); // a minimised one stays so
     emu_restart_timing();
     snd_open(1);
     gui_flush_main_port();

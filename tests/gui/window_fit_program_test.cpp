@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -166,6 +167,23 @@ class WindowFitProgram : public ProgramTest {
                     ASSERT_TRUE(quit()) << log();
                 }
         }
+    }
+
+    // Whether one of the program's windows whose title starts with `title`
+    // is in `state` ("Normal" on the desktop, "Iconic" minimised) as the
+    // window manager keeps it (WM_STATE).
+    bool one_in_state(const std::string& title, const std::string& state) const {
+        return x.run("/bin/sh -c \"for w in \\$(/usr/bin/xdotool search --name '^" + title +
+                     "'); do /usr/bin/xprop -id \\$w WM_STATE; done 2>/dev/null | grep -q 'state: " +
+                     state + "'\"") == 0;
+    }
+    // Waits up to two seconds for `done`.
+    static bool within(const std::function<bool()>& done) {
+        for (int i = 0; i < 20; ++i) {
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return done();
     }
 
     XDisplay x;
@@ -337,4 +355,39 @@ TEST_F(WindowFitProgram, EveryRebuildOpensTheWindowWhereTheUserPutIt) {
 
 TEST_F(WindowManagerProgram, EveryRebuildOpensTheWindowWhereTheUserPutIt) {
     user_place_survives(rebuilds());
+}
+
+// The main window minimised by the user with a tool window open, then each
+// way the program reopens its tool windows (Reinitialize, a machine switch,
+// the swapped controls, a picture that rebuilds the window) asked from the
+// port: the main window stays minimised, and the port's window commands
+// answer as while iconified (20) until SHOW brings it back.
+TEST_F(WindowManagerProgram, AMinimisedMainWindowStaysSoWhenTheToolWindowsReopen) {
+    if (!std::filesystem::exists("/usr/bin/xdotool") || !std::filesystem::exists("/usr/bin/xprop"))
+        GTEST_SKIP() << "xdotool or xprop is not installed";
+    ASSERT_TRUE(start_on_display()) << log();
+    const char* const reopeners[] = {"MENU PROJECT.REINITIALIZE", "SETMACHINE INTERTON",
+                                     "SETMACHINE ARCADIA", "MENU SETTINGS.INPUT.SWAPPED",
+                                     "MENU SETTINGS.GRAPHICS.NARROW", "MENU SETTINGS.GRAPHICS.2XSIZE"};
+    const char* const refused[] = {"LOCKGUI",       "UNLOCKGUI",    "SCREENTOBACK",
+                                   "SCREENTOFRONT", "WINDOWTOBACK", "WINDOWTOFRONT"};
+    std::string result;
+    for (const char* reopener : reopeners) {
+        SCOPED_TRACE(reopener);
+        ASSERT_EQ(send("OPENMEMORY", &result), 0) << result;
+        ASSERT_FALSE(main_window("Memory Editor").name.empty());
+        x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox ' windowminimize");
+        ASSERT_TRUE(within([&] { return send("LOCKGUI", &result) == 20; })) << "not iconified";
+        EXPECT_LE(send(reopener, &result), 5) << result;
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        EXPECT_FALSE(one_in_state("Brindlemox ", "Normal")) << "shown again";
+        EXPECT_TRUE(one_in_state("Brindlemox ", "Iconic"));
+        for (const char* line : refused)
+            EXPECT_EQ(send(line, &result), 20) << line << ": " << result;
+        EXPECT_EQ(send("ACTIVATE", &result), 0) << result;
+        EXPECT_TRUE(within([&] { return one_in_state("Brindlemox ", "Normal"); })) << "not shown by SHOW";
+        EXPECT_EQ(send("LOCKGUI", &result), 0) << result;
+        send("UNLOCKGUI", &result);
+    }
+    ASSERT_TRUE(quit()) << log();
 }
