@@ -65,6 +65,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <thread>
@@ -1342,6 +1343,25 @@ void gui_host_beep() {
     if (app) QApplication::beep();
 }
 
+bool gui_host_can_iconify() {
+    const auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c) return true; // another desktop: it minimises
+    static const char name[] = "_NET_SUPPORTING_WM_CHECK";
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
+    xcb_get_property_reply_t* check = nullptr;
+    if (atom && atom->atom != XCB_ATOM_NONE) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        check = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
+    }
+    const bool managed = check && xcb_get_property_value_length(check) == 4;
+    std::free(check);
+    std::free(atom);
+    return managed;
+}
+
 static void dress_box(QMessageBox& box, const char* title, const char* body, int kind) {
     box.setWindowTitle(QString::fromUtf8(title));
     box.setText(QString::fromUtf8(body));
@@ -2118,6 +2138,14 @@ int gui_list_top(int win, int gid) {
 }
 void gui_activate_gadget(int win, int gid) {
     if (Gadget* g = gadget(win, gid)) g->widget->setFocus();
+}
+int gui_focused_gadget(int win) {
+    QtWindow* w = find(win);
+    QWidget* focus = w ? w->widget->focusWidget() : nullptr;
+    if (!focus) return 0;
+    for (auto& [gid, g] : w->gadgets)
+        if (g.widget && (g.widget == focus || g.widget->isAncestorOf(focus))) return gid;
+    return 0;
 }
 void gui_select_text(int win, int gid) {
     Gadget* g = gadget(win, gid);
