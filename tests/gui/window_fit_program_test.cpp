@@ -391,3 +391,37 @@ TEST_F(WindowManagerProgram, AMinimisedMainWindowStaysSoWhenTheToolWindowsReopen
     }
     ASSERT_TRUE(quit()) << log();
 }
+
+// Without a window manager nothing can minimise the main window: Iconify
+// (its key, Ctrl+Shift+J) and the port's HIDE leave it on the screen and
+// running (the port's window commands still answer), and HIDE says why.
+TEST_F(WindowFitProgram, WhereNothingCanIconifyTheWindowItKeepsRunning) {
+    if (!std::filesystem::exists("/usr/bin/xdotool")) GTEST_SKIP() << "xdotool is not installed";
+    ASSERT_TRUE(start_on_display()) << log();
+    ASSERT_FALSE(main_window().name.empty());
+    std::string result;
+    const struct {
+        const char* way;
+        std::function<void()> iconify;
+    } ways[] = {
+        {"HIDE",
+         [&] {
+             EXPECT_EQ(send("HIDE", &result), 10) << result;
+             EXPECT_NE(result.find("no window manager"), std::string::npos) << result;
+         }},
+        {"Ctrl+Shift+J",
+         [&] {
+             x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox ' windowfocus --sync "
+                   "key --delay 80 ctrl+shift+j");
+         }},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        w.iconify();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        EXPECT_EQ(send("LOCKGUI", &result), 0) << result;
+        EXPECT_EQ(send("UNLOCKGUI", &result), 0) << result;
+        EXPECT_FALSE(main_window().name.empty()) << "not on the screen";
+    }
+    EXPECT_TRUE(quit()) << log();
+}
