@@ -71,7 +71,12 @@ extern char gui_text_buffer[GUI_TEXT_BUFFER];
 // Opens tool window `id` from `desc` at its remembered place: 1 when it is
 // open, 0 when it cannot be opened (after one "Can't open window!" warning).
 // Its gadgets are entered in gui_gadgets and its menu item is updated.
+// Reopened by gui_reopen_subwindows it takes no activation (the keys stay
+// with the main window).
 int gui_open_subwindow(ToolWindow id, GuiWindowDesc desc);
+// Gives the keys to tool window `id` just opened (after its opener attached
+// what draws in it); nothing while gui_reopen_subwindows opens it again.
+void gui_activate_subwindow(ToolWindow id);
 // Remembers the window's place, closes it, runs its release handler and
 // updates its menu item; nothing when it is closed.
 void gui_close_subwindow(ToolWindow id);

@@ -425,3 +425,49 @@ TEST_F(WindowFitProgram, WhereNothingCanIconifyTheWindowItKeepsRunning) {
     }
     EXPECT_TRUE(quit()) << log();
 }
+
+// A machine switch asked with its key (Ctrl+4) while an MDCR tape is changed
+// and tool windows are open: the question is answered with Escape (the tape
+// and the machine kept) while the window manager is busy, and the windows
+// the switch closed open again. The keys go back to the main window the
+// question was asked from, not to the last window reopened: the same key asks
+// again.
+TEST_F(WindowManagerProgram, AfterAQuestionOfASwitchTheKeysGoBackToTheMainWindow) {
+    if (!std::filesystem::exists("/usr/bin/xdotool")) GTEST_SKIP() << "xdotool is not installed";
+    ASSERT_TRUE(start_on_display()) << log();
+    std::string result;
+    const std::string tape = (home.path() / "t.mdcr").string();
+    test_write_file(tape, std::string(1024, '\1'));
+    ASSERT_LE(send("SETMACHINE PHUNSY", &result), 5) << result; // 5: its ROMs are missing
+    for (const char* line : {"DEBUGGER \"POKE 900 1B\"", "DEBUGGER \"POKE 901 7E\"", "DEBUGGER \"JUMP 900\""})
+        ASSERT_EQ(send(line, &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + tape, &result), 0) << result;
+    ASSERT_EQ(send("DEBUGGER \"WRITEPORT DATA $60\"", &result), 0) << result; // writes on the tape
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(send("DEBUGGER \"WRITEPORT DATA 0\"", &result), 0) << result;
+    ASSERT_EQ(send("OPENTAPEDECK", &result), 0) << result;
+    ASSERT_EQ(send("OPENMEMORY", &result), 0) << result;
+    const std::string main_title = main_window("Brindlemox PHUNSY").name;
+    ASSERT_FALSE(main_title.empty());
+    const auto active_is = [&](const std::string& title) {
+        return x.run("/usr/bin/xdotool getactivewindow getwindowname | grep -qx '" + title + "'") == 0;
+    };
+    x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox PHUNSY' windowactivate --sync");
+    for (int asked = 1; asked <= 2; ++asked) {
+        SCOPED_TRACE("asked " + std::to_string(asked));
+        x.run("/usr/bin/xdotool key --delay 80 ctrl+4");
+        ASSERT_TRUE(within([&] { return active_is("Brindlemox"); })) << "no question";
+        x.hold_window_manager(true);
+        x.run("/usr/bin/xdotool key --delay 80 Escape");
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        x.hold_window_manager(false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        EXPECT_TRUE(active_is(main_title)) << "the keys are not the main window's";
+    }
+    EXPECT_EQ(send("GETMACHINE", &result), 0);
+    EXPECT_EQ(result, "PHUNSY"); // kept
+    EXPECT_FALSE(main_window("Cassette Tape Decks").name.empty()) << "not reopened";
+    send("QUIT", &result); // the changed tape is named
+    EXPECT_EQ(wait_exit(), 0);
+    pid = -1;
+}
