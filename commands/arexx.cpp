@@ -183,6 +183,12 @@ void cmd_deactivate(ArexxCall& call) {
     // On the program's own screen there is nothing to iconify (the item is
     // ghosted there, and the frame boundary would drop the request).
     if (refused_as_item(call, cmd_row(Cmd::PROJECT_ICONIFY))) return;
+    // Nothing would minimise it: the window stays, running, and says why.
+    if (const char* why = gui_iconify_refusal()) {
+        gui_iconify();
+        failed_with(call, "DEACTIVATE/HIDE: the window was not iconified", why);
+        return;
+    }
     pending_actions |= PA_ICONIFY; // at the next frame boundary
 }
 void cmd_lockgui(ArexxCall& call) {

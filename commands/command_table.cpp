@@ -984,9 +984,9 @@ const char* cmd_refusal(const CmdRow& row) {
     return nullptr;
 }
 
-bool cmd_window_open(const CmdRow& row) {
+bool cmd_window_shown(const CmdRow& row) {
     const ToolWindow w = window_of(row);
-    return w != TW_NONE && gui_tool_window_open(w);
+    return w != TW_NONE && gui_tool_window_shown(w);
 }
 
 int cmd_tool_window(const CmdRow& row) {

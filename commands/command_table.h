@@ -531,9 +531,9 @@ bool cmd_built(const CmdRow& row);
 // window while the program is iconified.
 extern const char* const cmd_between_frames_text;
 extern const char* const cmd_iconified_text;
-// Whether the row opens a tool window, and that window is open (its item is
-// ghosted then); the window a row opens, TW_NONE none.
-bool cmd_window_open(const CmdRow& row);
+// Whether the row opens a tool window, and that window is open and not
+// minimised (its item is ghosted then); the window a row opens, TW_NONE none.
+bool cmd_window_shown(const CmdRow& row);
 int cmd_tool_window(const CmdRow& row);
 
 // Why running the row now would be refused (the shared refusals and, for a

@@ -23,7 +23,7 @@ const char* menu_item_refusal(const CmdRow& row) {
 }
 
 bool menu_item_enabled(const CmdRow& row) {
-    return !menu_item_refusal(row) && !cmd_window_open(row);
+    return !menu_item_refusal(row) && !cmd_window_shown(row);
 }
 
 const char* debug_item_line(const CmdRow& row) {

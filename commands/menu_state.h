@@ -1,6 +1,7 @@
 // What the menu strip and the toolbars show of the command table's rows:
 // each item and button enabled when its row can be used (and its tool window
-// is not open), ticked by its row, and the calls that show them.
+// is not shown: closed or minimised), ticked by its row, and the calls that
+// show them.
 #pragma once
 
 #include "core/notify.h"
@@ -15,12 +16,13 @@ struct CmdRow;
 // Why the row's item refuses to run now (cmd_refusal); nullptr when it runs.
 // The menus, the toolbars and the scripting port all ask this, so a port
 // command that is also a menu item is refused exactly when that item is
-// ghosted for a reason. An item whose tool window is open is ghosted on the
+// ghosted for a reason. An item whose tool window is shown is ghosted on the
 // strip (menu_item_enabled) but refuses nothing: run, from the port's MENU or
-// the window's own command, it brings the window to the front.
+// the window's own command, it brings the window to the front. While the
+// window is minimised the item is enabled and shows it again.
 const char* menu_item_refusal(const CmdRow& row);
 // Whether the strip and the toolbars show the row's item enabled: it refuses
-// nothing and its tool window is not open.
+// nothing and its tool window is not shown (closed or minimised).
 bool menu_item_enabled(const CmdRow& row);
 
 // The debugger line a Debug menu row runs or prefills ("SAVEBIN ", "VIEW BASIC",
@@ -42,7 +44,7 @@ const char* debug_line_wording(const char* line);
 
 // The state of the row of plain id 0..316 (the whole menus 283-291 and
 // sub-menus 294-316 included): enabled when the row can be used and its tool
-// window is not open, ticked by the row's tick. Off for an id without a row.
+// window is not shown, ticked by the row's tick. Off for an id without a row.
 ItemState menu_plain_state(int id);
 // The same for checkable id 0..163.
 ItemState menu_check_state(int id);

@@ -239,7 +239,7 @@ void gui_music_window() {
                        colours.data(), static_cast<int>(colours.size()));
     gui_display_attach(window(), GID_MUSIC_STAVES, staves.data(), MUSIC_STAVES_W, MUSIC_STAVES_H,
                        MUSIC_STAVES_W, colours.data(), static_cast<int>(colours.size()));
-    gui_window_activate(window());
+    gui_activate_subwindow(TW_MUSIC);
     music_window_reset();
 }
 

@@ -157,7 +157,7 @@ std::string about_build_date(const char* build_date) {
 
 void gui_open_about_window() {
     if (about_window) {
-        gui_window_activate(about_window);
+        gui_window_show_again(about_window);
         return;
     }
     if (!app_acquired.host_gui) return;
@@ -263,7 +263,7 @@ int about_class_key(int selected, int key, u32 qualifier) {
 
 void gui_open_about_reaction_window() {
     if (about_window) {
-        gui_window_activate(about_window);
+        gui_window_show_again(about_window);
         return;
     }
     if (!app_acquired.host_gui) return;

@@ -320,7 +320,7 @@ void gui_sound_update_enabled() {
 
 void gui_adjust_sound_window() {
     if (sound_window && gui_window_is_open(sound_window)) {
-        gui_window_activate(sound_window);
+        gui_window_show_again(sound_window);
         return;
     }
     const bool modal = gui_dialog_begin();

@@ -225,7 +225,7 @@ int gui_choose_path_requester(char* buffer) {
 
 void gui_choose_paths_window() {
     if (paths_window && gui_window_is_open(paths_window)) {
-        gui_window_activate(paths_window);
+        gui_window_show_again(paths_window);
         return;
     }
     const bool modal = gui_dialog_begin();

@@ -113,7 +113,7 @@ int gamepad_order_of(const u8 map[4]) {
 
 void gui_gamepad_buttons_window() {
     if (gamepad_buttons_window && gui_window_is_open(gamepad_buttons_window)) {
-        gui_window_activate(gamepad_buttons_window);
+        gui_window_show_again(gamepad_buttons_window);
         return;
     }
     const bool modal = gui_dialog_begin();

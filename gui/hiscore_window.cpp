@@ -342,7 +342,7 @@ void gui_list_scroll_down(int gid, int win, u32 qualifiers) {
 
 void gui_high_scores_window() {
     if (hiscore_window) {
-        gui_window_activate(hiscore_window);
+        gui_window_show_again(hiscore_window);
         return;
     }
     if (!app_acquired.host_gui) return;

@@ -33,8 +33,16 @@ static void dropped(const GuiEvent& e) {
     }
 }
 
+const char* gui_iconify_refusal() {
+    return gui_host_can_iconify() ? nullptr : "no window manager can iconify the window";
+}
+
 void gui_iconify() {
     if (!main_window || gui_iconified) return;
+    if (gui_iconify_refusal()) {
+        gui_set_status_message("Not iconified: no window manager");
+        return;
+    }
     if (ui_unattended) {
         // A command of the port answers first; the wait begins at the frame
         // boundary, where the port is served again.

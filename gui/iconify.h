@@ -14,6 +14,10 @@ extern u8 gui_iconified; // inside gui_iconify's wait
 // a command of the port, it only asks for the wait at the frame boundary
 // (PA_ICONIFY), so that the command answers first.
 void gui_iconify();
+// Why the main window cannot be iconified here (no window manager would
+// minimise it: it would stay on the screen with nothing running), nullptr
+// when it can. gui_iconify then leaves it running and says so on the status bar.
+const char* gui_iconify_refusal();
 // Restores the minimised main window: display, title, pointer, the tool
 // windows that were open, the sound.
 void gui_uniconify();

@@ -24,12 +24,15 @@ u8 gui_modal_active = 0;
 
 // The brackets open, innermost last: whether each marks the title.
 static std::vector<bool> brackets;
-// The window the outermost bracket was opened from (0: none of the program's).
+// The window the outermost bracket was opened from (0: none of the program's)
+// and its gadget that had the keyboard (0 none).
 static int asked_from = 0;
+static int asked_gadget = 0;
 
 void gui_modal_begin(ModalMark mark) {
     if (brackets.empty()) {
         asked_from = gui_host_active_window();
+        asked_gadget = asked_from ? gui_focused_gadget(asked_from) : 0;
         gui_close_magnifier(); // no picture floats over the main window while the user answers
         gui_host_modal_over(main_window);
         snd_close(0);
@@ -56,19 +59,25 @@ void gui_modal_end() {
     // The keys go back where the question was asked, not to whichever window
     // lies under the pointer or the desktop picks (before the main window's
     // events are dropped: its activation among them).
+    // Within it, the gadget that had them (the debugger's command line the
+    // question came from), else the guest.
     const int back = asked_from && gui_window_is_open(asked_from) ? asked_from : main_window;
-    asked_from = 0;
-    if (back && !gui_window_minimised(back)) gui_window_activate(back); // not out of an iconify
+    const int gadget = back == asked_from ? asked_gadget : 0;
+    asked_from = asked_gadget = 0;
+    if (back) gui_window_activate(back); // a minimised one stays so
     emu_restart_timing();
     snd_open(1);
     gui_flush_main_port();
     input_clear_key_matrix();
-    if (marked && back == main_window) gui_focus_guest();
+    if (gadget)
+        gui_activate_gadget(back, gadget);
+    else if (marked && back == main_window)
+        gui_focus_guest();
 }
 
 void gui_modal_reset() {
     brackets.clear();
-    asked_from = 0;
+    asked_from = asked_gadget = 0;
     gui_modal_active = 0;
 }
 

@@ -139,7 +139,7 @@ int sensitivity_default() {
 
 void gui_sensitivity_window() {
     if (sensitivity_window && gui_window_is_open(sensitivity_window)) {
-        gui_window_activate(sensitivity_window);
+        gui_window_show_again(sensitivity_window);
         return;
     }
     const bool modal = gui_dialog_begin();

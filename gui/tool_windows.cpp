@@ -60,6 +60,9 @@ std::int16_t gui_subwin_pos[TOOL_WINDOWS][2] = {{-1, -1}, {-1, -1}, {-1, -1}, {-
 int gui_gadgets[GUI_GADGETS];
 char gui_text_buffer[GUI_TEXT_BUFFER];
 
+// Inside gui_reopen_subwindows.
+static bool reopening = false;
+
 static bool valid(int w) {
     return w >= 0 && w < TOOL_WINDOWS;
 }
@@ -70,14 +73,25 @@ bool gui_tool_window_open(ToolWindow w) {
     return gui_subwin_ops[w].is_open && gui_subwin_ops[w].is_open();
 }
 
-void gui_open_tool_window(ToolWindow w) {
+bool gui_tool_window_shown(ToolWindow w) {
+    return gui_tool_window_open(w) && !(gui_subwin_window[w] && gui_window_minimised(gui_subwin_window[w]));
+}
+
+static void open_or_raise(ToolWindow w, void (*raise)(int)) {
     if (!valid(w)) return;
     if (gui_tool_window_open(w)) {
-        // Asked for again: the open window comes to the front.
-        if (gui_subwin_window[w]) gui_window_activate(gui_subwin_window[w]);
+        if (gui_subwin_window[w]) raise(gui_subwin_window[w]);
         return;
     }
     if (gui_subwin_ops[w].open) gui_subwin_ops[w].open();
+}
+
+void gui_open_tool_window(ToolWindow w) {
+    open_or_raise(w, gui_window_show_again);
+}
+
+void gui_offer_tool_window(ToolWindow w) {
+    open_or_raise(w, gui_window_activate);
 }
 
 // Closes one window the way it closes itself.
@@ -104,6 +118,9 @@ int gui_open_subwindow(ToolWindow id, GuiWindowDesc desc) {
     if (!valid(id)) return 0;
     if (gui_subwin_window[id]) return 1;
     if (desc.help_node.empty()) desc.help_node = help_window_node(id, static_cast<int>(machine));
+    // Reopened, it takes no activation: the keys stay with the main window
+    // (a window manager would give them to the last window it mapped).
+    if (reopening) desc.activate = false;
     if (gui_subwin_pos[id][0] != -1) {
         desc.left = gui_subwin_pos[id][0];
         desc.top = gui_subwin_pos[id][1];
@@ -131,6 +148,10 @@ void gui_close_subwindow(ToolWindow id) {
     if (gui_subwin_ops[id].release) gui_subwin_ops[id].release();
     if (id == TW_PALETTE) gui_refresh_menus(); // the colour sets come back
     gui_update_menu_item(gui_subwin_menu_id[id]);
+}
+
+void gui_activate_subwindow(ToolWindow id) {
+    if (valid(id) && gui_subwin_window[id] && !reopening) gui_window_activate(gui_subwin_window[id]);
 }
 
 void gui_rebuild_subwindow(ToolWindow id) {
@@ -237,11 +258,13 @@ void gui_nop_gadget(ToolWindow, int, u32) {}
 void gui_reopen_subwindows() {
     if (!gui_main_window_is_open()) return;
     bool reopened = false;
+    reopening = true;
     for (ToolWindow w : tool_window_reopen_order)
         if (gui_subwin_reopen[w] && gui_subwin_ops[w].open) {
             gui_subwin_ops[w].open();
             reopened = true;
         }
+    reopening = false;
     for (u8& f : gui_subwin_reopen)
         f = 0;
     // The main window gets back what the reopened windows took; with none
@@ -249,7 +272,16 @@ void gui_reopen_subwindows() {
     if (reopened) gui_activate_window();
 }
 
+// Whether each window was minimised at the last pass, for its menu item.
+static bool minimised_at_pass[TOOL_WINDOWS];
+
 void gui_subwindows_input() {
+    for (ToolWindow w : tool_window_event_order) {
+        const bool minimised = gui_tool_window_open(w) && !gui_tool_window_shown(w);
+        if (minimised == minimised_at_pass[w]) continue;
+        minimised_at_pass[w] = minimised;
+        gui_update_menu_item(gui_subwin_menu_id[w]);
+    }
     for (ToolWindow w : tool_window_event_order)
         if (gui_subwin_ops[w].input && gui_tool_window_open(w)) gui_subwin_ops[w].input();
 }

@@ -71,7 +71,12 @@ extern char gui_text_buffer[GUI_TEXT_BUFFER];
 // Opens tool window `id` from `desc` at its remembered place: 1 when it is
 // open, 0 when it cannot be opened (after one "Can't open window!" warning).
 // Its gadgets are entered in gui_gadgets and its menu item is updated.
+// Reopened by gui_reopen_subwindows it takes no activation (the keys stay
+// with the main window).
 int gui_open_subwindow(ToolWindow id, GuiWindowDesc desc);
+// Gives the keys to tool window `id` just opened (after its opener attached
+// what draws in it); nothing while gui_reopen_subwindows opens it again.
+void gui_activate_subwindow(ToolWindow id);
 // Remembers the window's place, closes it, runs its release handler and
 // updates its menu item; nothing when it is closed.
 void gui_close_subwindow(ToolWindow id);
@@ -132,14 +137,23 @@ void gui_set_text_shared(ToolWindow w, int gid, u32 unused);
 void gui_nop_gadget(ToolWindow w, int gid, u32 value);
 
 bool gui_tool_window_open(ToolWindow window);
-// Opens `window`, or brings it to the front when it is open.
+// Open and not minimised: its opener's item is ghosted only then.
+bool gui_tool_window_shown(ToolWindow window);
+// The user's request for `window` (its menu item, its port command, a button
+// of another window): opens it, or brings it to the front when it is open,
+// shown again when it was minimised.
 void gui_open_tool_window(ToolWindow window);
+// The program's own wish to show `window` (a loaded tape shows its deck):
+// opens it, or raises it when it is open; one the user minimised stays so.
+void gui_offer_tool_window(ToolWindow window);
 // Closes every open tool window and remembers it for gui_reopen_subwindows.
 void gui_close_all_subwindows();
 // Reopens the remembered windows (only while the main window is open) and,
 // when it reopened any, activates the main window.
 void gui_reopen_subwindows();
-// Runs the input handler of every open tool window in event order.
+// Runs the input handler of every open tool window in event order; first
+// the menu item of a window minimised or shown again since the last pass
+// is enabled or ghosted anew.
 void gui_subwindows_input();
 // No handlers registered, nothing open (the windows are forgotten, not
 // closed), no places or gadgets remembered.

@@ -136,7 +136,7 @@ void gui_apply_changes() {
     if ((c & UI_SCALE) && main_window) gui_set_scale(static_cast<int>(display_scale));
     if (c & UI_REOPEN_WINDOWS) gui_reopen_subwindows();
     for (int w = 0; w < TOOL_WINDOWS; w++)
-        if (wanted & (1u << w)) gui_open_tool_window(static_cast<ToolWindow>(w));
+        if (wanted & (1u << w)) gui_offer_tool_window(static_cast<ToolWindow>(w));
     if (c & UI_DIP_GADGETS) gui_dips_refresh(1);
 
     if (c & UI_TITLE) gui_update_main_title();

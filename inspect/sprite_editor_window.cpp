@@ -201,7 +201,7 @@ void gui_sprite_window() {
                            PALETTE_W, palette_table.data(), SWATCHES + 1);
         draw_palette();
     }
-    gui_window_activate(window());
+    gui_activate_subwindow(TW_SPRITES);
     sprite_editor_refresh(1);
 }
 

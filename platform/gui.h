@@ -199,6 +199,10 @@ void gui_host_wait_until(std::uint32_t due);
 // Blocks until some host event arrives (or `timeout_ms` passes when >= 0).
 void gui_host_wait_events(int timeout_ms);
 void gui_host_beep();
+// Whether the desktop can minimise a window: on X a window manager runs (it
+// names itself on the root window); without one a minimised window would
+// stay where it is.
+bool gui_host_can_iconify();
 // Modal message box; `buttons` separated by "|". Returns the chosen button
 // counted from 1, the last button giving 0. kind: 1 information, 2 warning, 3 error.
 // `preset` (counted from 0) is the button under Return.
@@ -288,8 +292,12 @@ void gui_window_set_title(int win, const char* title);
 void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip);
 void gui_menu_set_state(int win, int id, bool enabled, bool checked);
 void gui_menu_set_enabled(int win, int id, bool enabled);
-// Brings the window forward: shown again when minimised, raised, given the keyboard.
+// Raises the window and gives it the keyboard; a minimised window stays
+// minimised (the program's own moves never bring it back on the desktop).
 void gui_window_activate(int win);
+// What the user's request to see the window does (an opener, SHOW): shown
+// again when minimised, raised, given the keyboard.
+void gui_window_show_again(int win);
 // Moves the window to (left, top) keeping its size; -1 keeps that coordinate.
 void gui_window_move(int win, int left, int top);
 // Sends the window behind the other windows of the desktop.
@@ -345,6 +353,8 @@ void gui_list_scroll(int win, int gid, int command);
 // The first row in view of a list.
 int gui_list_top(int win, int gid);
 void gui_activate_gadget(int win, int gid);
+// The gadget of `win` that has the keyboard, 0 none.
+int gui_focused_gadget(int win);
 // Selects the whole text of an entry, so that what is typed next replaces it.
 void gui_select_text(int win, int gid);
 // Speedbar button `index` counted from 1.

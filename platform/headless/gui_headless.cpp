@@ -320,6 +320,9 @@ void gui_host_wait_events(int) {
 void gui_host_beep() {
     ++beeps;
 }
+bool gui_host_can_iconify() {
+    return true;
+}
 int gui_host_requester(const char* title, const char* body, const char* buttons, int, int, int) {
     requesters.push_back(std::string(title) + "|" + body + "|" + buttons);
     // The time the user takes to answer; a break meanwhile closes the
@@ -489,10 +492,11 @@ void gui_menu_set_enabled(int win, int id, bool enabled) {
     if (GuiMenuItem* m = find_menu(w->menus, id)) m->disabled = !enabled;
 }
 void gui_window_activate(int win) {
-    if (Window* w = find(win)) {
-        w->minimised = false;
-        active_window = win;
-    }
+    if (Window* w = find(win); w && !w->minimised) active_window = win;
+}
+void gui_window_show_again(int win) {
+    if (Window* w = find(win)) w->minimised = false;
+    gui_window_activate(win);
 }
 void gui_window_minimise(int win, bool minimised) {
     if (Window* w = find(win)) w->minimised = minimised;
@@ -667,6 +671,10 @@ int gui_list_top(int win, int gid) {
 }
 void gui_activate_gadget(int win, int gid) {
     if (gadget(win, gid)) windows[win].focus = gid;
+}
+int gui_focused_gadget(int win) {
+    const Window* w = find(win);
+    return w && w->focus > 0 ? w->focus : 0;
 }
 void gui_select_text(int win, int gid) {
     Gadget* g = gadget(win, gid);

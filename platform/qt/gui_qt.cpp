@@ -65,6 +65,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <thread>
@@ -1342,6 +1343,25 @@ void gui_host_beep() {
     if (app) QApplication::beep();
 }
 
+bool gui_host_can_iconify() {
+    const auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c) return true; // another desktop: it minimises
+    static const char name[] = "_NET_SUPPORTING_WM_CHECK";
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
+    xcb_get_property_reply_t* check = nullptr;
+    if (atom && atom->atom != XCB_ATOM_NONE) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        check = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
+    }
+    const bool managed = check && xcb_get_property_value_length(check) == 4;
+    std::free(check);
+    std::free(atom);
+    return managed;
+}
+
 static void dress_box(QMessageBox& box, const char* title, const char* body, int kind) {
     box.setWindowTitle(QString::fromUtf8(title));
     box.setText(QString::fromUtf8(body));
@@ -1822,25 +1842,33 @@ void gui_menu_set_enabled(int win, int id, bool enabled) {
     if (it != w->actions.end()) it->second->setEnabled(enabled);
 }
 
-// Brought forward: shown again when minimised (as it was, full screen or not),
-// raised and given the keyboard; what the activation tells the windows is in
-// their queues on return.
+// Raised and given the keyboard; what the activation tells the windows is in
+// their queues on return. A minimised window is left as it is: asking a
+// window manager to activate it would bring it back.
 void gui_window_activate(int win) {
+    QtWindow* w = find(win);
+    if (!w || w->widget->isMinimized()) return;
+    w->widget->raise();
+    w->widget->activateWindow();
+    pump(QEventLoop::ExcludeUserInputEvents);
+}
+
+// Shown again when minimised (as it was, full screen or not), then brought
+// forward.
+void gui_window_show_again(int win) {
     QtWindow* w = find(win);
     if (!w) return;
     if (w->widget->isMinimized()) {
         w->widget->setWindowState(w->widget->windowState() & ~Qt::WindowMinimized);
         w->widget->show();
     }
-    w->widget->raise();
-    w->widget->activateWindow();
-    pump(QEventLoop::ExcludeUserInputEvents);
+    gui_window_activate(win);
 }
 
 void gui_window_minimise(int win, bool minimised) {
     QtWindow* w = find(win);
     if (!w) return;
-    if (!minimised) return gui_window_activate(win);
+    if (!minimised) return gui_window_show_again(win);
     w->widget->showMinimized();
     pump(QEventLoop::ExcludeUserInputEvents);
 }
@@ -2110,6 +2138,14 @@ int gui_list_top(int win, int gid) {
 }
 void gui_activate_gadget(int win, int gid) {
     if (Gadget* g = gadget(win, gid)) g->widget->setFocus();
+}
+int gui_focused_gadget(int win) {
+    QtWindow* w = find(win);
+    QWidget* focus = w ? w->widget->focusWidget() : nullptr;
+    if (!focus) return 0;
+    for (auto& [gid, g] : w->gadgets)
+        if (g.widget && (g.widget == focus || g.widget->isAncestorOf(focus))) return gid;
+    return 0;
 }
 void gui_select_text(int win, int gid) {
     Gadget* g = gadget(win, gid);

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -166,6 +167,23 @@ class WindowFitProgram : public ProgramTest {
                     ASSERT_TRUE(quit()) << log();
                 }
         }
+    }
+
+    // Whether one of the program's windows whose title starts with `title`
+    // is in `state` ("Normal" on the desktop, "Iconic" minimised) as the
+    // window manager keeps it (WM_STATE).
+    bool one_in_state(const std::string& title, const std::string& state) const {
+        return x.run("/bin/sh -c \"for w in \\$(/usr/bin/xdotool search --name '^" + title +
+                     "'); do /usr/bin/xprop -id \\$w WM_STATE; done 2>/dev/null | grep -q 'state: " +
+                     state + "'\"") == 0;
+    }
+    // Waits up to two seconds for `done`.
+    static bool within(const std::function<bool()>& done) {
+        for (int i = 0; i < 20; ++i) {
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return done();
     }
 
     XDisplay x;
@@ -337,4 +355,119 @@ TEST_F(WindowFitProgram, EveryRebuildOpensTheWindowWhereTheUserPutIt) {
 
 TEST_F(WindowManagerProgram, EveryRebuildOpensTheWindowWhereTheUserPutIt) {
     user_place_survives(rebuilds());
+}
+
+// The main window minimised by the user with a tool window open, then each
+// way the program reopens its tool windows (Reinitialize, a machine switch,
+// the swapped controls, a picture that rebuilds the window) asked from the
+// port: the main window stays minimised, and the port's window commands
+// answer as while iconified (20) until SHOW brings it back.
+TEST_F(WindowManagerProgram, AMinimisedMainWindowStaysSoWhenTheToolWindowsReopen) {
+    if (!std::filesystem::exists("/usr/bin/xdotool") || !std::filesystem::exists("/usr/bin/xprop"))
+        GTEST_SKIP() << "xdotool or xprop is not installed";
+    ASSERT_TRUE(start_on_display()) << log();
+    const char* const reopeners[] = {"MENU PROJECT.REINITIALIZE", "SETMACHINE INTERTON",
+                                     "SETMACHINE ARCADIA", "MENU SETTINGS.INPUT.SWAPPED",
+                                     "MENU SETTINGS.GRAPHICS.NARROW", "MENU SETTINGS.GRAPHICS.2XSIZE"};
+    const char* const refused[] = {"LOCKGUI",       "UNLOCKGUI",    "SCREENTOBACK",
+                                   "SCREENTOFRONT", "WINDOWTOBACK", "WINDOWTOFRONT"};
+    std::string result;
+    for (const char* reopener : reopeners) {
+        SCOPED_TRACE(reopener);
+        ASSERT_EQ(send("OPENMEMORY", &result), 0) << result;
+        ASSERT_FALSE(main_window("Memory Editor").name.empty());
+        x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox ' windowminimize");
+        ASSERT_TRUE(within([&] { return send("LOCKGUI", &result) == 20; })) << "not iconified";
+        EXPECT_LE(send(reopener, &result), 5) << result;
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        EXPECT_FALSE(one_in_state("Brindlemox ", "Normal")) << "shown again";
+        EXPECT_TRUE(one_in_state("Brindlemox ", "Iconic"));
+        for (const char* line : refused)
+            EXPECT_EQ(send(line, &result), 20) << line << ": " << result;
+        EXPECT_EQ(send("ACTIVATE", &result), 0) << result;
+        EXPECT_TRUE(within([&] { return one_in_state("Brindlemox ", "Normal"); })) << "not shown by SHOW";
+        EXPECT_EQ(send("LOCKGUI", &result), 0) << result;
+        send("UNLOCKGUI", &result);
+    }
+    ASSERT_TRUE(quit()) << log();
+}
+
+// Without a window manager nothing can minimise the main window: Iconify
+// (its key, Ctrl+Shift+J) and the port's HIDE leave it on the screen and
+// running (the port's window commands still answer), and HIDE says why.
+TEST_F(WindowFitProgram, WhereNothingCanIconifyTheWindowItKeepsRunning) {
+    if (!std::filesystem::exists("/usr/bin/xdotool")) GTEST_SKIP() << "xdotool is not installed";
+    ASSERT_TRUE(start_on_display()) << log();
+    ASSERT_FALSE(main_window().name.empty());
+    std::string result;
+    const struct {
+        const char* way;
+        std::function<void()> iconify;
+    } ways[] = {
+        {"HIDE",
+         [&] {
+             EXPECT_EQ(send("HIDE", &result), 10) << result;
+             EXPECT_NE(result.find("no window manager"), std::string::npos) << result;
+         }},
+        {"Ctrl+Shift+J",
+         [&] {
+             x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox ' windowfocus --sync "
+                   "key --delay 80 ctrl+shift+j");
+         }},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        w.iconify();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        EXPECT_EQ(send("LOCKGUI", &result), 0) << result;
+        EXPECT_EQ(send("UNLOCKGUI", &result), 0) << result;
+        EXPECT_FALSE(main_window().name.empty()) << "not on the screen";
+    }
+    EXPECT_TRUE(quit()) << log();
+}
+
+// A machine switch asked with its key (Ctrl+4) while an MDCR tape is changed
+// and tool windows are open: the question is answered with Escape (the tape
+// and the machine kept) while the window manager is busy, and the windows
+// the switch closed open again. The keys go back to the main window the
+// question was asked from, not to the last window reopened: the same key asks
+// again.
+TEST_F(WindowManagerProgram, AfterAQuestionOfASwitchTheKeysGoBackToTheMainWindow) {
+    if (!std::filesystem::exists("/usr/bin/xdotool")) GTEST_SKIP() << "xdotool is not installed";
+    ASSERT_TRUE(start_on_display()) << log();
+    std::string result;
+    const std::string tape = (home.path() / "t.mdcr").string();
+    test_write_file(tape, std::string(1024, '\1'));
+    ASSERT_LE(send("SETMACHINE PHUNSY", &result), 5) << result; // 5: its ROMs are missing
+    for (const char* line : {"DEBUGGER \"POKE 900 1B\"", "DEBUGGER \"POKE 901 7E\"", "DEBUGGER \"JUMP 900\""})
+        ASSERT_EQ(send(line, &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + tape, &result), 0) << result;
+    ASSERT_EQ(send("DEBUGGER \"WRITEPORT DATA $60\"", &result), 0) << result; // writes on the tape
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(send("DEBUGGER \"WRITEPORT DATA 0\"", &result), 0) << result;
+    ASSERT_EQ(send("OPENTAPEDECK", &result), 0) << result;
+    ASSERT_EQ(send("OPENMEMORY", &result), 0) << result;
+    const std::string main_title = main_window("Brindlemox PHUNSY").name;
+    ASSERT_FALSE(main_title.empty());
+    const auto active_is = [&](const std::string& title) {
+        return x.run("/usr/bin/xdotool getactivewindow getwindowname | grep -qx '" + title + "'") == 0;
+    };
+    x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox PHUNSY' windowactivate --sync");
+    for (int asked = 1; asked <= 2; ++asked) {
+        SCOPED_TRACE("asked " + std::to_string(asked));
+        x.run("/usr/bin/xdotool key --delay 80 ctrl+4");
+        ASSERT_TRUE(within([&] { return active_is("Brindlemox"); })) << "no question";
+        x.hold_window_manager(true);
+        x.run("/usr/bin/xdotool key --delay 80 Escape");
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        x.hold_window_manager(false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        EXPECT_TRUE(active_is(main_title)) << "the keys are not the main window's";
+    }
+    EXPECT_EQ(send("GETMACHINE", &result), 0);
+    EXPECT_EQ(result, "PHUNSY"); // kept
+    EXPECT_FALSE(main_window("Cassette Tape Decks").name.empty()) << "not reopened";
+    send("QUIT", &result); // the changed tape is named
+    EXPECT_EQ(wait_exit(), 0);
+    pid = -1;
 }

@@ -321,3 +321,42 @@ TEST_F(ModalWindowsQt, AQuestionKeepsTheKeysAndGivesThemBackToItsWindow) {
         event_pass();
     }
 }
+
+// The assembler's question, asked from the debugger's command line typed as
+// the user types it (its outputs' names hold files the program did not
+// write), answered with Escape: the keys go back to the command line, ready
+// for the next line, not to the guest.
+TEST_F(ModalWindowsQt, AQuestionGivesTheKeysBackToTheCommandLineItWasAskedFrom) {
+    QWidget* line = widget(main_window, GID_COMMAND);
+    ASSERT_NE(line, nullptr);
+    const std::filesystem::path dir = std::filesystem::path(path_progdir()) / "asked";
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "p.asm") << "        ORG $0000\n        NOP\n        END\n";
+    for (const char* other : {"p.bin", "p.lst"})
+        std::ofstream(dir / other) << "the user's own\n";
+    gui_window_activate(main_window);
+    line->setFocus();
+    event_pass();
+    ASSERT_EQ(QApplication::focusWidget(), line);
+    QTest::keyClicks(line, QString::fromStdString("ASM " + (dir / "p.asm").string()));
+    bool asked = false;
+    qt_as_the_user(
+        [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal) return;
+            asked = true;
+            QTest::keyClick(modal->focusWidget() ? modal->focusWidget() : modal, Qt::Key_Escape);
+        },
+        [line] {
+            QTest::keyClick(line, Qt::Key_Return);
+            event_pass();
+        });
+    event_pass();
+    EXPECT_TRUE(asked) << "no question";
+    std::ifstream kept(dir / "p.bin");
+    std::string first;
+    std::getline(kept, first);
+    EXPECT_EQ(first, "the user's own");
+    EXPECT_EQ(QApplication::focusWidget(), line);
+    std::filesystem::remove_all(dir);
+}

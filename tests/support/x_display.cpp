@@ -77,9 +77,14 @@ bool XDisplay::start_window_manager() {
     return false;
 }
 
+void XDisplay::hold_window_manager(bool held) const {
+    if (window_manager_ > 0) kill(window_manager_, held ? SIGSTOP : SIGCONT);
+}
+
 void XDisplay::stop() {
     if (window_manager_ > 0) {
         kill(window_manager_, SIGTERM);
+        kill(window_manager_, SIGCONT); // one held ends too
         waitpid(window_manager_, nullptr, 0);
         window_manager_ = -1;
     }

@@ -31,6 +31,9 @@ class XDisplay {
     bool start_window_manager();
     // Ends the window manager and the server and gives DISPLAY its value from before.
     void stop();
+    // Holds the window manager (true) or lets it go on: what the program asks
+    // of it meanwhile waits, as on a busy desktop.
+    void hold_window_manager(bool held) const;
     const std::string& name() const { return display_; }
     // The windows of the program with a title, topmost first.
     std::vector<XWindow> windows() const;
