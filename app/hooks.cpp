@@ -211,7 +211,7 @@ void app_install_hooks() {
     held_things_clear();
     held_things_add({"changed disks and MDCR tape", media_lost_at_end, nullptr, nullptr, false,
                      media_kept_at_end});
-    held_set_autosave_check(app_exit_autosaves);
+    app_install_keeper();
     held_things_add({"recorders", nullptr, recorders_running, rec_stop_all, true});
     held_things_add({"printer pages", nullptr, pages_half_printed, printer_finish_pages, true});
     held_things_add({"cassette", nullptr, cassette_recording, cassette_finish, false});
