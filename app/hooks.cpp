@@ -197,6 +197,7 @@ void app_install_hooks() {
     core_hook_add(CoreHook::frame_ended, snd_frame_ended);
     core_hook_add(CoreHook::frame_ended, release_deferred_key);
     core_hook_add(CoreHook::frame_ended, input_mouse_clicks_seen);
+    core_hook_add(CoreHook::frame_ended, net_keep_frame_end);
     core_hook_add(CoreHook::link_end, end_link);
     files_in_use_clear();
     files_in_use_add(FileUse::tape, tape_in_deck);

@@ -120,8 +120,8 @@ static void say_unwritten() {
 }
 
 bool app_exit_autosaves() {
-    return autosave && !upgrade_mode && !emu_paused_mid_frame && session_writes() &&
-           !autosave_failed && autosave_kept_aside.empty();
+    return autosave && !upgrade_mode && (!emu_paused_mid_frame || net_frame_end_kept()) &&
+           session_writes() && !autosave_failed && autosave_kept_aside.empty();
 }
 
 void app_autosave_keep_aside(const std::string& why) {
@@ -136,6 +136,9 @@ static bool write_autosave(bool name_kept = true, std::string* why = nullptr) {
     if (autosave_taken) return !autosave_failed;
     autosave_taken = true;
     const std::vector<std::string> kept = name_kept ? held_kept() : std::vector<std::string>{};
+    // A frame held by a wait for the netplay peer is given up for the
+    // machine as the last frame left it, which a state holds.
+    if (autosave && !upgrade_mode && autosave_kept_aside.empty()) net_back_to_frame_end();
     std::string unsaved = autosave_on_exit(autosave_kept_aside);
     if (unsaved.empty()) return true;
     autosave_failed = autosave_kept_aside.empty();
