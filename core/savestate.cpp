@@ -320,6 +320,10 @@ static std::string corrupt() {
     return message_with(895, "Corrupt %s file!", "COS/COR");
 }
 
+static u32 machine_of(u32 map) {
+    return static_cast<u32>(memmap_table[map].machine);
+}
+
 static std::string newer_version() {
     return "This COS/COR file was made by a newer version of Brindlemox, which this one "
            "cannot read!";
@@ -335,8 +339,7 @@ static bool check_header(const u8* data, u32 size, u32* m, u32* map, std::string
     // A machine or a version this one does not know: a later version of the
     // program wrote it, and it is refused for that, not called corrupt.
     if (*map >= MEMMAPS ||
-        (!memmap_is_empty(*map) &&
-         data[1] > state_version_of(static_cast<u32>(memmap_table[*map].machine)))) {
+        (!memmap_is_empty(*map) && data[1] > state_version_of(machine_of(*map)))) {
         *error = newer_version();
         return false;
     }

@@ -127,8 +127,8 @@ bool media_changed_in_state(const std::string& path) {
     if (!file_read_whole(path_to_host(path), &data, load_kind_max_size(KIND_COS))) return false;
     return floppy_state_brings_changes([&data] {
         std::string why;
-        return state_check(reinterpret_cast<const u8*>(data.data()),
-                           static_cast<u32>(data.size()), &why);
+        const auto* bytes = reinterpret_cast<const u8*>(data.data());
+        return state_check(bytes, static_cast<u32>(data.size()), &why);
     });
 }
 

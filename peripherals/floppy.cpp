@@ -420,10 +420,8 @@ void floppy_file_field(int drive, bool present, bool recorded, DiskLayout layout
     if (!state_applying()) {
         // A disk that was changed, or whose file may no longer hold it.
         int error = 0;
-        if (serial_dry() &&
-            (changed || (name[0] && file_identity_fate(path_to_host(name), id, true, &error) !=
-                                        FileFate::same)))
-            changes_seen = true;
+        const auto fate = [&] { return file_identity_fate(path_to_host(name), id, true, &error); };
+        if (serial_dry() && (changed || (name[0] && fate() != FileFate::same))) changes_seen = true;
         return;
     }
     std::memcpy(d.file_name, name, length + 1);

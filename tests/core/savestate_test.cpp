@@ -372,7 +372,8 @@ TEST_F(SaveStates, HeaderRefusals) {
         EXPECT_FALSE(state_check(b.data(), static_cast<u32>(b.size()), &e));
         return e;
     };
-    const std::string newer = "This COS/COR file was made by a newer version of Brindlemox, which this one cannot read!";
+    const std::string newer =
+        "This COS/COR file was made by a newer version of Brindlemox, which this one cannot read!";
     EXPECT_EQ(refused(3, 31), newer);
     EXPECT_EQ(refused(3, 255), newer);
     EXPECT_EQ(refused(1, 39), newer);

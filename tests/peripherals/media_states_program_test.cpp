@@ -235,7 +235,8 @@ TEST_F(MediaStates, AnEarlierStateBringsADiskChangedOnlyWhenItHoldsMoreThanANewO
     const std::string named = " (a new disk)";
     for (const auto& state : states)
         for (const bool from_autosave : {false, true}) {
-            SCOPED_TRACE(std::string(state.file) + (from_autosave ? " as the autosave" : " opened"));
+            SCOPED_TRACE(std::string(state.file) +
+                         (from_autosave ? " as the autosave" : " opened"));
             fs::remove(autosave);
             if (from_autosave) fs::copy_file(old / state.file, autosave);
             restart();
@@ -272,7 +273,9 @@ TEST_F(MediaStates, AStateOfANewerVersionIsRefusedByName) {
         fine("SAVEAS " + state.string());
         const std::string bytes = test_read_file(state);
         for (const auto& [at, value] :
-             {std::pair<int, int>{1, static_cast<unsigned char>(bytes[1]) + 1}, {1, 255}, {3, 255}}) {
+             {std::pair<int, int>{1, static_cast<unsigned char>(bytes[1]) + 1},
+              {1, 255},
+              {3, 255}}) {
             SCOPED_TRACE("byte " + std::to_string(at) + " = " + std::to_string(value));
             std::string spoilt = bytes;
             spoilt[at] = static_cast<char>(value);
@@ -312,7 +315,7 @@ TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoe
     struct Start {
         const char* name;
         std::vector<std::string> args;
-        bool brings;     // the disk is back in this start
+        bool brings;      // the disk is back in this start
         const char* told; // what the start says on the console ("" nothing)
     };
     const Start starts[] = {

@@ -46,6 +46,17 @@ class QuitWindowQt : public QtSession {
             phunsy_run_frame();
         ASSERT_TRUE(mdcr_changed);
     }
+    // A blank CD2650 disk `disk` in drive 0, written on (a note put on it).
+    static void cd2650_writes_on(const std::filesystem::path& disk) {
+        const std::filesystem::path home = path_progdir();
+        std::filesystem::create_directories(home / "Projects");
+        std::ofstream(home / "Projects" / "notes.txt") << "notes\n";
+        std::ofstream(disk, std::ios::binary) << std::string(80640, '\0');
+        ASSERT_LE(command("SETMACHINE CD2650"), 5);
+        ASSERT_EQ(command("OPEN " + disk.string()), 0);
+        ASSERT_EQ(command("DEBUGGER \"DRIVE 0\""), 0);
+        ASSERT_EQ(command("DEBUGGER \"INJECT notes.txt\""), 0);
+    }
 };
 
 std::vector<std::string> warnings;
@@ -126,13 +137,7 @@ TEST_F(QuitWindowQt, UpdateTapeKeepsItsKeyMarkAfterAFailedUpdate) {
 TEST_F(QuitWindowQt, UpdateWritesNoMediumOverAFileThatReplacedItsOwn) {
     const std::filesystem::path home = path_progdir();
     const std::filesystem::path disk = home / "blank.raw", tape = home / "t.mdcr";
-    std::filesystem::create_directories(home / "Projects");
-    std::ofstream(home / "Projects" / "notes.txt") << "notes\n";
-    std::ofstream(disk, std::ios::binary) << std::string(80640, '\0');
-    ASSERT_LE(command("SETMACHINE CD2650"), 5);
-    ASSERT_EQ(command("OPEN " + disk.string()), 0);
-    ASSERT_EQ(command("DEBUGGER \"DRIVE 0\""), 0);
-    ASSERT_EQ(command("DEBUGGER \"INJECT notes.txt\""), 0);
+    ASSERT_NO_FATAL_FAILURE(cd2650_writes_on(disk));
     replaced_by_another_program(disk);
     AfterUpdate seen = update_in_quit_window();
     ASSERT_FALSE(warnings.empty());
@@ -186,16 +191,8 @@ TEST_F(QuitWindowQt, TheEscapeAfterTheQuitKeyAnswersNo) {
 // naming why and the disk as not saved, and No stays with the disk as it
 // was; the next Quit writes the autosave afresh once it can.
 TEST_F(QuitWindowQt, AQuitThatSaysTheAutosaveKeepsADiskAsksAgainWhenItCannotBeWritten) {
-    const std::filesystem::path home = path_progdir();
-    const std::filesystem::path disk = home / "blank.raw";
     const std::filesystem::path kept = path_to_host(autosave_path());
-    std::filesystem::create_directories(home / "Projects");
-    std::ofstream(home / "Projects" / "notes.txt") << "notes\n";
-    std::ofstream(disk, std::ios::binary) << std::string(80640, '\0');
-    ASSERT_LE(command("SETMACHINE CD2650"), 5);
-    ASSERT_EQ(command("OPEN " + disk.string()), 0);
-    ASSERT_EQ(command("DEBUGGER \"DRIVE 0\""), 0);
-    ASSERT_EQ(command("DEBUGGER \"INJECT notes.txt\""), 0);
+    ASSERT_NO_FATAL_FAILURE(cd2650_writes_on(std::filesystem::path(path_progdir()) / "blank.raw"));
     app_acquired.machine_ready = true; // a session that writes its autosave
     autosave = 1;
     confirmquit = 1;
