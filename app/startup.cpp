@@ -315,7 +315,6 @@ static void check_games_drawer() {
 static int load_over_kept_disks(const std::string& named, bool* resumed) {
     if (autosave && media_changed_in_state(autosave_path())) {
         *resumed = file_load_request(load_request(autosave_path().c_str(), 1)) != 0;
-        file_name_running("", false); // what runs is the file given, or nothing
     }
     if (!*resumed) {
         keep_autosave_aside();

@@ -212,34 +212,42 @@ TEST_F(MediaStates, AnUnchangedDiskComesBackChangedOnlyWhenItsFileLostIt) {
 
 // A disk that a state of the previous version brings has no record of its
 // file: it is the user's work only when it holds more than a new disk. On
-// every machine with drives, its own new disk (the TWIN's as its set-up makes
-// it) or a blank one opened and never written comes back unchanged, from OPEN
-// of the state and from an autosave of that version: nothing is named and a
-// switch asks nothing; the autosave of that start carries it on unchanged.
-// The same states with a byte written on their disk stay changed.
+// every machine with drives, a new disk as its set-up makes it (the TWIN's
+// system disk, from its system's image in the drawer) or a blank one opened
+// and never written comes back unchanged, from OPEN of the state and from an
+// autosave of that version: nothing is named and a switch asks nothing; the
+// autosave of that start carries it on unchanged. The same states with a
+// byte written on their disk stay changed.
 TEST_F(MediaStates, AnEarlierStateBringsADiskChangedOnlyWhenItHoldsMoreThanANewOne) {
     const fs::path old = fs::path(BRINDLEMOX_TEST_DATA) / "old_states";
     const fs::path autosave = home.path() / "Games" / "AUTOSAVE.COS";
+    // The system image the TWIN's state was made with; the start puts a
+    // blank one in the drawer, so it goes in once the program runs (and
+    // that state is opened only).
+    std::string system(75136, '\0');
+    system.replace(3, 9, "SDOS TWO\r");
     const struct {
         const char* file;
         const char* machine;
         int drive;
         bool changed;
-    } states[] = {{"binbug_blank_disk_v44.cos", "BINBUG", 0, false},
-                  {"cd2650_blank_disk_v44.cos", "CD2650", 0, false},
-                  {"twin_new_disk_v40.cos", "TWIN", 0, false},
-                  {"binbug_disk_v44.cos", "BINBUG", 0, true},
-                  {"cd2650_disk_v44.cos", "CD2650", 0, true},
-                  {"twin_disk_v40.cos", "TWIN", 1, true}};
+        const char* image; // the system image it needs ("" none)
+    } states[] = {{"binbug_blank_disk_v44.cos", "BINBUG", 0, false, ""},
+                  {"cd2650_blank_disk_v44.cos", "CD2650", 0, false, ""},
+                  {"twin_new_disk_v40.cos", "TWIN", 0, false, "twin_sdos20.bin"},
+                  {"binbug_disk_v44.cos", "BINBUG", 0, true, ""},
+                  {"cd2650_disk_v44.cos", "CD2650", 0, true, ""},
+                  {"twin_disk_v40.cos", "TWIN", 1, true, ""}};
     ASSERT_EQ(std::size(states), 2 * disk_machines().size());
     const std::string named = " (a new disk)";
     for (const auto& state : states)
         for (const bool from_autosave : {false, true}) {
-            SCOPED_TRACE(std::string(state.file) +
-                         (from_autosave ? " as the autosave" : " opened"));
+            if (from_autosave && state.image[0]) continue;
+            SCOPED_TRACE(std::string(state.file) + (from_autosave ? " as the autosave" : " opened"));
             fs::remove(autosave);
             if (from_autosave) fs::copy_file(old / state.file, autosave);
             restart();
+            if (state.image[0]) test_write_file(home.path() / "roms" / state.image, system);
             if (!from_autosave) fine("OPEN " + (old / state.file).string());
             EXPECT_EQ(fine("GETMACHINE"), state.machine);
             std::string said;
