@@ -3,9 +3,9 @@
 #include "core/frame.h"
 #include "core/loader.h"
 #include "core/machine.h"
-#include "core/savestate.h"
 #include "core/message.h"
 #include "core/notify.h"
+#include "core/savestate.h"
 #include "core/session.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -60,9 +60,6 @@ void link_lost() {
     net_disconnect();
 }
 
-// While a receive waits for the peer, the frame counts as held part-way (what
-// needs a frame boundary refuses) and the interface's events are served.
-// False once the wait must end: the link is gone or the program quits.
 bool waiting_in_frame = false; // the frame under way is held by a wait for the peer
 
 // The machine as the last frame left it, while connected (net_keep_frame_end).
@@ -72,6 +69,9 @@ struct FrameEnd {
     bool kept = false;
 } frame_end;
 
+// While a receive waits for the peer, the frame counts as held part-way (what
+// needs a frame boundary refuses) and the interface's events are served.
+// False once the wait must end: the link is gone or the program quits.
 bool serve_while_waiting(bool* held) {
     if (!*held && in_frame && !emu_paused_mid_frame) {
         emu_mark_paused_mid_frame();
