@@ -200,6 +200,7 @@ void app_install_hooks() {
     core_hook_add(CoreHook::frame_ended, snd_frame_ended);
     core_hook_add(CoreHook::frame_ended, release_deferred_key);
     core_hook_add(CoreHook::frame_ended, input_mouse_clicks_seen);
+    core_hook_add(CoreHook::frame_ended, net_keep_frame_end);
     core_hook_add(CoreHook::link_end, end_link);
     files_in_use_clear();
     files_in_use_add(FileUse::tape, tape_in_deck);
@@ -214,7 +215,7 @@ void app_install_hooks() {
     held_things_clear();
     held_things_add({"changed disks and MDCR tape", media_lost_at_end, nullptr, nullptr, false,
                      media_kept_at_end});
-    held_set_autosave_check(app_exit_autosaves);
+    app_install_keeper();
     held_things_add({"recorders", nullptr, recorders_running, rec_stop_all, true});
     held_things_add({"printer pages", nullptr, pages_half_printed, printer_finish_pages, true,
                      nullptr, pages_finished});

@@ -35,6 +35,10 @@ static bool windows_closed = false;
 static bool files_taken = false;
 static bool unwritten_said = false; // what a run on a shared home leaves was said
 static bool outputs_finished = false;
+// The autosave was due and could not be written: the way out keeps nothing in it.
+static bool autosave_failed = false;
+// Why this run leaves the autosave there as it is ("" it writes its own).
+static std::string autosave_kept_aside;
 // True while the port's QUIT writes ahead: a display that goes away then
 // starts the exit path afresh, which finishes what was not done.
 static bool writing_ahead = false;
@@ -55,7 +59,8 @@ void app_exit_reset() {
     session_exit_reset();
     app_exit_steps.clear();
     autosave_taken = windows_closed = files_taken = outputs_finished = writing_ahead =
-        unwritten_said = false;
+        unwritten_said = autosave_failed = false;
+    autosave_kept_aside.clear();
     exit_stage = 0;
     ui_take_exit_reports();
 }
@@ -115,19 +120,59 @@ static void say_unwritten() {
 }
 
 bool app_exit_autosaves() {
-    return autosave && !upgrade_mode && !emu_paused_mid_frame && session_writes();
+    return autosave && !upgrade_mode && (!emu_paused_mid_frame || net_frame_end_kept()) &&
+           session_writes() && !autosave_failed && autosave_kept_aside.empty();
 }
 
-static void write_autosave() {
-    if (autosave_taken) return;
+void app_autosave_keep_aside(const std::string& why) {
+    autosave_kept_aside = why;
+}
+
+// The autosave written once; false when it was due and could not be, said
+// on the console and in the reply with the reason and what the next start
+// resumes instead (in `*why` too). What a way out said it keeps is named as
+// dropped with it, unless `name_kept` is false (the way out names it next).
+static bool write_autosave(bool name_kept = true, std::string* why = nullptr) {
+    if (autosave_taken) return !autosave_failed;
     autosave_taken = true;
-    // What the way out said the autosave keeps is lost with it.
-    const std::vector<std::string> kept = held_kept();
-    std::string unsaved = autosave_on_exit();
-    if (unsaved.empty()) return;
+    const std::vector<std::string> kept = name_kept ? held_kept() : std::vector<std::string>{};
+    // A frame held by a wait for the netplay peer is given up for the
+    // machine as the last frame left it, which a state holds.
+    if (autosave && !upgrade_mode && autosave_kept_aside.empty()) net_back_to_frame_end();
+    std::string unsaved = autosave_on_exit(autosave_kept_aside);
+    if (unsaved.empty()) return true;
+    autosave_failed = autosave_kept_aside.empty();
+    if (why) *why = unsaved;
     for (const std::string& clause : kept)
         unsaved += " " + clause + "; they are dropped.";
-    ui_unattended_report(unsaved.c_str(), nullptr);
+    ui_report_failure(unsaved + "\n");
+    return false;
+}
+
+// A way out says the autosave keeps something only once it is written.
+// Written as the exit path writes it (a playback under way goes on).
+static std::string keep_held() {
+    std::string why;
+    if (held_kept().empty()) return why;
+    const bool exiting = app_exiting, ahead = writing_ahead;
+    app_exiting = writing_ahead = true;
+    write_autosave(false, &why);
+    app_exiting = exiting;
+    writing_ahead = ahead;
+    return why;
+}
+
+// The way out was not taken after all (the user stayed): the next one
+// writes the autosave afresh, and says afresh what it could not finish.
+static void forget_kept() {
+    if (app_exiting) return;
+    autosave_taken = autosave_failed = false;
+    ui_take_exit_reports();
+}
+
+void app_install_keeper() {
+    held_set_autosave_check(app_exit_autosaves);
+    held_set_keeper(keep_held, forget_kept);
 }
 
 // Closing the windows keeps their places for the settings; on a display

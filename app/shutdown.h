@@ -31,8 +31,16 @@ std::string app_session_files();
 
 // Whether the way out, taken now, writes the autosave: the setting is on, the
 // session writes its files (session_writes) and the guest stands between
-// frames. What the autosave keeps (held_kept) is said by this answer.
+// frames, and it neither failed already nor is kept aside. What the autosave
+// keeps (held_kept) is said by this answer.
 bool app_exit_autosaves();
+// This run leaves the autosave there as it is, for `why` ("" writes it
+// again): it keeps changed disks of an earlier run that this one did not
+// bring back. Its way out says so in place of writing it.
+void app_autosave_keep_aside(const std::string& why);
+// Installs app_exit_autosaves and the autosave's writing ahead of a way out
+// that says it keeps something (held_set_keeper).
+void app_install_keeper();
 
 // The exit path's steps as they ran, by name (tests read it; it is cleared by
 // app_exit_reset).

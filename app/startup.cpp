@@ -17,6 +17,7 @@
 #include "input/keys.h"
 #include "input/paddles.h"
 #include "core/machine_table.h"
+#include "peripherals/changed_media.h"
 #include "app/mainloop.h"
 #include "core/notify.h"
 #include "core/message.h"
@@ -246,6 +247,25 @@ static void read_locale() {
     std::setlocale(LC_ALL, "C"); // the program formats its own numbers
 }
 
+// On the console, and in a warning over the window.
+static void say_at_start(const std::string& text) {
+    con_printf("%s\n", text.c_str());
+    ui_warning(text.c_str());
+}
+
+// The autosave that this start does not bring back stays as it is while it
+// keeps changed disks of an earlier run: the next start that resumes it
+// brings them back.
+static void keep_autosave_aside() {
+    if (!media_changed_in_state(autosave_path())) return;
+    const std::string host = path_to_host(autosave_path());
+    app_autosave_keep_aside("it keeps changed disks of an earlier run, which this one did not "
+                            "bring back");
+    say_at_start("The autosave \"" + host +
+                 "\" keeps changed disks of an earlier run: this start did not bring them back, "
+                 "and leaves it as it is for the next start that does.");
+}
+
 // The console during a batch disassembly: what goes to the listing file is
 // not echoed.
 static void listing_sink(const char* text) {
@@ -282,6 +302,35 @@ static void check_games_drawer() {
     con_printf("%s\n", games_drawer_note.c_str());
     std::snprintf(settings_games_path_unreached, SETTINGS_PATH_LEN, "%s", games_path);
     std::snprintf(games_path, sizeof games_path, "%s", home_games);
+}
+
+// A changed disk that a way out said the autosave keeps stays kept whatever
+// the next start does. A start given a file brings the autosave's changed
+// disks back first and loads the file into that machine: a program for it
+// keeps them, and a file that would drop them (a state, a program of another
+// machine, a disk for their drive) is not loaded, and the start says why.
+// A start that does not bring them back (the autosave switched off, or its
+// load refused) leaves the autosave as it is and says so; another settings
+// file has an autosave of its own, and a batch job writes none.
+static int load_over_kept_disks(const std::string& named, bool* resumed) {
+    if (autosave && media_changed_in_state(autosave_path())) {
+        *resumed = file_load_request(load_request(autosave_path().c_str(), 1)) != 0;
+    }
+    if (!*resumed) {
+        keep_autosave_aside();
+        return file_load_request(load_request_chosen(named.c_str()));
+    }
+    media_take_refusal();
+    int loaded = 0;
+    {
+        const MediaKeptUnasked keep;
+        loaded = file_load_request(load_request_chosen(named.c_str()));
+    }
+    if (const std::string why = media_take_refusal(); !why.empty())
+        say_at_start("Not loaded: " + named + ": " + why +
+                     " (the autosave brought it back). Update it or eject it, then open the "
+                     "file again.");
+    return loaded;
 }
 
 bool startup_batch_job() {
@@ -450,11 +499,14 @@ void app_main(int argc, char** argv) {
         app_clean_exit(result < 0 ? 1 : result);
     }
     if (startup_mode == 2 || cmdline_file_named) {
-        const int loaded = file_load_request(load_request_chosen(named_file.c_str()));
+        bool resumed = false;
+        const int loaded = startup_mode == 0
+                               ? load_over_kept_disks(named_file, &resumed)
+                               : file_load_request(load_request_chosen(named_file.c_str()));
         machine_adapt_opcode_tables();
         // A listing of a file that was never loaded would list nothing.
         if (!loaded && startup_mode == 2) app_clean_exit(10);
-        if (!loaded) emu_reset_request(false);
+        if (!loaded && !resumed) emu_reset_request(false);
         if (startup_mode == 2) {
             // The listing goes to its file; the console gets only the messages
             // printed while no file is open (such as one that cannot be written).
@@ -470,6 +522,7 @@ void app_main(int argc, char** argv) {
         if (autosave) {
             loaded = file_load_request(load_request(autosave_path().c_str(), 1)) != 0;
         }
+        if (!loaded) keep_autosave_aside();
         machine_adapt_opcode_tables();
         if (!loaded) emu_reset_request(false);
     }

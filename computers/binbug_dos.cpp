@@ -258,18 +258,37 @@ bool binbug_image_from_file(const std::vector<u8>& file, u8* out) {
     return true;
 }
 
-void binbug_dos_format(int drive) {
-    std::vector<u8> blank(BINBUG_DISK_BYTES, 0xE5);
-    u8* img = blank.data();
+namespace {
+
+// Where the header keeps the day the disk was formatted (three BCD bytes).
+constexpr u32 FORMAT_DATE = 13, FORMAT_DATE_BYTES = 3;
+
+// A new disk as the format makes it, undated (BINBUG_DISK_BYTES in `img`).
+void new_disk(u8* img) {
+    std::memset(img, 0xE5, BINBUG_DISK_BYTES);
     link_as_formatted(img, 0, 9);
     link_as_formatted(img, 10, BLOCKS - 1);
     const u8 header[11] = {1, 1, 39, 10, 390 >> 8, 390 & 0xFF, 40, 10, 0x42, 0x51, 0x21};
     std::memcpy(img + 2, header, 11);
-    const bool dated = guest_memory[0x70FC] == 0xFF;
-    img[13] = dated ? guest_memory[0x70FD] : 0;
-    img[14] = dated ? guest_memory[0x70FE] : 0;
-    img[15] = dated ? guest_memory[0x70FF] : 0;
+    std::memset(img + FORMAT_DATE, 0, FORMAT_DATE_BYTES);
+}
+
+} // namespace
+
+void binbug_dos_format(int drive) {
+    std::vector<u8> blank(BINBUG_DISK_BYTES);
+    u8* img = blank.data();
+    new_disk(img);
+    if (guest_memory[0x70FC] == 0xFF)
+        std::memcpy(img + FORMAT_DATE, guest_memory + 0x70FD, FORMAT_DATE_BYTES);
     floppy_take_image(drive, img, "");
+}
+
+bool binbug_dos_fresh(const u8* image) {
+    std::vector<u8> blank(BINBUG_DISK_BYTES);
+    new_disk(blank.data());
+    std::memcpy(blank.data() + FORMAT_DATE, image + FORMAT_DATE, FORMAT_DATE_BYTES);
+    return std::memcmp(blank.data(), image, BINBUG_DISK_BYTES) == 0;
 }
 
 void binbug_dos_list_directory(int quiet, int drive) {
@@ -527,6 +546,7 @@ const DiskSystem binbug_disk_system = {
     .image_from_file = binbug_image_from_file,
     .list = binbug_dos_list_directory,
     .format = binbug_dos_format,
+    .fresh = binbug_dos_fresh,
     .extract = binbug_dos_extract_file,
     .put = binbug_dos_put_file,
     .remove = binbug_dos_delete_file,

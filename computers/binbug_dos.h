@@ -24,6 +24,8 @@ constexpr u32 BINBUG_DISK_BYTES = 102400, BINBUG_SHORT_DISK_BYTES = 94720;
 // format links the last three tracks); else "File is wrong size!".
 bool binbug_image_from_file(const std::vector<u8>& file, u8* image);
 void binbug_dos_format(int drive);
+// Whether `image` is a new disk as binbug_dos_format makes it (its date aside).
+bool binbug_dos_fresh(const u8* image);
 void binbug_dos_list_directory(int quiet, int drive);
 bool binbug_dos_extract_file(int entry, int drive, DiskFile* out);
 // Host file `path` onto the disk; false when refused, the reason in `why`

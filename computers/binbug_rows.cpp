@@ -164,7 +164,7 @@ constexpr MachineOps OPS{
     .run_loaded = binbug_run_loaded,
     .serialise = binbug_serialise,
     .old_states_first = 42,
-    .old_states_last = 255,
+    .old_states_last = 44,
     .save_suffix = ".aof",
     .screen_text = binbug_screen_text,
     .typed_keyboard = [] { return true; },

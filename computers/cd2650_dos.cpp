@@ -157,24 +157,50 @@ bool cd2650_image_from_file(const std::vector<u8>& file, u8* image) {
     return true;
 }
 
-void cd2650_dos_open(int drive) {
-    std::vector<u8> img(CD2650_DISK_BYTES, 0);
+namespace {
+
+// The two files of a new system disk, at the head of its directory; each
+// entry keeps two dates (made and changed) at DATES.
+constexpr u32 NEW_ENTRIES[2] = {0, 64};
+constexpr u32 DATES = 40, DATES_BYTES = 16;
+
+// A new disk as the set-up and the format make it (CD2650_DISK_BYTES in
+// `img`), dated today.
+void new_disk(u8* img) {
+    std::memset(img, 0, CD2650_DISK_BYTES);
     if (cd2650_dosversion == 1) {
-        guest_rom_read(cd2650_roms[CD2650_ROM_P1DISK], img.data());
-    } else if (guest_rom_read(cd2650_roms[CD2650_ROM_DOS], img.data() + LIST_BYTES)) {
-        u8* dos = img.data();
-        u8* user = img.data() + 64;
+        guest_rom_read(cd2650_roms[CD2650_ROM_P1DISK], img);
+    } else if (guest_rom_read(cd2650_roms[CD2650_ROM_DOS], img + LIST_BYTES)) {
+        u8* dos = img + NEW_ENTRIES[0];
+        u8* user = img + NEW_ENTRIES[1];
         store_name(dos, "DOS", "SYS");
         store_name(user, "USER", "NAME");
         for (u8* e : {dos, user}) {
             e[12] = e[20] = 255;
-            today(e + 40);
-            today(e + 48);
+            today(e + DATES);
+            today(e + DATES + 8);
         }
         set_blocks(dos, 2 * SECTORS, 4 * SECTORS + 8);
         set_blocks(user, 5 * SECTORS, 5 * SECTORS);
     }
+}
+
+} // namespace
+
+void cd2650_dos_open(int drive) {
+    std::vector<u8> img(CD2650_DISK_BYTES);
+    new_disk(img.data());
     floppy_take_image(drive, img.data(), "");
+}
+
+bool cd2650_dos_fresh(const u8* image) {
+    std::vector<u8> img(CD2650_DISK_BYTES);
+    new_disk(img.data());
+    // Its files carry the day the disk was made.
+    if (cd2650_dosversion != 1)
+        for (u32 e : NEW_ENTRIES)
+            std::memcpy(img.data() + e + DATES, image + e + DATES, DATES_BYTES);
+    return std::memcmp(img.data(), image, CD2650_DISK_BYTES) == 0;
 }
 
 void cd2650_dos_list_directory(int quiet, int drive) {
@@ -327,6 +353,7 @@ const DiskSystem cd2650_disk_system = {
     .image_from_file = cd2650_image_from_file,
     .list = cd2650_dos_list_directory,
     .format = cd2650_dos_open,
+    .fresh = cd2650_dos_fresh,
     .extract = cd2650_dos_extract_file,
     .put = cd2650_dos_put_file,
     .remove = cd2650_dos_delete_file,

@@ -19,6 +19,8 @@ constexpr u32 CD2650_DISK_BYTES = 80640;
 
 bool cd2650_image_from_file(const std::vector<u8>& file, u8* image);
 void cd2650_dos_open(int drive);
+// Whether `image` is a new disk as cd2650_dos_open makes it (its dates aside).
+bool cd2650_dos_fresh(const u8* image);
 void cd2650_dos_list_directory(int quiet, int drive);
 bool cd2650_dos_extract_file(int entry, int drive, DiskFile* out);
 // Host file `path` onto the disk; false when refused, the reason in `why`

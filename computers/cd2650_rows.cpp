@@ -134,7 +134,7 @@ constexpr MachineOps OPS{
     .run_loaded = cd2650_run_loaded,
     .serialise = cd2650_serialise,
     .old_states_first = 42,
-    .old_states_last = 255,
+    .old_states_last = 44,
     .save_suffix = ".aof",
     .screen_text = cd2650_screen_text,
     .typed_keyboard = [] { return true; },

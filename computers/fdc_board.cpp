@@ -159,7 +159,7 @@ void fdc_board_serialise(DiskLayout layout, int n, bool with_id_index, bool with
         present = state_field_u8(&present);
         if (reading && present > 1) serial_mark_bad("drive state");
         if (present) state_field_bytes(f.image, bytes);
-        floppy_file_field(d, present != 0, with_files);
+        floppy_file_field(d, present != 0, with_files, layout);
         u8 track = f.head_track, sector = f.head_sector;
         u32 index = f.byte_index;
         u8 protect = floppy_write_protected(d) ? 1 : 0;

@@ -791,7 +791,8 @@ static void drive_images_field() {
         present = state_field_u8(&present);
         if (present) state_field_bytes(drives[d].image, FLOPPY_IMAGE_MAX);
         if (state_applying()) drives[d].present = present ? 1 : 0;
-        floppy_file_field(d, present != 0, !reading() || state_guest_version >= 41);
+        floppy_file_field(d, present != 0, !reading() || state_guest_version >= 41,
+                          DiskLayout::TWIN);
     }
 }
 

@@ -193,10 +193,12 @@ bool twin_image_from_file(const std::vector<u8>& file, u8* image) {
     return true;
 }
 
-void twin_sdos_format(int drive) {
-    if (drive < 0 || drive >= 2) return;
-    static u8 image[SDOS_IMAGE_BYTES];
-    std::memset(image, 0, sizeof image);
+namespace {
+
+// A new disk of the chosen version as the set-up and the format make it
+// (SDOS_IMAGE_BYTES in `image`).
+void new_disk(u8* image) {
+    std::memset(image, 0, SDOS_IMAGE_BYTES);
     if (twin_has_dos()) {
         std::string title = machine_title(TWIN);
         for (char& ch : title)
@@ -220,7 +222,21 @@ void twin_sdos_format(int drive) {
             std::memcpy(image, disk.data(), disk.size());
         }
     }
+}
+
+} // namespace
+
+void twin_sdos_format(int drive) {
+    if (drive < 0 || drive >= 2) return;
+    static u8 image[SDOS_IMAGE_BYTES];
+    new_disk(image);
     floppy_take_image(drive, image, "");
+}
+
+bool twin_sdos_fresh(const u8* image) {
+    static u8 made[SDOS_IMAGE_BYTES];
+    new_disk(made);
+    return std::memcmp(made, image, SDOS_IMAGE_BYTES) == 0;
 }
 
 void twin_sdos_list_directory(int quiet, int drive) {
@@ -453,6 +469,7 @@ const DiskSystem twin_disk_system{
     .image_from_file = twin_image_from_file,
     .list = twin_sdos_list_directory,
     .format = twin_sdos_format,
+    .fresh = twin_sdos_fresh,
     .extract = twin_sdos_extract_file,
     .put = twin_sdos_put_file,
     .remove = twin_sdos_delete_file,

@@ -44,6 +44,8 @@ u32 twin_sdos_entry_offset(int entry);
 bool twin_image_from_file(const std::vector<u8>& file, u8* image);
 // A new disk of the chosen version in the drive.
 void twin_sdos_format(int drive);
+// Whether `image` is a new disk as twin_sdos_format makes it.
+bool twin_sdos_fresh(const u8* image);
 // Reads the file list into the drive's caches and block map; unless `quiet`
 // prints the listing and its consistency checks.
 void twin_sdos_list_directory(int quiet, int drive);

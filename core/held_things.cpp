@@ -8,6 +8,8 @@
 namespace {
 std::vector<HeldThing> things;
 bool (*autosave_check)() = nullptr;
+std::string (*keeper)() = nullptr;
+void (*keeper_forget)() = nullptr;
 
 // The clauses of one kind, the first letter of each after the first in lower case.
 std::string joined(const std::vector<std::string>& clauses) {
@@ -29,6 +31,19 @@ void held_set_autosave_check(bool (*writes)()) {
 
 bool held_autosave_written() {
     return autosave_check && autosave_check();
+}
+
+void held_set_keeper(std::string (*keep)(), void (*forget)()) {
+    keeper = keep;
+    keeper_forget = forget;
+}
+
+std::string held_keep() {
+    return keeper ? keeper() : "";
+}
+
+void held_keep_forget() {
+    if (keeper_forget) keeper_forget();
 }
 
 std::vector<std::string> held_kept() {
@@ -81,6 +96,7 @@ std::vector<std::string> held_running() {
 }
 
 void held_report_lost(const char* what) {
+    held_keep(); // one not written says so, and what it was to keep is lost
     std::string text = joined(held_lost());
     if (!text.empty()) text += std::string("; ") + what + ".";
     for (const std::string& clause : held_kept())

@@ -67,9 +67,20 @@ extern const char* const held_kept_words; // "the autosave keeps them for the ne
 void held_set_autosave_check(bool (*writes)());
 bool held_autosave_written();
 
+// A way out says that the autosave keeps something only once it is written:
+// held_keep writes it now when held_kept names anything, and answers "" when
+// it was written or nothing is kept, else why it was not ("Autosave not
+// written (...)..."), after which held_kept names nothing and held_lost names
+// what it was to keep. held_keep_forget: the way out was not taken after all
+// (the user stayed), the next one writes it afresh. Installed by the
+// application; none installed: nothing is written ahead.
+void held_set_keeper(std::string (*keep)(), void (*forget)());
+std::string held_keep();
+void held_keep_forget();
+
 // Names what is held (held_lost), if anything, on the console and in the
 // reply of a running command of the port, followed by `what` ("they are
-// dropped"), then what the autosave keeps (held_kept).
+// dropped"), then what the autosave keeps (held_kept), once held_keep wrote it.
 void held_report_lost(const char* what);
 
 // Every output in progress within `scope` finished, in the order the

@@ -389,7 +389,7 @@ std::string autosave_path() {
     return path + name;
 }
 
-std::string autosave_on_exit() {
+std::string autosave_on_exit(const std::string& kept_aside) {
     if (upgrade_mode) return "";
     std::string unsaved;
     if (autosave) {
@@ -398,13 +398,15 @@ std::string autosave_on_exit() {
         // of a frame (at a breakpoint, single-stepping) is not saved. The
         // recorders still to be finished name their sound files after the
         // file in the buffer: it stays.
-        std::string why;
-        if (emu_paused_mid_frame)
-            why = "the guest is stopped in the middle of a frame";
-        else if (path.size() >= FILE_NAME_SIZE)
-            why = "name too long";
-        else if (!state_save_aside(path.c_str(), FILE_KIND_COS, 0))
-            why = state_save_error();
+        std::string why = kept_aside;
+        if (why.empty()) {
+            if (emu_paused_mid_frame)
+                why = "the guest is stopped in the middle of a frame";
+            else if (path.size() >= FILE_NAME_SIZE)
+                why = "name too long";
+            else if (!state_save_aside(path.c_str(), FILE_KIND_COS, 0))
+                why = state_save_error();
+        }
         if (!why.empty()) {
             // The next start would resume what is there without a word.
             const std::string host = path_to_host(path);

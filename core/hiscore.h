@@ -77,5 +77,6 @@ bool autosave_named(const char* file);
 // Malzak 2 NVRAM); nothing in UPGRADE mode. An autosave that could not be
 // written, or was not because a frame is half run, is named in the text
 // returned, with its file, the reason and what the next start will resume
-// instead ("" when it was written or not due).
-std::string autosave_on_exit();
+// instead ("" when it was written or not due). With `kept_aside` the
+// autosave there is kept as it is, for that reason.
+std::string autosave_on_exit(const std::string& kept_aside = "");

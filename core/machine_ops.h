@@ -253,6 +253,10 @@ struct DiskSystem {
     void (*list)(int quiet, int drive) = nullptr;
     // Puts a blank disk into the drive (floppy_take_image).
     void (*format)(int drive) = nullptr;
+    // Whether an image (the layout's image_bytes) is a new disk as the format
+    // or the machine's set-up makes it, the day it was made aside: a disk
+    // nobody wrote on. nullptr: no image is.
+    bool (*fresh)(const u8* image) = nullptr;
     // Reads directory entry `entry` as the host file it makes; false when it
     // cannot be read (after its own complaint, where it has one). The caller
     // writes the file.

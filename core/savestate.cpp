@@ -320,6 +320,15 @@ static std::string corrupt() {
     return message_with(895, "Corrupt %s file!", "COS/COR");
 }
 
+static u32 machine_of(u32 map) {
+    return static_cast<u32>(memmap_table[map].machine);
+}
+
+static std::string newer_version() {
+    return "This COS/COR file was made by a newer version of Brindlemox, which this one "
+           "cannot read!";
+}
+
 // Header rules; on success *m and *map are the state's machine and memory map.
 static bool check_header(const u8* data, u32 size, u32* m, u32* map, std::string* error) {
     if (size < STATE_HEADER_SIZE || data[0] != STATE_MAGIC) {
@@ -327,8 +336,11 @@ static bool check_header(const u8* data, u32 size, u32* m, u32* map, std::string
         return false;
     }
     *map = data[3];
-    if (*map >= MEMMAPS) {
-        *error = message_with(892, "Unsupported %s version (future guest?)!", "COS/COR");
+    // A machine or a version this one does not know: a later version of the
+    // program wrote it, and it is refused for that, not called corrupt.
+    if (*map >= MEMMAPS ||
+        (!memmap_is_empty(*map) && data[1] > state_version_of(machine_of(*map)))) {
+        *error = newer_version();
         return false;
     }
     if (memmap_is_empty(*map)) {

@@ -72,6 +72,11 @@ u32 serial_cursor() {
 void serial_seek(u32 position) {
     pos() = position;
 }
+const u8* serial_behind(u32 count) {
+    const u32 at = pos();
+    if (serial_dir == SERIAL_WRITE || !data_ptr() || at > limit() || at < count) return nullptr;
+    return data_ptr() + at - count;
+}
 bool serial_overrun() {
     return buf_overrun;
 }

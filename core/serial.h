@@ -29,6 +29,9 @@ void serial_detach();       // back to the shared file buffer
 void serial_clear_status(); // forgets an overrun and a bad value
 u32 serial_cursor();
 void serial_seek(u32 position);
+// The `count` bytes a read has just gone over (before the cursor), in the
+// data it reads; nullptr when there are not that many or it writes.
+const u8* serial_behind(u32 count);
 // A field ran past the end of the buffer since the last attach.
 bool serial_overrun();
 // A walk found a value it cannot accept (set by the walk, read by the loader).

@@ -51,10 +51,14 @@ std::string lines(const std::string& first, const std::string& second) {
     return first.empty() || second.empty() ? first + second : first + "\n" + second;
 }
 
+// Why the autosave that was to keep something could not be written, when
+// the question is asked again for it; "" otherwise.
+std::string unkept;
+
 // What quitting loses, one line for each kind of held thing, then what the
 // autosave keeps; "" when nothing.
 std::string lost_text() {
-    std::string text;
+    std::string text = unkept;
     for (const std::string& clause : held_lost())
         text = lines(text, clause + ".");
     for (const std::string& clause : held_kept())
@@ -242,7 +246,16 @@ int ask_to_quit() {
 } // namespace
 
 int gui_confirm_quit() {
-    const int yes = ask_to_quit();
+    // The answer to a question that said the autosave keeps something holds
+    // once it is written; otherwise the question is asked again, saying so.
+    int yes = 0;
+    for (unkept.clear();;) {
+        const bool promised = !held_kept().empty();
+        yes = ask_to_quit();
+        if (!yes || !promised || (unkept = held_keep()).empty()) break;
+    }
+    if (!yes) held_keep_forget();
+    unkept.clear();
     // Asked in a window, not by a command of the port: someone is there.
     if (yes && !ui_unattended && app_acquired.host_gui) app_quit_attended = true;
     return yes;

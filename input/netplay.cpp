@@ -1,8 +1,11 @@
 #include "input/netplay.h"
 
 #include "core/frame.h"
+#include "core/loader.h"
+#include "core/machine.h"
 #include "core/message.h"
 #include "core/notify.h"
+#include "core/savestate.h"
 #include "core/session.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -57,13 +60,22 @@ void link_lost() {
     net_disconnect();
 }
 
+bool waiting_in_frame = false; // the frame under way is held by a wait for the peer
+
+// The machine as the last frame left it, while connected (net_keep_frame_end).
+struct FrameEnd {
+    MachineCopy copy;
+    u32 machine = 0, memmap = 0;
+    bool kept = false;
+} frame_end;
+
 // While a receive waits for the peer, the frame counts as held part-way (what
 // needs a frame boundary refuses) and the interface's events are served.
 // False once the wait must end: the link is gone or the program quits.
 bool serve_while_waiting(bool* held) {
     if (!*held && in_frame && !emu_paused_mid_frame) {
         emu_mark_paused_mid_frame();
-        *held = true;
+        *held = waiting_in_frame = true;
     }
     ui_host.events();
     return net_socket >= 0 && !(pending_actions & PA_QUIT);
@@ -271,8 +283,31 @@ bool net_recv_all(u8* data, int length) {
         }
         if (w == NET_TIMEOUT && !serve_while_waiting(&held)) break;
     }
-    if (held && emu_paused_mid_frame) emu_clear_paused_mid_frame();
+    if (held) {
+        waiting_in_frame = false;
+        if (emu_paused_mid_frame) emu_clear_paused_mid_frame();
+    }
     return got == length;
+}
+
+void net_keep_frame_end() {
+    frame_end.kept = net_connected() && state_take_copy(&frame_end.copy);
+    frame_end.machine = machine;
+    frame_end.memmap = memmap;
+}
+
+bool net_frame_end_kept() {
+    return waiting_in_frame && emu_paused_mid_frame && frame_end.kept &&
+           frame_end.machine == machine && frame_end.memmap == memmap;
+}
+
+bool net_back_to_frame_end() {
+    if (!net_frame_end_kept()) return false;
+    state_put_back(frame_end.copy);
+    state_settle();
+    frame_end.kept = false;
+    emu_clear_paused_mid_frame();
+    return true;
 }
 
 bool net_send_byte(u8 value) {

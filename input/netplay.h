@@ -87,5 +87,15 @@ bool net_store_chat(const char* text);
 constexpr int NET_SETTLE_FRAMES = 50;
 extern void (*net_link_settled)(bool held);
 
+// A side whose frame waits for its peer stands in the middle of that frame,
+// where no state can be saved. While connected the machine is kept as each
+// frame leaves it (net_keep_frame_end, at the end of every frame), and a way
+// out puts it back (net_back_to_frame_end) to save the state it can: true
+// when it did, the frame under way given up. net_frame_end_kept: whether
+// there is one to put back now.
+void net_keep_frame_end();
+bool net_frame_end_kept();
+bool net_back_to_frame_end();
+
 // Back to the start-up state, closing any connection without a word.
 void net_reset();

@@ -3,7 +3,11 @@
 #include "core/questions.h"
 
 #include "core/held_things.h"
+#include "core/filekinds.h"
+#include "core/loader.h"
 #include "core/machine_table.h"
+#include "core/savestate.h"
+#include "core/serial.h"
 #include "core/message.h"
 #include "core/ui_host.h"
 #include "peripherals/mdcr.h"
@@ -106,8 +110,31 @@ std::string media_kept_at_end() {
     return media_changed_text(MEDIA_DISKS);
 }
 
+namespace {
+int kept_unasked; // MediaKeptUnasked scopes alive
+} // namespace
+
+MediaKeptUnasked::MediaKeptUnasked() {
+    kept_unasked++;
+}
+
+MediaKeptUnasked::~MediaKeptUnasked() {
+    kept_unasked--;
+}
+
+bool media_changed_in_state(const std::string& path) {
+    std::string data;
+    if (!file_read_whole(path_to_host(path), &data, load_kind_max_size(KIND_COS))) return false;
+    return floppy_state_brings_changes([&data] {
+        std::string why;
+        const auto* bytes = reinterpret_cast<const u8*>(data.data());
+        return state_check(bytes, static_cast<u32>(data.size()), &why);
+    });
+}
+
 bool media_release(int medium, const char* action) {
     if (!changed(medium)) return true;
+    if (kept_unasked) return false;
     std::string sentence = what(medium);
     sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
     const char* update = is_disk(medium) ? "Update disk..." : "Update MDCR tape";

@@ -66,6 +66,20 @@ std::string media_release_all();
 // leaves, leaves here.
 void media_leave_machine(u32 new_machine);
 
+// Whether the state file `path` (the autosave) brings back a changed disk
+// when it is loaded (floppy_state_brings_changes); false when it is missing
+// or would be refused.
+bool media_changed_in_state(const std::string& path);
+// While one lives, a changed medium is kept without asking: whatever would
+// let it go (a load, a switch) is refused, for the reason media_refusal gives.
+class MediaKeptUnasked {
+  public:
+    MediaKeptUnasked();
+    ~MediaKeptUnasked();
+    MediaKeptUnasked(const MediaKeptUnasked&) = delete;
+    MediaKeptUnasked& operator=(const MediaKeptUnasked&) = delete;
+};
+
 // While one lives, a state is being loaded: it brings its own media (the
 // disks it holds, no MDCR tape), so the set-up it makes takes the current
 // ones out, even of the machine that runs.

@@ -22,8 +22,10 @@
 #include "sound/effects.h"
 #include "sound/sound_output.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 
@@ -345,6 +347,28 @@ bool file_holds_disk(int drive) {
     return true;
 }
 
+// The disk system of the machines whose disks have `layout`.
+const DiskSystem* disk_system_of(DiskLayout layout) {
+    for (u32 m = 0; m < MACHINES; m++)
+        if (machine_table[m].traits.disk_layout == layout && machine_ops(m).disks)
+            return machine_ops(m).disks;
+    return nullptr;
+}
+
+// Whether a disk of `layout` holds nothing that a new disk lacks: every byte
+// alike, or a new disk as the disk system's format or the machine's set-up
+// makes it.
+bool holds_nothing_new(const u8* image, DiskLayout layout) {
+    const u8* end = image + disk_geometry(layout).image_bytes;
+    if (std::all_of(image, end, [image](u8 b) { return b == *image; })) return true;
+    const DiskSystem* system = disk_system_override ? disk_system_override : disk_system_of(layout);
+    return system && system->fresh && system->fresh(image);
+}
+
+// Whether a state that a dry read went through brings a disk that is, or may
+// come back, changed (floppy_state_brings_changes).
+bool changes_seen = false;
+
 // A 64-bit value as two full words, high first.
 u64 field_u64(u64 value) {
     u32 high = static_cast<u32>(value >> 32), low = static_cast<u32>(value);
@@ -355,14 +379,19 @@ u64 field_u64(u64 value) {
 
 } // namespace
 
-void floppy_file_field(int drive, bool present, bool recorded) {
+void floppy_file_field(int drive, bool present, bool recorded, DiskLayout layout) {
     if (!drive_ok(drive)) return;
     FloppyDrive& d = drives[drive];
     if (!recorded || !present) {
-        // A disk of an earlier state holds what no file is known to hold.
+        // A disk of an earlier state holds what no file is known to hold:
+        // the user's work, unless it holds nothing a new disk lacks. A dry
+        // read stored no image: the one just read is the state's.
         if (state_applying()) {
             floppy_forget_file(drive);
-            d.changed = present ? 1 : 0;
+            d.changed = present && !holds_nothing_new(d.image, layout) ? 1 : 0;
+        } else if (present && serial_dry()) {
+            const u8* image = serial_behind(disk_geometry(layout).image_bytes);
+            if (!image || !holds_nothing_new(image, layout)) changes_seen = true;
         }
         return;
     }
@@ -387,14 +416,28 @@ void floppy_file_field(int drive, bool present, bool recorded) {
     id.inode = field_u64(id.inode);
     id.size = field_u64(id.size);
     id.written_ns = static_cast<std::int64_t>(field_u64(static_cast<u64>(id.written_ns)));
-    if (!state_applying()) return;
     name[length] = 0;
+    if (!state_applying()) {
+        // A disk that was changed, or whose file may no longer hold it.
+        int error = 0;
+        const auto fate = [&] { return file_identity_fate(path_to_host(name), id, true, &error); };
+        if (serial_dry() && (changed || (name[0] && fate() != FileFate::same))) changes_seen = true;
+        return;
+    }
     std::memcpy(d.file_name, name, length + 1);
     d.file_identity = name[0] ? id : FileIdentity{};
     // What the disk holds and its file lacks: the change it had, or a file
     // that is no longer the one it was when the state was saved and does not
     // hold the disk as it is.
     d.changed = changed || (name[0] && !file_holds_disk(drive));
+}
+
+bool floppy_state_brings_changes(const std::function<bool()>& check) {
+    changes_seen = false;
+    const bool read = check();
+    const bool seen = changes_seen;
+    changes_seen = false;
+    return read && seen;
 }
 
 bool floppy_takes_new_disk(int drive) {

@@ -18,6 +18,7 @@
 #include "core/types.h"
 #include "platform/file_identity.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -143,9 +144,17 @@ void floppy_forget_file(int drive);
 // and named as before: a disk that differs from its file (changed when the
 // state was saved, or its file replaced or written since) comes back changed.
 // Without `recorded` (a state of an earlier version, which kept no record) the
-// disk comes back belonging to no file, changed: a new disk that only the
-// state holds.
-void floppy_file_field(int drive, bool present, bool recorded);
+// disk comes back belonging to no file: changed, a new disk that only the
+// state holds, unless it holds nothing a new disk lacks (every byte alike, or
+// a new disk as the format or the machine's set-up makes it, its date aside).
+// `layout` is the state's machine's disk layout (a state is checked before the
+// machine is switched to it).
+void floppy_file_field(int drive, bool present, bool recorded, DiskLayout layout);
+// Whether `check`, a dry read of a state (state_check), read a whole state
+// that brings a disk which is, or may come back, changed: one changed when it
+// was saved, one whose file may no longer hold it, one of an earlier version
+// that holds more than a new disk. False when the check refused the state.
+bool floppy_state_brings_changes(const std::function<bool()>& check);
 // Whether a set-up may put its own new disk into the drive: it is empty, or
 // holds only what a set-up or a format put there (a disk with no file that
 // nobody changed), which a new one replaces losing nothing.

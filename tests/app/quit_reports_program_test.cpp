@@ -4,6 +4,7 @@
 // through the port in their reply (5), a signal on the console; each file is
 // tried once, and a run that writes no settings names none.
 #include "platform/rexx_port.h"
+#include "tests/support/blank_disks.h"
 #include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
 #include "tests/support/small_disk.h"
@@ -13,6 +14,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -107,4 +109,65 @@ TEST_F(QuitReports, SettingsWrittenBeforeTheReplyHoldTheSession) {
     const std::string ini = test_read_file(home.path() / "Configs" / "Brindlemox.ini");
     for (const char* line : {"\nspeed=1\n", "\nwinleftx=123\n", "\nwintopy=77\n"})
         EXPECT_EQ(count_of(ini, line), 1) << line << ini;
+}
+
+// A way out says the autosave keeps a changed disk only once it is written:
+// where it cannot be (a folder in its place, a write-protected file, a full
+// disk), QUIT, SYS from the port and a signal each say why, and name the disk
+// as dropped, never as kept; the disk's file stays as it was.
+TEST_F(QuitReports, AWayOutSaysTheAutosaveKeepsADiskOnlyOnceItIsWritten) {
+    const fs::path games = home.path() / "Games", autosave = games / "AUTOSAVE.COS";
+    const fs::path disk = home.path() / "work.raw";
+    test_write_file(home.path() / "Projects" / "note.txt", "a note\n");
+    SmallDisk small;
+    const bool full_disk = small.mount(games, "256k");
+    struct Fault {
+        const char* name;
+        std::function<void()> make;
+    };
+    const Fault faults[] = {
+        {"a folder in its place", [&] { fs::create_directory(autosave); }},
+        {"a write-protected file",
+         [&] {
+             test_write_file(autosave, "old");
+             fs::permissions(autosave, fs::perms::owner_read | fs::perms::group_read |
+                                           fs::perms::others_read);
+         }},
+        {"a full disk", [&] { small.fill(); }},
+    };
+    const char* const ways[] = {"QUIT", "DEBUGGER \"SYS\"", nullptr}; // nullptr: SIGTERM
+    for (const Fault& fault : faults) {
+        if (std::string(fault.name) == "a full disk" && !full_disk) continue; // none here
+        for (const char* way : ways) {
+            SCOPED_TRACE(std::string(fault.name) + ", " + (way ? way : "a signal"));
+            std::error_code ec;
+            fs::permissions(autosave, fs::perms::owner_all, ec);
+            fs::remove_all(autosave, ec);
+            fs::remove(games / "filler", ec);
+            test_write_file(disk, test_blank_binbug_disk());
+            ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+            ASSERT_TRUE(port_up()) << log();
+            EXPECT_LE(ask("SETMACHINE BINBUG"), 5);
+            EXPECT_EQ(ask("OPEN " + disk.string()), 0);
+            EXPECT_EQ(ask("DEBUGGER \"INJECT note.txt\""), 0);
+            fault.make();
+            std::string result;
+            if (way) {
+                EXPECT_EQ(send(way, &result), 5) << result;
+            } else {
+                kill(pid, SIGTERM);
+            }
+            EXPECT_EQ(wait_exit(), 0);
+            close(fd);
+            fd = -1;
+            const std::string said = way ? result : log();
+            EXPECT_NE(said.find("Autosave not written ("), std::string::npos) << said;
+            EXPECT_EQ(count_of(said, "Changed disks not saved: drive 0 (\"work.raw\"); they are "
+                                     "dropped."),
+                      1)
+                << said;
+            EXPECT_EQ(said.find("keeps them"), std::string::npos) << said;
+            EXPECT_TRUE(test_read_file(disk) == test_blank_binbug_disk());
+        }
+    }
 }

@@ -223,9 +223,9 @@ TEST_F(LoaderRefusals, SaveStatesChangeNothing) {
     cor_cut[2] = 1;
     const Refusal refusals[] = {
         {"magic.cos", changed(0, 0xBE), PIPBUG, 9, "Corrupt COS/COR file!"},
-        {"version.cos", changed(1, 0xEE), PIPBUG, 9, "obsolete/future version"},
+        {"version.cos", changed(1, 0xEE), PIPBUG, 9, "made by a newer version"},
         {"foreign.cos", changed(2, 2), ARCADIA, 6, "are not supported"},
-        {"nomap.cos", changed(3, 0xFF), PIPBUG, 9, "future guest"},
+        {"nomap.cos", changed(3, 0xFF), PIPBUG, 9, "made by a newer version"},
         {"address.cos", changed(8, 0x80), PIPBUG, 9, "Corrupt COS/COR file!"},
         {"short.cos", shorter, ELEKTOR, 5, "Corrupt COS/COR file!"},
         {"long.cos", longer, PIPBUG, 9, "Corrupt COS/COR file!"},

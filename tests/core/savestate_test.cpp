@@ -352,9 +352,10 @@ TEST_F(SaveStates, VersionAcceptanceMatrix) {
     for (const auto& r : rows)
         EXPECT_EQ(state_version_accepted(r.map, r.version), r.accepted)
             << r.map << " " << +r.version;
+    // Every version up to their own, none after it (a later program's).
     for (int v = 42; v <= 255; v++) {
-        EXPECT_TRUE(state_version_accepted(11, static_cast<u8>(v))) << v; // BINBUG
-        EXPECT_TRUE(state_version_accepted(16, static_cast<u8>(v))) << v; // CD2650
+        EXPECT_EQ(state_version_accepted(11, static_cast<u8>(v)), v <= 45) << v; // BINBUG
+        EXPECT_EQ(state_version_accepted(16, static_cast<u8>(v)), v <= 45) << v; // CD2650
     }
 }
 
@@ -371,8 +372,12 @@ TEST_F(SaveStates, HeaderRefusals) {
         EXPECT_FALSE(state_check(b.data(), static_cast<u32>(b.size()), &e));
         return e;
     };
-    EXPECT_EQ(refused(3, 31), "Unsupported COS/COR version (future guest?)!");
-    EXPECT_EQ(refused(3, 255), "Unsupported COS/COR version (future guest?)!");
+    const std::string newer =
+        "This COS/COR file was made by a newer version of Brindlemox, which this one cannot read!";
+    EXPECT_EQ(refused(3, 31), newer);
+    EXPECT_EQ(refused(3, 255), newer);
+    EXPECT_EQ(refused(1, 39), newer);
+    EXPECT_EQ(refused(1, 255), newer);
     EXPECT_EQ(refused(1, 37), "Unsupported COS/COR version (obsolete/future version)!");
     EXPECT_EQ(refused(2, 2), "Quillfrondex COS files are not supported!");
     EXPECT_EQ(refused(2, 3), "Corrupt COS/COR file!");

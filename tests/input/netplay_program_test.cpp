@@ -246,6 +246,44 @@ TEST_F(NetplayPrograms, AnArcadiaGameRunsInLockstepWithChatUntilOneSideLeaves) {
     EXPECT_EQ(server.ask("DEBUGGER \"*\"anyone?\""), "(failed: Command is unavailable.\n\n)");
 }
 
+// A side whose frame waits for its paused peer stands in the middle of that
+// frame; quitting it writes its autosave all the same, of the machine as its
+// last frame left it, which its next start resumes: a client held on a paused
+// server, and a server held on a paused client.
+TEST_F(NetplayPrograms, ASideHeldOnItsPausedPeerQuitsWithItsAutosave) {
+    for (const bool client_held : {true, false}) {
+        Program& held = client_held ? client : server;
+        Program& paused = client_held ? server : client;
+        SCOPED_TRACE(client_held ? "a client held on a paused server"
+                                 : "a server held on a paused client");
+        const std::filesystem::path autosave = held.home.path() / "Games" / "AUTOSAVE.COS";
+        std::filesystem::remove(autosave);
+        connect("ARCADIA");
+        ASSERT_EQ(paused.ask("PAUSE"), "");
+        // Held: what needs a frame boundary is refused until the peer goes on.
+        const auto end = Clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
+        std::string said = held.ask("SAVEAS " + (held.home.path() / "s.cos").string());
+        while (said.find("unavailable during the frame") == std::string::npos &&
+               Clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            said = held.ask("SAVEAS " + (held.home.path() / "s.cos").string());
+        }
+        ASSERT_NE(said.find("unavailable during the frame"), std::string::npos) << said;
+        EXPECT_EQ(held.ask("QUIT"), "");
+        EXPECT_EQ(held.ended(), 0) << held.log();
+        EXPECT_EQ(held.log().find("Autosave not written"), std::string::npos) << held.log();
+        ASSERT_TRUE(std::filesystem::is_regular_file(autosave));
+        EXPECT_EQ(paused.ask("QUIT"), "");
+        EXPECT_EQ(paused.ended(), 0) << paused.log();
+        for (Program* side : {&server, &client})
+            ASSERT_TRUE(side->start(net, monitor, platform));
+        links = 0; // their logs begin afresh
+        // Resumed: the state reads back whole.
+        EXPECT_EQ(held.ask("GETMACHINE"), "ARCADIA");
+        EXPECT_EQ(held.log().find("Corrupt"), std::string::npos) << held.log();
+    }
+}
+
 // The expanded Elektor's random numbers are the server's on both sides.
 TEST_F(NetplayPrograms, TheExpandedElektorSharesTheServersRandomNumbers) {
     connect("ELEKTOR");

@@ -209,3 +209,212 @@ TEST_F(MediaStates, AnUnchangedDiskComesBackChangedOnlyWhenItsFileLostIt) {
         EXPECT_EQ(wait_exit(), 0);
     }
 }
+
+// A disk that a state of the previous version brings has no record of its
+// file: it is the user's work only when it holds more than a new disk. On
+// every machine with drives, a new disk as its set-up makes it (the TWIN's
+// system disk, from its system's image in the drawer) or a blank one opened
+// and never written comes back unchanged, from OPEN of the state and from an
+// autosave of that version: nothing is named and a switch asks nothing; the
+// autosave of that start carries it on unchanged. The same states with a
+// byte written on their disk stay changed.
+TEST_F(MediaStates, AnEarlierStateBringsADiskChangedOnlyWhenItHoldsMoreThanANewOne) {
+    const fs::path old = fs::path(BRINDLEMOX_TEST_DATA) / "old_states";
+    const fs::path autosave = home.path() / "Games" / "AUTOSAVE.COS";
+    // The system image the TWIN's state was made with; the start puts a
+    // blank one in the drawer, so it goes in once the program runs (and
+    // that state is opened only).
+    std::string system(75136, '\0');
+    system.replace(3, 9, "SDOS TWO\r");
+    const struct {
+        const char* file;
+        const char* machine;
+        int drive;
+        bool changed;
+        const char* image; // the system image it needs ("" none)
+    } states[] = {{"binbug_blank_disk_v44.cos", "BINBUG", 0, false, ""},
+                  {"cd2650_blank_disk_v44.cos", "CD2650", 0, false, ""},
+                  {"twin_new_disk_v40.cos", "TWIN", 0, false, "twin_sdos20.bin"},
+                  {"binbug_disk_v44.cos", "BINBUG", 0, true, ""},
+                  {"cd2650_disk_v44.cos", "CD2650", 0, true, ""},
+                  {"twin_disk_v40.cos", "TWIN", 1, true, ""}};
+    ASSERT_EQ(std::size(states), 2 * disk_machines().size());
+    const std::string named = " (a new disk)";
+    for (const auto& state : states)
+        for (const bool from_autosave : {false, true}) {
+            if (from_autosave && state.image[0]) continue;
+            SCOPED_TRACE(std::string(state.file) + (from_autosave ? " as the autosave" : " opened"));
+            fs::remove(autosave);
+            if (from_autosave) fs::copy_file(old / state.file, autosave);
+            restart();
+            if (state.image[0]) test_write_file(home.path() / "roms" / state.image, system);
+            if (!from_autosave) fine("OPEN " + (old / state.file).string());
+            EXPECT_EQ(fine("GETMACHINE"), state.machine);
+            std::string said;
+            EXPECT_EQ(send("QUIT", &said), state.changed ? 5 : 0) << said;
+            EXPECT_EQ(said.find("drive " + std::to_string(state.drive) + named) !=
+                          std::string::npos,
+                      state.changed)
+                << said;
+            EXPECT_EQ(wait_exit(), 0);
+            // The autosave of this version carries it as it came back.
+            restart();
+            EXPECT_EQ(fine("GETMACHINE"), state.machine);
+            EXPECT_EQ(send("SETMACHINE PIPBUG", &said) == 10, state.changed) << said;
+            EXPECT_EQ(said.find(named + " was changed") != std::string::npos, state.changed)
+                << said;
+            EXPECT_EQ(send("QUIT", &said), state.changed ? 5 : 0) << said;
+            EXPECT_EQ(wait_exit(), 0);
+        }
+}
+
+// A state that a later version of the program wrote (a version of its
+// machine past this one's, or a memory map this one does not know) is
+// refused by name, not called corrupt, on every machine with drives, and
+// what runs stays as it was.
+TEST_F(MediaStates, AStateOfANewerVersionIsRefusedByName) {
+    const fs::path state = home.path() / "s.cos", newer = home.path() / "newer.cos";
+    restart();
+    for (const DiskMachine& row : disk_machines()) {
+        SCOPED_TRACE(row.name);
+        fine("SETMACHINE " + row.name);
+        fine("SAVEAS " + state.string());
+        const std::string bytes = test_read_file(state);
+        for (const auto& [at, value] :
+             {std::pair<int, int>{1, static_cast<unsigned char>(bytes[1]) + 1},
+              {1, 255},
+              {3, 255}}) {
+            SCOPED_TRACE("byte " + std::to_string(at) + " = " + std::to_string(value));
+            std::string spoilt = bytes;
+            spoilt[at] = static_cast<char>(value);
+            test_write_file(newer, spoilt);
+            fine("SETMACHINE PIPBUG");
+            std::string said;
+            EXPECT_EQ(send("OPEN " + newer.string(), &said), 10) << said;
+            EXPECT_NE(said.find("made by a newer version of Brindlemox"), std::string::npos)
+                << said;
+            EXPECT_EQ(said.find("Corrupt"), std::string::npos) << said;
+            EXPECT_EQ(fine("GETMACHINE"), "PIPBUG");
+            fine("SETMACHINE " + row.name);
+        }
+    }
+    std::string said;
+    EXPECT_EQ(send("QUIT", &said), 0) << said;
+    EXPECT_EQ(wait_exit(), 0);
+}
+
+// A changed disk that QUIT says the autosave keeps stays kept whatever the
+// next start does, on every machine with drives. A start given a file brings
+// the autosave's disk back first: a program for the machine loads over it, and
+// a file that would drop it (a state, a program of another machine) is not
+// loaded and the start says why. A start that does not bring it back (another
+// settings file, the autosave switched off, a batch job) leaves that autosave
+// as it is, also when the autosave is switched on during the run. After each,
+// a plain start brings the disk back, changed, its file as it was.
+TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoes) {
+    const fs::path games = home.path() / "Games", configs = home.path() / "Configs";
+    const fs::path other_state = home.path() / "pip.cos", same_state = home.path() / "same.cos",
+                   program = home.path() / "prog.hex", elektor = home.path() / "e.tvc",
+                   given_disk = home.path() / "given.raw";
+    test_write_file(home.path() / "Projects" / "note.txt", "a note\n");
+    test_write_file(elektor, std::string("\x02\x09\x00\x09\x00", 5) + std::string(16, '\xC0'));
+    const std::string refused = "Not loaded: ";
+    const std::string aside = "keeps changed disks of an earlier run";
+    struct Start {
+        const char* name;
+        std::vector<std::string> args;
+        bool brings;      // the disk is back in this start
+        const char* told; // what the start says on the console ("" nothing)
+    };
+    const Start starts[] = {
+        {"nothing given", {}, true, ""},
+        {"a state of another machine", {other_state.string()}, true, "Not loaded: "},
+        {"a state of the same machine", {same_state.string()}, true, "Not loaded: "},
+        {"a program file", {program.string()}, true, ""},
+        {"a program of another machine", {elektor.string()}, true, "Not loaded: "},
+        {"a disk image", {given_disk.string()}, true, ""},
+        {"another settings file", {"SETTINGS", "other.ini"}, false, ""},
+        {"the autosave switched off", {}, false, "The autosave \""},
+        {"a batch job", {"DISGAME", program.string()}, false, ""},
+    };
+    for (const DiskMachine& row : disk_machines()) {
+        SCOPED_TRACE(row.name);
+        const fs::path disk = home.path() / ("work" + row.suffix);
+        test_write_file(disk, row.layout == DiskLayout::BINBUG
+                                  ? test_blank_binbug_disk()
+                                  : std::string(disk_geometry(row.layout).image_bytes, '\0'));
+        test_write_file(given_disk, test_read_file(disk));
+        const std::string blank = test_read_file(disk);
+        const std::string drive = std::to_string(row.drive);
+        const std::string named = "drive " + drive + " (\"" + disk.filename().string() + "\")";
+        fs::remove(games / "AUTOSAVE.COS");
+        restart();
+        fine("SETMACHINE PIPBUG");
+        fine("SAVEAS " + other_state.string());
+        fine("SETMACHINE " + row.name);
+        fine("SAVEAS " + same_state.string());
+        fs::remove(program);
+        fine("DEBUGGER \"SAVEHEX 0 1F " + program.string() + "\"");
+        fine("OPEN " + disk.string());
+        fine("DEBUGGER \"DRIVE " + drive + "\"");
+        fine("DEBUGGER \"INJECT note.txt\"");
+        std::string said;
+        quit(&said);
+        ASSERT_EQ(said, "Changed disks not saved: " + named +
+                            "; the autosave keeps them for the next start.\n");
+        const std::string ini = test_read_file(configs / "Brindlemox.ini");
+        test_write_file(configs / "other.ini", ini);
+        for (const Start& way : starts) {
+            SCOPED_TRACE(way.name);
+            const bool off = std::string(way.name) == "the autosave switched off";
+            if (off) {
+                std::string lines = ini;
+                lines.replace(lines.find("autosave=true"), 13, "autosave=false");
+                test_write_file(configs / "Brindlemox.ini", lines);
+            }
+            fs::remove(home.path() / "prog.asm");
+            if (fd >= 0) ::close(fd);
+            fd = -1;
+            std::vector<std::string> args = way.args;
+            const bool batch = !args.empty() && args[0] == "DISGAME";
+            if (!batch) args.insert(args.end(), {"PORTNAME", "E2E"});
+            ASSERT_TRUE(start(args));
+            if (batch) {
+                EXPECT_EQ(wait_exit(), 0) << log();
+            } else {
+                ASSERT_TRUE(port_up()) << log();
+                if (way.brings) {
+                    EXPECT_EQ(fine("GETMACHINE"), row.name);
+                }
+                std::string dir;
+                if (send("DEBUGGER \"DRIVE " + drive + "\"", &said) == 0)
+                    send("DEBUGGER DIR", &dir);
+                EXPECT_EQ(dir.find("NOTE") != std::string::npos, way.brings) << dir;
+                if (off) fine("MENU SETTINGS.EMULATOR.AUTOSAVE"); // on again for this run
+                EXPECT_EQ(send("QUIT", &said), way.brings || off ? 5 : 0) << said;
+                if (way.brings) {
+                    EXPECT_EQ(said, "Changed disks not saved: " + named +
+                                        "; the autosave keeps them for the next start.\n");
+                }
+                if (off) {
+                    EXPECT_NE(said.find("Autosave not written (it " + aside), std::string::npos)
+                        << said;
+                }
+                EXPECT_EQ(wait_exit(), 0);
+            }
+            if (way.told[0]) {
+                EXPECT_NE(log().find(way.told), std::string::npos) << log();
+            } else {
+                EXPECT_EQ(log().find(refused), std::string::npos) << log();
+            }
+            // The next plain start brings the disk back.
+            restart();
+            EXPECT_EQ(fine("GETMACHINE"), row.name);
+            fine("DEBUGGER \"DRIVE " + drive + "\"");
+            EXPECT_NE(fine("DEBUGGER DIR").find("NOTE"), std::string::npos);
+            quit(&said);
+            EXPECT_EQ(said.rfind("Changed disks not saved: " + named, 0), 0u) << said;
+            EXPECT_TRUE(test_read_file(disk) == blank) << "the file was written";
+        }
+    }
+}

@@ -5,6 +5,7 @@
 #include "computers/phunsy.h"
 #include "core/settings_vars.h"
 #include "core/emu.h"
+#include "core/hiscore.h"
 #include "core/session.h"
 #include "core/ui_host.h"
 #include "gui/main_window.h"
@@ -25,6 +26,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,6 +45,17 @@ class QuitWindowQt : public QtSession {
         for (int i = 0; i < 4; i++)
             phunsy_run_frame();
         ASSERT_TRUE(mdcr_changed);
+    }
+    // A blank CD2650 disk `disk` in drive 0, written on (a note put on it).
+    static void cd2650_writes_on(const std::filesystem::path& disk) {
+        const std::filesystem::path home = path_progdir();
+        std::filesystem::create_directories(home / "Projects");
+        std::ofstream(home / "Projects" / "notes.txt") << "notes\n";
+        std::ofstream(disk, std::ios::binary) << std::string(80640, '\0');
+        ASSERT_LE(command("SETMACHINE CD2650"), 5);
+        ASSERT_EQ(command("OPEN " + disk.string()), 0);
+        ASSERT_EQ(command("DEBUGGER \"DRIVE 0\""), 0);
+        ASSERT_EQ(command("DEBUGGER \"INJECT notes.txt\""), 0);
     }
 };
 
@@ -123,13 +137,7 @@ TEST_F(QuitWindowQt, UpdateTapeKeepsItsKeyMarkAfterAFailedUpdate) {
 TEST_F(QuitWindowQt, UpdateWritesNoMediumOverAFileThatReplacedItsOwn) {
     const std::filesystem::path home = path_progdir();
     const std::filesystem::path disk = home / "blank.raw", tape = home / "t.mdcr";
-    std::filesystem::create_directories(home / "Projects");
-    std::ofstream(home / "Projects" / "notes.txt") << "notes\n";
-    std::ofstream(disk, std::ios::binary) << std::string(80640, '\0');
-    ASSERT_LE(command("SETMACHINE CD2650"), 5);
-    ASSERT_EQ(command("OPEN " + disk.string()), 0);
-    ASSERT_EQ(command("DEBUGGER \"DRIVE 0\""), 0);
-    ASSERT_EQ(command("DEBUGGER \"INJECT notes.txt\""), 0);
+    ASSERT_NO_FATAL_FAILURE(cd2650_writes_on(disk));
     replaced_by_another_program(disk);
     AfterUpdate seen = update_in_quit_window();
     ASSERT_FALSE(warnings.empty());
@@ -176,4 +184,57 @@ TEST_F(QuitWindowQt, TheEscapeAfterTheQuitKeyAnswersNo) {
     EXPECT_EQ(ticks, 1) << "no quit window, or one the Escape left open";
     EXPECT_FALSE(pending_actions & PA_QUIT);
     EXPECT_EQ(quit_window, 0);
+}
+
+// The quit window says the autosave keeps a changed disk only once it is
+// written. Where it cannot be (a folder in its place) Yes asks again, now
+// naming why and the disk as not saved, and No stays with the disk as it
+// was; the next Quit writes the autosave afresh once it can.
+TEST_F(QuitWindowQt, AQuitThatSaysTheAutosaveKeepsADiskAsksAgainWhenItCannotBeWritten) {
+    const std::filesystem::path kept = path_to_host(autosave_path());
+    ASSERT_NO_FATAL_FAILURE(cd2650_writes_on(std::filesystem::path(path_progdir()) / "blank.raw"));
+    app_acquired.machine_ready = true; // a session that writes its autosave
+    autosave = 1;
+    confirmquit = 1;
+    std::filesystem::create_directories(kept);
+    // Each question's text as it opens, answered with `answers` in turn.
+    const auto ask = [](std::vector<int> answers) {
+        std::vector<std::string> shown;
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            auto* named = quit_window
+                              ? qobject_cast<QLabel*>(qt_gadget_widget(quit_window, GID_QUIT_DISKS))
+                              : nullptr;
+            if (!named || shown.size() >= answers.size()) return;
+            const std::string text = named->text().toStdString();
+            if (!shown.empty() && shown.back() == text) return; // the last one, still going
+            const int gid = answers[shown.size()];
+            shown.push_back(text);
+            if (auto* button = qobject_cast<QPushButton*>(qt_gadget_widget(quit_window, gid)))
+                button->click();
+        });
+        user.start(20);
+        const int yes = gui_confirm_quit();
+        return std::make_pair(yes, shown);
+    };
+    const std::string named = "Changed disks not saved: drive 0 (\"blank.raw\")";
+    auto [yes, shown] = ask({GID_QUIT_YES, GID_QUIT_NO});
+    EXPECT_EQ(yes, 0);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], named + "; the autosave keeps them for the next start.");
+    EXPECT_EQ(shown[1].rfind("Autosave not written (can't write " + kept.string(), 0), 0u)
+        << shown[1];
+    EXPECT_NE(shown[1].find("\n" + named + "."), std::string::npos) << shown[1];
+    EXPECT_EQ(shown[1].find("keeps them"), std::string::npos) << shown[1];
+    EXPECT_EQ(std::string(floppy_disk_name(0)), "\"blank.raw\"");
+    EXPECT_TRUE(drives[0].changed);
+
+    std::filesystem::remove(kept);
+    std::tie(yes, shown) = ask({GID_QUIT_YES});
+    EXPECT_EQ(yes, 1);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], named + "; the autosave keeps them for the next start.");
+    EXPECT_TRUE(std::filesystem::is_regular_file(kept));
+    app_acquired.machine_ready = false;
+    floppy_reset();
 }
