@@ -23,6 +23,16 @@ std::string joined(const std::vector<std::string>& clauses) {
     }
     return text;
 }
+
+// The clauses one question of every holder answers, those that say anything.
+std::vector<std::string> clauses_of(std::string (*HeldThing::*question)()) {
+    std::vector<std::string> said;
+    for (const HeldThing& t : things)
+        if (t.*question)
+            if (std::string clause = (t.*question)(); !clause.empty())
+                said.push_back(std::move(clause));
+    return said;
+}
 } // namespace
 
 void held_set_autosave_check(bool (*writes)()) {
@@ -47,21 +57,12 @@ void held_keep_forget() {
 }
 
 std::vector<std::string> held_kept() {
-    std::vector<std::string> said;
-    if (!held_autosave_written()) return said;
-    for (const HeldThing& t : things)
-        if (t.kept)
-            if (std::string clause = t.kept(); !clause.empty())
-                said.push_back(std::move(clause));
-    return said;
+    if (!held_autosave_written()) return {};
+    return clauses_of(&HeldThing::kept);
 }
 
 std::vector<std::string> held_finished() {
-    std::vector<std::string> said;
-    for (const HeldThing& t : things)
-        if (t.finished)
-            if (std::string clause = t.finished(); !clause.empty()) said.push_back(std::move(clause));
-    return said;
+    return clauses_of(&HeldThing::finished);
 }
 
 const char* const held_kept_words = "the autosave keeps them for the next start";
@@ -79,20 +80,11 @@ const std::vector<HeldThing>& held_things() {
 }
 
 std::vector<std::string> held_lost() {
-    std::vector<std::string> said;
-    for (const HeldThing& t : things)
-        if (t.lost)
-            if (std::string clause = t.lost(); !clause.empty()) said.push_back(std::move(clause));
-    return said;
+    return clauses_of(&HeldThing::lost);
 }
 
 std::vector<std::string> held_running() {
-    std::vector<std::string> said;
-    for (const HeldThing& t : things)
-        if (t.running)
-            if (std::string clause = t.running(); !clause.empty())
-                said.push_back(std::move(clause));
-    return said;
+    return clauses_of(&HeldThing::running);
 }
 
 void held_report_lost(const char* what) {

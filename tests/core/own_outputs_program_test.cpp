@@ -57,6 +57,14 @@ class OwnOutputsProgram : public ProgramTest {
     fs::path real() const { return home.path() / "real"; }
     fs::path link() const { return home.path() / "link"; }
     fs::path record() const { return real() / "Configs" / "Outputs.txt"; }
+    // A state of a voice sounding saved at `state`, a playback generating its WAV.
+    void sounding_state_generating_wav(const fs::path& state) {
+        ASSERT_EQ(ask("DEBUGGER E 18FD 40"), 0);
+        ASSERT_EQ(ask("DEBUGGER E 18FE 0F"), 0);
+        ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
+        for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.WAV"})
+            ASSERT_EQ(ask(std::string("MENU ") + item), 0) << item;
+    }
     // The program on its port, in the program home `program_home`.
     void start_in(const fs::path& program_home) {
         pid = test_start_program(program_home, {"PORTNAME", "E2E"}, platform, audio);
@@ -163,7 +171,9 @@ void OwnOutputsProgram::try_move(const Writer& w, int m) {
     case Move::thing_saved_anew:
         at += "-moved";
         fs::rename(dir, at);
-        if (move == Move::folder_moved) ASSERT_NO_FATAL_FAILURE(another_write());
+        if (move == Move::folder_moved) {
+            ASSERT_NO_FATAL_FAILURE(another_write());
+        }
         break;
     case Move::renamed:
         stem = "b";
@@ -281,12 +291,8 @@ TEST_F(OwnOutputsProgram, TheAssemblerKnowsItsSourceHoweverItsPathIsSpelled) {
 // kind that another writer makes too is kept.
 TEST_F(OwnOutputsProgram, APlaybackKnowsItsRecordingHoweverItsPathIsSpelled) {
     start_in(real());
-    ASSERT_EQ(ask("DEBUGGER E 18FD 40"), 0);
-    ASSERT_EQ(ask("DEBUGGER E 18FE 0F"), 0);
     const fs::path state = home.path() / "take.cos";
-    ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
-    for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.WAV"})
-        ASSERT_EQ(ask(std::string("MENU ") + item), 0) << item;
+    ASSERT_NO_FATAL_FAILURE(sounding_state_generating_wav(state));
     const auto play = [&](const std::string& take) {
         std::string said;
         const int rc = ask("OPEN " + take, &said);
@@ -364,12 +370,8 @@ TEST_F(OwnOutputsProgram, AnOutputMovedRenamedOrCopiedWithItsProjectIsStillItsWr
             return send("DEBUGGER \"ASM " + dir.filename().string() + "/" + stem + "\"", said);
         }};
     // A playback generating its WAV file.
-    ASSERT_EQ(ask("DEBUGGER E 18FD 40"), 0);
-    ASSERT_EQ(ask("DEBUGGER E 18FE 0F"), 0);
     const fs::path state = home.path() / "take.cos";
-    ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
-    for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.WAV"})
-        ASSERT_EQ(ask(std::string("MENU ") + item), 0) << item;
+    ASSERT_NO_FATAL_FAILURE(sounding_state_generating_wav(state));
     const Writer playback{"PLAYBACK", ".cor",
                           [&](const fs::path& dir, const std::string& stem, int v, bool anew) {
                               const fs::path take = dir / (anew ? ".saved.tmp" : stem + ".cor");
