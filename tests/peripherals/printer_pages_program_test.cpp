@@ -8,6 +8,7 @@
 #include "core/machine_table.h"
 #include "peripherals/device_link.h"
 #include "peripherals/printer.h"
+#include "tests/record/tools.h"
 #include "tests/support/blank_disks.h"
 #include "tests/support/printout_rows.h"
 #include "tests/support/program_test.h"
@@ -16,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -85,8 +85,7 @@ class PrinterPagesProgram : public ProgramTest {
         settings.replace(at, 14, "eachpage=true");
         test_write_file(ini, settings);
     }
-    // The settings file's line `key=` given `value` (the settings a first
-    // run wrote).
+    // The settings file's line `key=` (of a first run's settings) given `value`.
     void set_setting(const std::string& key, const std::string& value) {
         const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
         std::string settings = test_read_file(ini);
@@ -95,6 +94,27 @@ class PrinterPagesProgram : public ProgramTest {
         const std::size_t end = settings.find('\n', at + 1);
         settings.replace(at + 1, end - at - 1, key + "=" + value);
         test_write_file(ini, settings);
+    }
+    // The guest of `machine` prints `text` as one line on its printer (the
+    // unit the settings choose); the TWIN's line printer takes the character
+    // on port $EB at each print request on port $EA.
+    void print_on(u32 machine, const std::string& text) {
+        if (machine == PIPBUG || machine == BINBUG) return print_line(text);
+        ASSERT_TRUE(machine == TWIN || machine == CD2650) << "no way known to print on " << machine;
+        char line[48];
+        for (char c : text + (machine == TWIN ? "\r" : "\r\n")) {
+            std::snprintf(line, sizeof line, "DEBUGGER \"WRITEPORT %s %02X\"",
+                          machine == TWIN ? "EB" : "FC", c);
+            fine(line);
+            if (machine == TWIN) fine("DEBUGGER \"WRITEPORT EA 02\"");
+        }
+    }
+    // The printouts' texts in the projects drawer.
+    std::vector<std::string> texts_saved() const {
+        std::vector<std::string> texts;
+        for (const std::string& name : test_names_in(projects()))
+            if (fs::path(name).extension() == ".txt") texts.push_back(name);
+        return texts;
     }
     fs::path projects() const { return home.path() / "Projects"; }
     fs::path screenshots() const { return home.path() / "Screenshots"; }
@@ -403,68 +423,28 @@ TEST_F(PrinterPagesProgram, EveryLoadBeginsAPrintoutNamedAfterWhatItLoaded) {
 namespace {
 
 // A printer unit of a machine the machine table gives a printer, as the
-// machine wires it (its device link), and how its guest prints a line there.
+// machine wires it (its device link).
 struct PrinterRow {
     u32 machine;
     std::string keyword; // for SETMACHINE
     int unit;
-    u32 page_width, page_height;
-    std::string program_saver, program_suffix; // the machine's own object file
+    std::string size;                          // the page picture's, "228x384"
+    std::pair<std::string, std::string> saver; // of the machine's own object file
 };
 
 std::vector<PrinterRow> printer_rows() {
     std::vector<PrinterRow> rows;
     for (u32 m = 0; m < MACHINES; m++) {
         if (!machine_table[m].traits.has_printer) continue;
-        EXPECT_TRUE(machine_switch(static_cast<int>(m), machine_table[m].default_memmap, true,
-                                   true, false));
-        const auto savers = test_program_savers(false);
+        EXPECT_TRUE(machine_switch(static_cast<int>(m), machine_table[m].default_memmap, true, true,
+                                   false));
         for (int u = 0; u < device_link.printer_units; u++)
-            rows.push_back({m, machine_table[m].keyword, u, printer_geometry.page_width,
-                            printer_geometry.page_height, savers.back().first,
-                            savers.back().second});
+            rows.push_back({m, machine_table[m].keyword, u,
+                            std::to_string(printer_geometry.page_width) + "x" +
+                                std::to_string(printer_geometry.page_height),
+                            test_program_savers(false).back()});
     }
     return rows;
-}
-
-// The port lines by which the guest of `row` prints `text` as one line on its
-// printer (the unit the settings choose).
-std::vector<std::string> printing_on(const PrinterRow& row, const std::string& text) {
-    std::vector<std::string> lines;
-    char line[48];
-    const auto out = [&](const char* port, int byte) {
-        std::snprintf(line, sizeof line, "DEBUGGER \"WRITEPORT %s %02X\"", port, byte);
-        lines.push_back(line);
-    };
-    if (row.machine == TWIN) {
-        // The line printer takes the character on port $EB at each print
-        // request on port $EA; a CR prints the line.
-        for (char c : text + "\r") {
-            out("EB", c);
-            out("EA", 2);
-        }
-    } else if (row.machine == CD2650) {
-        for (char c : text + "\r\n")
-            out("FC", c);
-    } else if (row.machine == PIPBUG || row.machine == BINBUG) {
-        lines = test_printing(text);
-    } else {
-        ADD_FAILURE() << "no way known to print on " << row.keyword;
-    }
-    return lines;
-}
-
-// The size ImageMagick's identify reads in `picture` ("228x384"), or "" when
-// identify is not installed.
-// ImageMagick is installed with the build's packages: its reading is required.
-std::string identified_size(const fs::path& picture) {
-    const std::string command = "identify -format '%wx%h' '" + picture.string() + "' 2>/dev/null";
-    std::FILE* out = ::popen(command.c_str(), "r");
-    if (!out) return "?";
-    char size[64] = {};
-    const std::size_t n = std::fread(size, 1, sizeof size - 1, out);
-    ::pclose(out);
-    return std::string(size, n);
 }
 
 } // namespace
@@ -483,113 +463,94 @@ TEST_F(PrinterPagesProgram, EverySheetIsSavedBeforeItGoes) {
     ASSERT_NE(test_read_file(home.path() / "Configs" / "Brindlemox.ini").find("eachpage=false"),
               std::string::npos);
 
-    enum class Way { set_up, load, quit, sys, signal, display };
     struct Clears {
         const char* what;
-        Way way;
-        const char* before; // sent before the line is printed
-        const char* line;   // what clears the sheet ({P} the program file, {S} a state)
-        int signal;
-    };
-    const Clears clears[] = {
-        {"Reinitialize", Way::set_up, nullptr, "MENU PROJECT.REINITIALIZE", 0},
-        {"OPEN of a program file", Way::load, nullptr, "OPEN {P}", 0},
-        {"Quickload", Way::load, "MENU PROJECT.QUICKSAVE", "MENU PROJECT.QUICKLOAD", 0},
-        {"OPEN of a state", Way::load, "SAVEAS {S}", "OPEN {S}", 0},
-        {"Revert of a state", Way::load, nullptr, "MENU PROJECT.REVERT", 0},
-        {"a machine switch", Way::set_up, nullptr, "SETMACHINE {M}", 0},
-        {"QUIT", Way::quit, nullptr, "QUIT", 0},
-        {"SYS", Way::sys, nullptr, "DEBUGGER SYS", 0},
-        {"SIGTERM", Way::signal, nullptr, nullptr, SIGTERM},
-        {"SIGINT", Way::signal, nullptr, nullptr, SIGINT},
-        {"SIGHUP", Way::signal, nullptr, nullptr, SIGHUP},
-        {"the display gone", Way::display, nullptr, nullptr, 0},
+        std::string before, line; // sent before the line is printed; what clears the sheet
+        int signal;               // sent when no line is, or neither: the X server ends
+        bool ends;                // the program
     };
     const std::string state = (home.path() / "s.cos").string();
-    std::size_t checked = 0;
     for (const PrinterRow& row : rows) {
         set_setting("twin_printerunit", std::to_string(row.unit));
-        const std::string program = (projects() / ("p" + row.program_suffix)).string();
-        const std::string other = row.machine == PIPBUG ? "BINBUG" : "PIPBUG";
+        const std::string program = (projects() / ("p" + row.saver.second)).string();
+        const Clears clears[] = {
+            {"Reinitialize", "", "MENU PROJECT.REINITIALIZE", 0, false},
+            {"OPEN of a program file", "", "OPEN " + program, 0, false},
+            {"Quickload", "MENU PROJECT.QUICKSAVE", "MENU PROJECT.QUICKLOAD", 0, false},
+            {"OPEN of a state", "SAVEAS " + state, "OPEN " + state, 0, false},
+            {"Revert of a state", "", "MENU PROJECT.REVERT", 0, false},
+            {"a machine switch", "",
+             row.machine == PIPBUG ? "SETMACHINE BINBUG" : "SETMACHINE PIPBUG", 0, false},
+            {"QUIT", "", "QUIT", 0, true},
+            {"SYS", "", "DEBUGGER SYS", 0, true},
+            {"SIGTERM", "", "", SIGTERM, true},
+            {"SIGINT", "", "", SIGINT, true},
+            {"SIGHUP", "", "", SIGHUP, true},
+            {"the display gone", "", "", 0, true},
+        };
         bool running = false;
-        int n = 0;
+        std::size_t n = 0;
         for (const Clears& c : clears) {
             SCOPED_TRACE(row.keyword + " unit " + std::to_string(row.unit) + ": " + c.what);
-            const bool ends = c.way != Way::set_up && c.way != Way::load;
             XDisplay x;
             if (!running) {
-                if (c.way == Way::display) {
+                if (c.ends && c.line.empty() && !c.signal) {
                     if (!XDisplay::available()) continue; // Xvfb is not installed
                     ASSERT_TRUE(x.start());
                     platform = "xcb";
                 }
                 ASSERT_NO_FATAL_FAILURE(resume());
                 platform = "offscreen";
-                std::string said;
-                send("SETMACHINE " + row.keyword, &said);
+                request("SETMACHINE " + row.keyword);
                 ASSERT_EQ(fine("GETMACHINE"), row.keyword);
-                fine("DEBUGGER \"" + row.program_saver + "440 44F p\"");
+                fine("DEBUGGER \"" + row.saver.first + "440 44F p\"");
                 running = true;
             }
-            const auto words = [&](std::string line) {
-                for (const auto& [from, to] : {std::pair<std::string, std::string>{"{P}", program},
-                                               {"{S}", state},
-                                               {"{M}", other}})
-                    if (const std::size_t at = line.find(from); at != std::string::npos)
-                        line.replace(at, from.size(), to);
-                return line;
-            };
-            if (c.before) fine(words(c.before));
+            if (!c.before.empty()) fine(c.before);
             test_clear_printouts(projects(), screenshots());
             const std::string word = "SHEET" + std::to_string(++n);
-            for (const std::string& line : printing_on(row, word))
-                fine(line);
+            print_on(row.machine, word);
 
             std::string said;
-            if (c.line) {
+            if (!c.line.empty()) {
                 // A machine set up may warn of its missing ROM images.
-                EXPECT_LE(send(words(c.line), &said), ends ? 0 : 5) << said;
+                EXPECT_LE(send(c.line, &said), c.ends ? 0 : 5) << said;
             } else if (c.signal) {
                 ASSERT_EQ(::kill(pid, c.signal), 0);
             } else {
                 x.stop();
             }
-            if (ends) {
+            if (c.ends) {
                 EXPECT_GE(wait_exit(), 0) << log();
                 running = false;
             }
 
             // One page: its picture and its text, of one printout.
-            const std::set<std::string> texts = test_names_in(projects());
-            std::string text;
-            for (const std::string& name : texts)
-                if (fs::path(name).extension() == ".txt") text = name;
-            ASSERT_FALSE(text.empty()) << "no text saved";
-            const std::string stem = fs::path(text).stem().string();
-            EXPECT_EQ(test_names_in(screenshots()), std::set<std::string>{test_first_picture(stem)});
-            const fs::path picture = screenshots() / test_first_picture(stem);
-            EXPECT_EQ(test_read_file(projects() / text).rfind(word + "\n", 0), 0u)
-                << test_read_file(projects() / text);
+            const std::vector<std::string> texts = texts_saved();
+            ASSERT_FALSE(texts.empty()) << "no text saved";
+            const std::string first = test_first_picture(fs::path(texts.back()).stem().string());
+            EXPECT_EQ(test_names_in(screenshots()), std::set<std::string>{first});
+            EXPECT_TRUE(starts(projects() / texts.back(), word + "\n"))
+                << test_read_file(projects() / texts.back());
+            const std::string picture = (screenshots() / first).string();
             EXPECT_TRUE(starts(picture, "FORM"));
-            EXPECT_EQ(identified_size(picture),
-                      std::to_string(row.page_width) + "x" + std::to_string(row.page_height));
+            int rc = -1; // ImageMagick comes with the build's packages: its reading is required
+            EXPECT_EQ(run_tool("identify -format '%wx%h' '" + picture + "'", &rc), row.size);
             // Where it went is named: in QUIT's and SYS's reply, on the console.
-            if (c.way == Way::quit || c.way == Way::sys) {
+            if (c.ends && !c.line.empty()) {
                 EXPECT_NE(said.find("Saved on the way out: page 1 of "), std::string::npos) << said;
-                EXPECT_NE(said.find(picture.filename().string() + "\" and \""), std::string::npos)
-                    << said;
+                EXPECT_NE(said.find(first + "\" and \""), std::string::npos) << said;
             }
-            EXPECT_NE(log().find(picture.filename().string()), std::string::npos);
-            checked++;
-            if (c.way == Way::set_up && std::string(c.line).rfind("SETMACHINE", 0) == 0) {
+            EXPECT_NE(log().find(first), std::string::npos);
+            if (c.line.rfind("SETMACHINE", 0) == 0) {
                 // The unit is chosen again on the machine that prints.
                 quit();
                 running = false;
             }
         }
         if (running) quit();
+        EXPECT_EQ(n, std::size(clears) - (XDisplay::available() ? 0 : 1)) << row.keyword;
     }
-    EXPECT_EQ(checked, rows.size() * (std::size(clears) - (XDisplay::available() ? 0 : 1)));
     // The last session's sheet went at its way out; the autosave brings none
     // back to be saved again.
     test_clear_printouts(projects(), screenshots());
@@ -607,8 +568,7 @@ TEST_F(PrinterPagesProgram, ALoadThatFailsLeavesThePrintoutWhole) {
     start_session();
     fine("DEBUGGER \"SAVEAOF 440 44F p\"");
     fine("OPEN " + (projects() / "p.aof").string()); // the first recent file, of PIPBUG
-    std::string said;
-    send("SETMACHINE BINBUG", &said);
+    request("SETMACHINE BINBUG");
     fine("OPEN " + put("blank.raw", test_blank_binbug_disk()));
     test_write_file(projects() / "notes.txt", "notes");
     fine("DEBUGGER INJECT notes.txt");
@@ -621,6 +581,7 @@ TEST_F(PrinterPagesProgram, ALoadThatFailsLeavesThePrintoutWhole) {
     };
     std::vector<std::string> words = {"BEFORE"};
     print_line(words.back());
+    std::string said;
     for (const auto& [what, line] : loads) {
         SCOPED_TRACE(what);
         EXPECT_EQ(send(line, &said), 10) << said;
@@ -631,10 +592,7 @@ TEST_F(PrinterPagesProgram, ALoadThatFailsLeavesThePrintoutWhole) {
     send("QUIT", &said); // names the changed disk
     EXPECT_GE(wait_exit(), 0);
 
-    const std::set<std::string> texts = test_names_in(projects());
-    std::vector<std::string> printouts;
-    for (const std::string& name : texts)
-        if (fs::path(name).extension() == ".txt") printouts.push_back(name);
+    const std::vector<std::string> printouts = texts_saved();
     ASSERT_EQ(printouts.size(), 1u) << said;
     const std::string text = test_read_file(projects() / printouts[0]);
     std::size_t at = 0;

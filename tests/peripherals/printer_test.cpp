@@ -164,9 +164,8 @@ TEST_F(Printer, TheLastLineOfAPageIsPerforatedAndTheNextFeedSavesIt) {
     EXPECT_EQ(dot(0, 383), PRINTER_PAPER) << "the new page's first line is not perforated";
 }
 
-// With "eachpage" on a page begun is saved; with it off the printing that
-// is saved nowhere (the sheet its only copy); nothing on a unit the machine
-// lacks.
+// A page begun is saved, with "eachpage" off too (the sheet its only copy);
+// nothing on a unit the machine lacks.
 TEST_F(Printer, FlushSavesOnlyAPageThatHoldsSomething) {
     struct Case {
         u32 machine;

@@ -120,14 +120,11 @@ TEST_F(PrinterQt, ALoadSavesAnUnsavedSheetBeforeItGoes) {
 TEST_F(PrinterQt, EjectSavesTheSheetWithEachPageOff) {
     eachpage = 0;
     ASSERT_EQ(command("MENU PERIPHERALS.PRINTER"), 0);
-    auto* eject =
-        qobject_cast<QPushButton*>(widget(gui_subwin_window[TW_PRINTER], GID_PRN_EJECT));
+    auto* eject = qobject_cast<QPushButton*>(widget(gui_subwin_window[TW_PRINTER], GID_PRN_EJECT));
     ASSERT_TRUE(eject);
     print_line("SHEET");
-    eject->click();
-    event_pass();
-    eject->click();
-    event_pass();
+    for (int i = 0; i < 2; i++, event_pass())
+        eject->click();
     EXPECT_EQ(text_file("Printer.txt"), "SHEET\n\n");
     EXPECT_EQ(test_names_in(screenshots), std::set<std::string>{"Printer-1.ilbm"});
     gui_close_subwindow(TW_PRINTER);
@@ -136,27 +133,23 @@ TEST_F(PrinterQt, EjectSavesTheSheetWithEachPageOff) {
 // The quit window names the page in progress as the printer window does, and
 // where quitting saves it.
 TEST_F(PrinterQt, TheQuitWindowNamesThePageInProgress) {
+    confirmquit = 1;
     for (const u32 each : {1u, 0u}) {
         SCOPED_TRACE(each ? "each page saved" : "pages not saved as they fill");
         eachpage = each;
         print_line("HALF");
-        confirmquit = 1;
         std::string running;
-        QTimer user;
-        QObject::connect(&user, &QTimer::timeout, [&] {
-            auto* label =
-                quit_window ? qobject_cast<QLabel*>(qt_gadget_widget(quit_window, GID_QUIT_RUNNING))
-                            : nullptr;
-            auto* no = quit_window
-                           ? qobject_cast<QPushButton*>(qt_gadget_widget(quit_window, GID_QUIT_NO))
-                           : nullptr;
-            if (!label || !no) return;
-            running = label->text().toStdString();
-            no->click();
-            user.stop();
-        });
-        user.start(20);
-        EXPECT_EQ(gui_confirm_quit(), 0);
+        qt_as_the_user(
+            [&] {
+                auto* label = qobject_cast<QLabel*>(
+                    quit_window ? qt_gadget_widget(quit_window, GID_QUIT_RUNNING) : nullptr);
+                auto* no = qobject_cast<QPushButton*>(
+                    quit_window ? qt_gadget_widget(quit_window, GID_QUIT_NO) : nullptr);
+                if (!label || !no || !running.empty()) return;
+                running = label->text().toStdString();
+                no->click();
+            },
+            [] { EXPECT_EQ(gui_confirm_quit(), 0); });
         EXPECT_EQ(running, "Still running: page 1 of the printer (saved as \"Printer-1.ilbm\" and "
                            "\"Printer.txt\"); quitting finishes them.");
         ASSERT_EQ(command("MENU PROJECT.REINITIALIZE"), 0);
