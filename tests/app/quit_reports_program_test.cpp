@@ -26,7 +26,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class QuitReports : public ProgramTest {};
+class QuitReports : public ProgramTest {
+  protected:
+    // Leaves the program by `command` through the port (its reply 5), or by
+    // SIGTERM (none): the reply, or what the program printed.
+    std::string leave(const char* command) {
+        std::string result;
+        if (command) {
+            EXPECT_EQ(send(command, &result), 5) << result;
+        } else {
+            kill(pid, SIGTERM);
+        }
+        EXPECT_EQ(wait_exit(), 0);
+        close(fd);
+        fd = -1;
+        return command ? result : log();
+    }
+};
 
 } // namespace
 
@@ -60,16 +76,7 @@ TEST_F(QuitReports, TheWaysOutNameTheSettingsAndHighScoresTheyCouldNotWrite) {
         ASSERT_TRUE(start(args));
         ASSERT_TRUE(port_up()) << log();
         disk.fill();
-        std::string result;
-        if (way.command) {
-            EXPECT_EQ(send(way.command, &result), 5) << result;
-        } else {
-            kill(pid, SIGTERM);
-        }
-        EXPECT_EQ(wait_exit(), 0);
-        close(fd);
-        fd = -1;
-        const std::string said = way.command ? result : log();
+        const std::string said = leave(way.command);
         EXPECT_EQ(count_of(said, settings), way.settings_named ? 1 : 0) << said;
         EXPECT_EQ(count_of(said, scores), 1) << said;
         // Each file is tried once: the exit path does not write again what
@@ -112,20 +119,20 @@ TEST_F(QuitReports, SettingsWrittenBeforeTheReplyHoldTheSession) {
 }
 
 // A way out says the autosave keeps a changed disk only once it is written:
-// where it cannot be (a folder in its place, a write-protected file, a full
-// disk), QUIT, SYS from the port and a signal each say why, and name the disk
-// as dropped, never as kept; the disk's file stays as it was.
+// where it cannot be, QUIT, SYS from the port and a signal each say why and
+// name the disk as dropped, never as kept; the disk's file stays as it was.
 TEST_F(QuitReports, AWayOutSaysTheAutosaveKeepsADiskOnlyOnceItIsWritten) {
     const fs::path games = home.path() / "Games", autosave = games / "AUTOSAVE.COS";
     const fs::path disk = home.path() / "work.raw";
+    const std::string dropped =
+        "Changed disks not saved: drive 0 (\"work.raw\"); they are dropped.";
     test_write_file(home.path() / "Projects" / "note.txt", "a note\n");
     SmallDisk small;
     const bool full_disk = small.mount(games, "256k");
-    struct Fault {
+    const struct {
         const char* name;
         std::function<void()> make;
-    };
-    const Fault faults[] = {
+    } faults[] = {
         {"a folder in its place", [&] { fs::create_directory(autosave); }},
         {"a write-protected file",
          [&] {
@@ -135,10 +142,9 @@ TEST_F(QuitReports, AWayOutSaysTheAutosaveKeepsADiskOnlyOnceItIsWritten) {
          }},
         {"a full disk", [&] { small.fill(); }},
     };
-    const char* const ways[] = {"QUIT", "DEBUGGER \"SYS\"", nullptr}; // nullptr: SIGTERM
-    for (const Fault& fault : faults) {
+    for (const auto& fault : faults) {
         if (std::string(fault.name) == "a full disk" && !full_disk) continue; // none here
-        for (const char* way : ways) {
+        for (const char* way : {"QUIT", "DEBUGGER \"SYS\"", static_cast<const char*>(nullptr)}) {
             SCOPED_TRACE(std::string(fault.name) + ", " + (way ? way : "a signal"));
             std::error_code ec;
             fs::permissions(autosave, fs::perms::owner_all, ec);
@@ -151,21 +157,9 @@ TEST_F(QuitReports, AWayOutSaysTheAutosaveKeepsADiskOnlyOnceItIsWritten) {
             EXPECT_EQ(ask("OPEN " + disk.string()), 0);
             EXPECT_EQ(ask("DEBUGGER \"INJECT note.txt\""), 0);
             fault.make();
-            std::string result;
-            if (way) {
-                EXPECT_EQ(send(way, &result), 5) << result;
-            } else {
-                kill(pid, SIGTERM);
-            }
-            EXPECT_EQ(wait_exit(), 0);
-            close(fd);
-            fd = -1;
-            const std::string said = way ? result : log();
+            const std::string said = leave(way);
             EXPECT_NE(said.find("Autosave not written ("), std::string::npos) << said;
-            EXPECT_EQ(count_of(said, "Changed disks not saved: drive 0 (\"work.raw\"); they are "
-                                     "dropped."),
-                      1)
-                << said;
+            EXPECT_EQ(count_of(said, dropped), 1) << said;
             EXPECT_EQ(said.find("keeps them"), std::string::npos) << said;
             EXPECT_TRUE(test_read_file(disk) == test_blank_binbug_disk());
         }

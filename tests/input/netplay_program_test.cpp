@@ -246,10 +246,9 @@ TEST_F(NetplayPrograms, AnArcadiaGameRunsInLockstepWithChatUntilOneSideLeaves) {
     EXPECT_EQ(server.ask("DEBUGGER \"*\"anyone?\""), "(failed: Command is unavailable.\n\n)");
 }
 
-// A side whose frame waits for its paused peer stands in the middle of that
-// frame; quitting it writes its autosave all the same, of the machine as its
-// last frame left it, which its next start resumes: a client held on a paused
-// server, and a server held on a paused client.
+// A side whose frame waits for its paused peer (a client on a paused server,
+// a server on a paused client) quits with its autosave all the same, of the
+// machine as its last frame left it, which its next start resumes.
 TEST_F(NetplayPrograms, ASideHeldOnItsPausedPeerQuitsWithItsAutosave) {
     for (const bool client_held : {true, false}) {
         Program& held = client_held ? client : server;
@@ -261,13 +260,12 @@ TEST_F(NetplayPrograms, ASideHeldOnItsPausedPeerQuitsWithItsAutosave) {
         connect("ARCADIA");
         ASSERT_EQ(paused.ask("PAUSE"), "");
         // Held: what needs a frame boundary is refused until the peer goes on.
+        const std::string save = "SAVEAS " + (held.home.path() / "s.cos").string();
         const auto end = Clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
-        std::string said = held.ask("SAVEAS " + (held.home.path() / "s.cos").string());
-        while (said.find("unavailable during the frame") == std::string::npos &&
-               Clock::now() < end) {
+        std::string said;
+        while ((said = held.ask(save)).find("unavailable during the frame") == std::string::npos &&
+               Clock::now() < end)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            said = held.ask("SAVEAS " + (held.home.path() / "s.cos").string());
-        }
         ASSERT_NE(said.find("unavailable during the frame"), std::string::npos) << said;
         EXPECT_EQ(held.ask("QUIT"), "");
         EXPECT_EQ(held.ended(), 0) << held.log();

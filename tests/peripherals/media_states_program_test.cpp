@@ -59,17 +59,27 @@ class MediaStates : public ProgramTest {
         EXPECT_LE(send(line, &result), 5) << line << ": " << result;
         return result;
     }
-    void restart() {
+    void restart(std::vector<std::string> args = {}) {
         if (fd >= 0) ::close(fd);
         fd = -1;
-        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-        ASSERT_TRUE(port_up());
+        args.insert(args.end(), {"PORTNAME", "E2E"});
+        ASSERT_TRUE(start(args));
+        ASSERT_TRUE(port_up()) << log();
     }
-    void quit(std::string* said) {
-        EXPECT_EQ(send("QUIT", said), 5) << *said;
+    void quit(std::string* said, int rc = 5) {
+        EXPECT_EQ(send("QUIT", said), rc) << *said;
         EXPECT_EQ(wait_exit(), 0);
     }
 };
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// What QUIT says when the autosave keeps the changed disks `named`.
+std::string kept(const std::string& named) {
+    return "Changed disks not saved: " + named + "; the autosave keeps them for the next start.\n";
+}
 
 } // namespace
 
@@ -104,8 +114,7 @@ TEST_F(MediaStates, AChangedDiskComesBackFromEveryStateChangedAndNamed) {
         ASSERT_TRUE(write_recording(state, take, 3000, std::vector<u8>(8, 0)));
         std::string said;
         quit(&said);
-        EXPECT_EQ(said, "Changed disks not saved: " + named +
-                            "; the autosave keeps them for the next start.\n");
+        EXPECT_EQ(said, kept(named));
 
         for (const Return& way : returns) {
             SCOPED_TRACE(way.name);
@@ -210,20 +219,16 @@ TEST_F(MediaStates, AnUnchangedDiskComesBackChangedOnlyWhenItsFileLostIt) {
     }
 }
 
-// A disk that a state of the previous version brings has no record of its
-// file: it is the user's work only when it holds more than a new disk. On
-// every machine with drives, a new disk as its set-up makes it (the TWIN's
-// system disk, from its system's image in the drawer) or a blank one opened
-// and never written comes back unchanged, from OPEN of the state and from an
-// autosave of that version: nothing is named and a switch asks nothing; the
-// autosave of that start carries it on unchanged. The same states with a
-// byte written on their disk stay changed.
+// A disk a state of the previous version brings, not knowing its file, is
+// changed only when it holds more than a new disk: on every machine with
+// drives, a new disk (the TWIN's system disk as its set-up makes it, a blank
+// one never written) comes back unchanged, opened or as the autosave, and so
+// does the autosave of that start; a byte written on it keeps it changed.
 TEST_F(MediaStates, AnEarlierStateBringsADiskChangedOnlyWhenItHoldsMoreThanANewOne) {
     const fs::path old = fs::path(BRINDLEMOX_TEST_DATA) / "old_states";
     const fs::path autosave = home.path() / "Games" / "AUTOSAVE.COS";
-    // The system image the TWIN's state was made with; the start puts a
-    // blank one in the drawer, so it goes in once the program runs (and
-    // that state is opened only).
+    // The TWIN state's system image: the start puts a blank one in the
+    // drawer, so it goes in once the program runs (that state is only opened).
     std::string system(75136, '\0');
     system.replace(3, 9, "SDOS TWO\r");
     const struct {
@@ -239,11 +244,12 @@ TEST_F(MediaStates, AnEarlierStateBringsADiskChangedOnlyWhenItHoldsMoreThanANewO
                   {"cd2650_disk_v44.cos", "CD2650", 0, true, ""},
                   {"twin_disk_v40.cos", "TWIN", 1, true, ""}};
     ASSERT_EQ(std::size(states), 2 * disk_machines().size());
-    const std::string named = " (a new disk)";
     for (const auto& state : states)
         for (const bool from_autosave : {false, true}) {
             if (from_autosave && state.image[0]) continue;
-            SCOPED_TRACE(std::string(state.file) + (from_autosave ? " as the autosave" : " opened"));
+            SCOPED_TRACE(std::string(state.file) +
+                         (from_autosave ? " as the autosave" : " opened"));
+            const int rc = state.changed ? 5 : 0;
             fs::remove(autosave);
             if (from_autosave) fs::copy_file(old / state.file, autosave);
             restart();
@@ -251,29 +257,23 @@ TEST_F(MediaStates, AnEarlierStateBringsADiskChangedOnlyWhenItHoldsMoreThanANewO
             if (!from_autosave) fine("OPEN " + (old / state.file).string());
             EXPECT_EQ(fine("GETMACHINE"), state.machine);
             std::string said;
-            EXPECT_EQ(send("QUIT", &said), state.changed ? 5 : 0) << said;
-            EXPECT_EQ(said.find("drive " + std::to_string(state.drive) + named) !=
-                          std::string::npos,
+            quit(&said, rc);
+            EXPECT_EQ(has(said, "drive " + std::to_string(state.drive) + " (a new disk)"),
                       state.changed)
                 << said;
-            EXPECT_EQ(wait_exit(), 0);
-            // The autosave of this version carries it as it came back.
-            restart();
+            restart(); // the autosave of this version
             EXPECT_EQ(fine("GETMACHINE"), state.machine);
             EXPECT_EQ(send("SETMACHINE PIPBUG", &said) == 10, state.changed) << said;
-            EXPECT_EQ(said.find(named + " was changed") != std::string::npos, state.changed)
-                << said;
-            EXPECT_EQ(send("QUIT", &said), state.changed ? 5 : 0) << said;
-            EXPECT_EQ(wait_exit(), 0);
+            EXPECT_EQ(has(said, " (a new disk) was changed"), state.changed) << said;
+            quit(&said, rc);
         }
 }
 
-// A state that a later version of the program wrote (a version of its
-// machine past this one's, or a memory map this one does not know) is
-// refused by name, not called corrupt, on every machine with drives, and
-// what runs stays as it was.
+// A state of a later version (its machine's version or memory map unknown
+// here) is refused by name, not as corrupt, and what runs stays as it was.
 TEST_F(MediaStates, AStateOfANewerVersionIsRefusedByName) {
     const fs::path state = home.path() / "s.cos", newer = home.path() / "newer.cos";
+    std::string said;
     restart();
     for (const DiskMachine& row : disk_machines()) {
         SCOPED_TRACE(row.name);
@@ -285,11 +285,9 @@ TEST_F(MediaStates, AStateOfANewerVersionIsRefusedByName) {
               {1, 255},
               {3, 255}}) {
             SCOPED_TRACE("byte " + std::to_string(at) + " = " + std::to_string(value));
-            std::string spoilt = bytes;
-            spoilt[at] = static_cast<char>(value);
-            test_write_file(newer, spoilt);
+            test_write_file(newer,
+                            bytes.substr(0, at) + static_cast<char>(value) + bytes.substr(at + 1));
             fine("SETMACHINE PIPBUG");
-            std::string said;
             EXPECT_EQ(send("OPEN " + newer.string(), &said), 10) << said;
             EXPECT_NE(said.find("made by a newer version of Brindlemox"), std::string::npos)
                 << said;
@@ -298,35 +296,28 @@ TEST_F(MediaStates, AStateOfANewerVersionIsRefusedByName) {
             fine("SETMACHINE " + row.name);
         }
     }
-    std::string said;
-    EXPECT_EQ(send("QUIT", &said), 0) << said;
-    EXPECT_EQ(wait_exit(), 0);
+    quit(&said, 0);
 }
 
-// A changed disk that QUIT says the autosave keeps stays kept whatever the
-// next start does, on every machine with drives. A start given a file brings
-// the autosave's disk back first: a program for the machine loads over it, and
-// a file that would drop it (a state, a program of another machine) is not
-// loaded and the start says why. A start that does not bring it back (another
-// settings file, the autosave switched off, a batch job) leaves that autosave
-// as it is, also when the autosave is switched on during the run. After each,
-// a plain start brings the disk back, changed, its file as it was.
+// A changed disk the autosave keeps stays kept whatever the next start does.
+// A start given a file brings it back first: a program loads over it, a file
+// that would drop it is not loaded and the start says why. A start that does
+// not bring it back (another settings file, the autosave off, a batch job)
+// leaves that autosave alone, even when the autosave is switched on during
+// the run; the next plain start brings the disk back, its file as it was.
 TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoes) {
-    const fs::path games = home.path() / "Games", configs = home.path() / "Configs";
+    const fs::path configs = home.path() / "Configs";
     const fs::path other_state = home.path() / "pip.cos", same_state = home.path() / "same.cos",
                    program = home.path() / "prog.hex", elektor = home.path() / "e.tvc",
                    given_disk = home.path() / "given.raw";
     test_write_file(home.path() / "Projects" / "note.txt", "a note\n");
     test_write_file(elektor, std::string("\x02\x09\x00\x09\x00", 5) + std::string(16, '\xC0'));
-    const std::string refused = "Not loaded: ";
-    const std::string aside = "keeps changed disks of an earlier run";
-    struct Start {
+    const struct {
         const char* name;
         std::vector<std::string> args;
         bool brings;      // the disk is back in this start
         const char* told; // what the start says on the console ("" nothing)
-    };
-    const Start starts[] = {
+    } starts[] = {
         {"nothing given", {}, true, ""},
         {"a state of another machine", {other_state.string()}, true, "Not loaded: "},
         {"a state of the same machine", {same_state.string()}, true, "Not loaded: "},
@@ -340,31 +331,28 @@ TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoe
     for (const DiskMachine& row : disk_machines()) {
         SCOPED_TRACE(row.name);
         const fs::path disk = home.path() / ("work" + row.suffix);
-        test_write_file(disk, row.layout == DiskLayout::BINBUG
-                                  ? test_blank_binbug_disk()
-                                  : std::string(disk_geometry(row.layout).image_bytes, '\0'));
-        test_write_file(given_disk, test_read_file(disk));
-        const std::string blank = test_read_file(disk);
+        const std::string blank = row.layout == DiskLayout::BINBUG
+                                      ? test_blank_binbug_disk()
+                                      : std::string(disk_geometry(row.layout).image_bytes, '\0');
         const std::string drive = std::to_string(row.drive);
+        test_write_file(disk, blank);
+        test_write_file(given_disk, blank);
         const std::string named = "drive " + drive + " (\"" + disk.filename().string() + "\")";
-        fs::remove(games / "AUTOSAVE.COS");
-        restart();
-        fine("SETMACHINE PIPBUG");
-        fine("SAVEAS " + other_state.string());
-        fine("SETMACHINE " + row.name);
-        fine("SAVEAS " + same_state.string());
+        fs::remove(home.path() / "Games" / "AUTOSAVE.COS");
         fs::remove(program);
-        fine("DEBUGGER \"SAVEHEX 0 1F " + program.string() + "\"");
-        fine("OPEN " + disk.string());
-        fine("DEBUGGER \"DRIVE " + drive + "\"");
-        fine("DEBUGGER \"INJECT note.txt\"");
+        restart();
+        for (const std::string& line : std::vector<std::string>{
+                 "SETMACHINE PIPBUG", "SAVEAS " + other_state.string(), "SETMACHINE " + row.name,
+                 "SAVEAS " + same_state.string(),
+                 "DEBUGGER \"SAVEHEX 0 1F " + program.string() + "\"", "OPEN " + disk.string(),
+                 "DEBUGGER \"DRIVE " + drive + "\"", "DEBUGGER \"INJECT note.txt\""})
+            fine(line);
         std::string said;
         quit(&said);
-        ASSERT_EQ(said, "Changed disks not saved: " + named +
-                            "; the autosave keeps them for the next start.\n");
+        ASSERT_EQ(said, kept(named));
         const std::string ini = test_read_file(configs / "Brindlemox.ini");
         test_write_file(configs / "other.ini", ini);
-        for (const Start& way : starts) {
+        for (const auto& way : starts) {
             SCOPED_TRACE(way.name);
             const bool off = std::string(way.name) == "the autosave switched off";
             if (off) {
@@ -373,42 +361,28 @@ TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoe
                 test_write_file(configs / "Brindlemox.ini", lines);
             }
             fs::remove(home.path() / "prog.asm");
-            if (fd >= 0) ::close(fd);
-            fd = -1;
-            std::vector<std::string> args = way.args;
-            const bool batch = !args.empty() && args[0] == "DISGAME";
-            if (!batch) args.insert(args.end(), {"PORTNAME", "E2E"});
-            ASSERT_TRUE(start(args));
-            if (batch) {
+            if (!way.args.empty() && way.args[0] == "DISGAME") {
+                ASSERT_TRUE(start(way.args));
                 EXPECT_EQ(wait_exit(), 0) << log();
             } else {
-                ASSERT_TRUE(port_up()) << log();
+                restart(way.args);
                 if (way.brings) {
                     EXPECT_EQ(fine("GETMACHINE"), row.name);
                 }
                 std::string dir;
                 if (send("DEBUGGER \"DRIVE " + drive + "\"", &said) == 0)
                     send("DEBUGGER DIR", &dir);
-                EXPECT_EQ(dir.find("NOTE") != std::string::npos, way.brings) << dir;
+                EXPECT_EQ(has(dir, "NOTE"), way.brings) << dir;
                 if (off) fine("MENU SETTINGS.EMULATOR.AUTOSAVE"); // on again for this run
-                EXPECT_EQ(send("QUIT", &said), way.brings || off ? 5 : 0) << said;
-                if (way.brings) {
-                    EXPECT_EQ(said, "Changed disks not saved: " + named +
-                                        "; the autosave keeps them for the next start.\n");
-                }
-                if (off) {
-                    EXPECT_NE(said.find("Autosave not written (it " + aside), std::string::npos)
-                        << said;
-                }
-                EXPECT_EQ(wait_exit(), 0);
+                quit(&said, way.brings || off ? 5 : 0);
+                EXPECT_EQ(said == kept(named), way.brings) << said;
+                EXPECT_EQ(has(said, "Autosave not written (it keeps changed disks of an earlier"),
+                          off)
+                    << said;
             }
-            if (way.told[0]) {
-                EXPECT_NE(log().find(way.told), std::string::npos) << log();
-            } else {
-                EXPECT_EQ(log().find(refused), std::string::npos) << log();
-            }
-            // The next plain start brings the disk back.
-            restart();
+            EXPECT_EQ(has(log(), way.told[0] ? way.told : "Not loaded: "), way.told[0] != '\0')
+                << log();
+            restart(); // a plain start
             EXPECT_EQ(fine("GETMACHINE"), row.name);
             fine("DEBUGGER \"DRIVE " + drive + "\"");
             EXPECT_NE(fine("DEBUGGER DIR").find("NOTE"), std::string::npos);

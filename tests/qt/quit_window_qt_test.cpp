@@ -26,8 +26,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -197,9 +195,11 @@ TEST_F(QuitWindowQt, AQuitThatSaysTheAutosaveKeepsADiskAsksAgainWhenItCannotBeWr
     autosave = 1;
     confirmquit = 1;
     std::filesystem::create_directories(kept);
-    // Each question's text as it opens, answered with `answers` in turn.
-    const auto ask = [](std::vector<int> answers) {
-        std::vector<std::string> shown;
+    // Quits, answering the questions with `answers` in turn: each one's text
+    // as it opens goes into `shown`.
+    std::vector<std::string> shown;
+    const auto quit = [&shown](std::vector<int> answers) {
+        shown.clear();
         QTimer user;
         QObject::connect(&user, &QTimer::timeout, [&] {
             auto* named = quit_window
@@ -214,14 +214,13 @@ TEST_F(QuitWindowQt, AQuitThatSaysTheAutosaveKeepsADiskAsksAgainWhenItCannotBeWr
                 button->click();
         });
         user.start(20);
-        const int yes = gui_confirm_quit();
-        return std::make_pair(yes, shown);
+        return gui_confirm_quit();
     };
     const std::string named = "Changed disks not saved: drive 0 (\"blank.raw\")";
-    auto [yes, shown] = ask({GID_QUIT_YES, GID_QUIT_NO});
-    EXPECT_EQ(yes, 0);
+    const std::string keeps = named + "; the autosave keeps them for the next start.";
+    EXPECT_EQ(quit({GID_QUIT_YES, GID_QUIT_NO}), 0);
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0], named + "; the autosave keeps them for the next start.");
+    EXPECT_EQ(shown[0], keeps);
     EXPECT_EQ(shown[1].rfind("Autosave not written (can't write " + kept.string(), 0), 0u)
         << shown[1];
     EXPECT_NE(shown[1].find("\n" + named + "."), std::string::npos) << shown[1];
@@ -230,10 +229,8 @@ TEST_F(QuitWindowQt, AQuitThatSaysTheAutosaveKeepsADiskAsksAgainWhenItCannotBeWr
     EXPECT_TRUE(drives[0].changed);
 
     std::filesystem::remove(kept);
-    std::tie(yes, shown) = ask({GID_QUIT_YES});
-    EXPECT_EQ(yes, 1);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], named + "; the autosave keeps them for the next start.");
+    EXPECT_EQ(quit({GID_QUIT_YES}), 1);
+    EXPECT_EQ(shown, std::vector<std::string>{keeps});
     EXPECT_TRUE(std::filesystem::is_regular_file(kept));
     app_acquired.machine_ready = false;
     floppy_reset();
