@@ -47,6 +47,19 @@ const struct {
 // The state of the home when the second run comes.
 enum class Record { as_written, previous_version, older };
 
+// What becomes of a project's outputs before their writer runs again.
+enum class Move { folder_moved, renamed, copied, thing_saved_anew, copy_changed };
+const struct {
+    const char* name;
+    Move move;
+} moves[] = {
+    {"folder moved, another write", Move::folder_moved},
+    {"renamed, another write", Move::renamed},
+    {"project copied, the original written again", Move::copied},
+    {"folder moved, the thing saved anew", Move::thing_saved_anew},
+    {"copied, an output changed since", Move::copy_changed},
+};
+
 class OwnOutputsProgram : public ProgramTest {
   protected:
     void SetUp() override {
@@ -107,15 +120,13 @@ class OwnOutputsProgram : public ProgramTest {
     }
     int rows = 0;
 
-    // A writer of the program's outputs as a row of the moves' table sees it.
+    // A writer of the program's outputs: `make` puts version `v` of what the
+    // outputs of `stem` in `dir` are made of (its thing, of suffix `thing`, or
+    // for a saver, nullptr, the memory it saves), `write` writes them.
     struct Writer {
         std::string name;
-        const char* thing; // the suffix of what it writes of, nullptr for a saver
-        // Puts version `v` of what the outputs of `stem` in `dir` are made of
-        // there: a source or recording (saved as an editor does, a new file
-        // renamed over the old, when `anew`), the memory a saver saves.
-        std::function<void(const fs::path& dir, const std::string& stem, int v, bool anew)> make;
-        // Writes them: the return code, what was said in `said`.
+        const char* thing;
+        std::function<void(const fs::path& dir, const std::string& stem, int v)> make;
         std::function<int(const fs::path& dir, const std::string& stem, std::string* said)> write;
     };
     // The files of `dir` named `stem` that `w` wrote (all but its thing).
@@ -130,23 +141,10 @@ class OwnOutputsProgram : public ProgramTest {
     // `w`'s outputs made, then moved, renamed or copied as the move `m` says,
     // and written again where they are now: replaced as its own, or kept.
     void try_move(const Writer& w, int m);
-};
-
-// What becomes of a project's outputs before their writer runs again: the
-// folder moved and another write made meanwhile, the thing and its outputs
-// renamed, the project copied and the original written again, the folder
-// moved and the thing saved anew by an editor with no write in between, and
-// a copy whose output the user changed since (not the writer's any more).
-enum class Move { folder_moved, renamed, copied, thing_saved_anew, copy_changed };
-const struct {
-    const char* name;
-    Move move;
-} moves[] = {
-    {"folder moved, another write", Move::folder_moved},
-    {"renamed, another write", Move::renamed},
-    {"project copied, the original written again", Move::copied},
-    {"folder moved, the thing saved anew", Move::thing_saved_anew},
-    {"copied, an output changed since", Move::copy_changed},
+    void try_moves(const Writer& w) {
+        for (int m = 0; m < static_cast<int>(std::size(moves)); m++)
+            try_move(w, m);
+    }
 };
 
 void OwnOutputsProgram::try_move(const Writer& w, int m) {
@@ -155,13 +153,13 @@ void OwnOutputsProgram::try_move(const Writer& w, int m) {
     SCOPED_TRACE(w.name + ": " + moves[m].name);
     const fs::path dir = real() / "Projects" / new_row();
     std::string said;
-    w.make(dir, "a", 1, false);
+    w.make(dir, "a", 1);
     ASSERT_EQ(w.write(dir, "a", &said), 0) << said;
     const std::vector<fs::path> written = outputs_of(w, dir, "a");
     ASSERT_FALSE(written.empty()) << said;
     const auto another_write = [&] {
         const fs::path other = real() / "Projects" / new_row();
-        w.make(other, "o", 1, false);
+        w.make(other, "o", 1);
         ASSERT_EQ(w.write(other, "o", &said), 0) << said;
     };
     fs::path at = dir;
@@ -187,14 +185,19 @@ void OwnOutputsProgram::try_move(const Writer& w, int m) {
         at += "-copy";
         fs::copy(dir, at, fs::copy_options::recursive);
         if (move == Move::copied) {
-            w.make(dir, "a", 2, false);
+            w.make(dir, "a", 2);
             ASSERT_EQ(w.write(dir, "a", &said), 0) << said;
         } else {
             std::ofstream(at / written[0].filename(), std::ios::app) << "the user's line\n";
         }
         break;
     }
-    w.make(at, stem, 3, move == Move::thing_saved_anew);
+    if (move == Move::thing_saved_anew) { // as an editor saves: a new file renamed over the old
+        w.make(at, ".saved", 3);
+        fs::rename(at / (".saved" + std::string(w.thing)), at / (stem + w.thing));
+    } else {
+        w.make(at, stem, 3);
+    }
     const std::vector<fs::path> there = outputs_of(w, at, stem);
     ASSERT_EQ(there.size(), written.size());
     std::vector<std::string> before;
@@ -351,89 +354,76 @@ TEST_F(OwnOutputsProgram, ASaverRecordsWhatItWroteHoweverItsNameWasTyped) {
     }
 }
 
-// Every writer × every move of its project (the moves' table): the
-// assembler through the port and from the command line, a playback of its
-// recording, and each command of the debugger command table's `writes`
-// column (on the first machine that takes it). A file that holds exactly
-// what its writer wrote there is its own wherever it lies; one changed since
-// is not.
+// Every writer × every move of its project: the assembler through the port
+// and from the command line, a playback of its recording, and each command of
+// the debugger command table's `writes` column (on the first machine that
+// takes it). What holds exactly what its writer wrote is its own wherever it
+// lies; what was changed since is not.
 TEST_F(OwnOutputsProgram, AnOutputMovedRenamedOrCopiedWithItsProjectIsStillItsWritersOwn) {
     start_in(real());
-    const auto source = [](const fs::path& dir, const std::string& stem, int v, bool anew) {
-        const std::string text = "\tORG $900\n\tLODI,R0 " + std::to_string(v) + "\n\tEND\n";
-        test_write_file(dir / (anew ? ".saved.tmp" : stem + ".asm"), text);
-        if (anew) fs::rename(dir / ".saved.tmp", dir / (stem + ".asm"));
+    const auto source = [](const fs::path& dir, const std::string& stem, int v) {
+        test_write_file(dir / (stem + ".asm"),
+                        "\tORG $900\n\tLODI,R0 " + std::to_string(v) + "\n\tEND\n");
     };
-    const Writer by_port{
-        "ASM through the port", ".asm", source,
-        [&](const fs::path& dir, const std::string& stem, std::string* said) {
-            return send("DEBUGGER \"ASM " + dir.filename().string() + "/" + stem + "\"", said);
-        }};
-    // A playback generating its WAV file.
+    // The file `stem` of the project `dir` as a debugger command names it.
+    const auto in_project = [](const fs::path& dir, const std::string& stem) {
+        return dir.filename().string() + "/" + stem;
+    };
+    try_moves({"ASM through the port", ".asm", source,
+               [&](const auto& dir, const auto& stem, std::string* said) {
+                   return send("DEBUGGER \"ASM " + in_project(dir, stem) + "\"", said);
+               }});
     const fs::path state = home.path() / "take.cos";
     ASSERT_NO_FATAL_FAILURE(sounding_state_generating_wav(state));
-    const Writer playback{"PLAYBACK", ".cor",
-                          [&](const fs::path& dir, const std::string& stem, int v, bool anew) {
-                              const fs::path take = dir / (anew ? ".saved.tmp" : stem + ".cor");
-                              ASSERT_TRUE(
-                                  write_recording(state, take, 40 + 10 * v, std::vector<u8>(6, 0)));
-                              if (anew) fs::rename(take, dir / (stem + ".cor"));
-                          },
-                          [&](const fs::path& dir, const std::string& stem, std::string* said) {
-                              const int rc = ask("OPEN " + (dir / (stem + ".cor")).string(), said);
-                              if (rc == 0) {
-                                  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                                  EXPECT_EQ(ask("MENU MACRO.STOP"), 0);
-                              }
-                              return rc;
-                          }};
-    for (const Writer* w : {&by_port, &playback})
-        for (int m = 0; m < static_cast<int>(std::size(moves)); m++)
-            try_move(*w, m);
-    // The savers, each on the first machine that takes it.
-    std::set<std::string> done;
-    int tried = 0;
+    try_moves({"PLAYBACK", ".cor",
+               [&](const auto& dir, const auto& stem, int v) {
+                   ASSERT_TRUE(write_recording(state, dir / (stem + ".cor"), 40 + 10 * v,
+                                               std::vector<u8>(6, 0)));
+               },
+               [&](const auto& dir, const auto& stem, std::string* said) {
+                   const int rc = ask("OPEN " + (dir / (stem + ".cor")).string(), said);
+                   if (rc == 0) {
+                       std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                       EXPECT_EQ(ask("MENU MACRO.STOP"), 0);
+                   }
+                   return rc;
+               }});
+    std::set<std::string> tried;
     for (const MachineDesc& machine : machine_table) {
         if (!machine.keyword || !machine.keyword[0]) continue;
         request(std::string("SETMACHINE ") + machine.keyword);
         for (const DbgFileWriter& row : dbg_file_writers()) {
             const std::string names = row.names, who = names.substr(0, names.find('|'));
-            if (!row.suffixes[0] || who == "ASM" || done.count(who)) continue;
-            // Each version of its thing is another byte at $900.
+            if (!row.suffixes[0] || who == "ASM" || tried.count(who)) continue;
             const Writer saver{
-                who, nullptr,
-                [&](const fs::path&, const std::string&, int v, bool) {
+                who, nullptr, // each version of its thing is another byte at $900
+                [&](const auto&, const auto&, int v) {
                     ASSERT_EQ(ask("DEBUGGER \"E 900 " + std::to_string(v) + "\""), 0);
                 },
-                [&](const fs::path& dir, const std::string& stem, std::string* said) {
-                    const std::string file = dir.filename().string() + "/" + stem;
-                    return send("DEBUGGER \"" + test_writer_line(row, file) + "\"", said);
+                [&](const auto& dir, const auto& stem, std::string* said) {
+                    return send("DEBUGGER \"" + test_writer_line(row, in_project(dir, stem)) + "\"",
+                                said);
                 }};
-            const fs::path probe = real() / "Projects" / new_row();
             std::string said;
-            if (saver.write(probe, "a", &said) == 10 && said == "Wrong guest machine!\n\n")
+            if (saver.write(real() / "Projects" / new_row(), "a", &said) == 10 &&
+                said == "Wrong guest machine!\n\n")
                 continue;
-            done.insert(who);
-            tried++;
-            for (int m = 0; m < static_cast<int>(std::size(moves)); m++)
-                try_move(saver, m);
+            tried.insert(who);
+            try_moves(saver);
         }
     }
-    EXPECT_GE(tried, 9) << "savers tried";
+    EXPECT_GE(tried.size(), 9u) << "savers tried";
     std::string said;
     ASSERT_EQ(send("QUIT", &said), 0) << said;
     EXPECT_EQ(wait_exit(), 0);
     // The assembler from the command line, each run a program of its own.
-    const Writer by_command_line{
-        "ASM from the command line", ".asm", source,
-        [&](const fs::path& dir, const std::string& stem, std::string* said) {
-            pid = test_start_program(real(), {"ASM", (dir / (stem + ".asm")).string()});
-            const int rc = wait_exit();
-            *said = test_read_file(real() / "program.log");
-            return rc;
-        }};
-    for (int m = 0; m < static_cast<int>(std::size(moves)); m++)
-        try_move(by_command_line, m);
+    try_moves({"ASM from the command line", ".asm", source,
+               [&](const auto& dir, const auto& stem, std::string* said) {
+                   pid = test_start_program(real(), {"ASM", (dir / (stem + ".asm")).string()});
+                   const int rc = wait_exit();
+                   *said = test_read_file(real() / "program.log");
+                   return rc;
+               }});
 }
 
 } // namespace

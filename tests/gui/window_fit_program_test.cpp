@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -169,16 +168,14 @@ class WindowFitProgram : public ProgramTest {
         }
     }
 
-    // Whether one of the program's windows whose title starts with `title`
-    // is in `state` ("Normal" on the desktop, "Iconic" minimised) as the
-    // window manager keeps it (WM_STATE).
+    // Whether a window whose title starts with `title` has the WM_STATE `state`.
     bool one_in_state(const std::string& title, const std::string& state) const {
         return x.run("/bin/sh -c \"for w in \\$(/usr/bin/xdotool search --name '^" + title +
                      "'); do /usr/bin/xprop -id \\$w WM_STATE; done 2>/dev/null | grep -q 'state: " +
                      state + "'\"") == 0;
     }
     // Waits up to two seconds for `done`.
-    static bool within(const std::function<bool()>& done) {
+    template <class Done> static bool within(const Done& done) {
         for (int i = 0; i < 20; ++i) {
             if (done()) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -358,10 +355,9 @@ TEST_F(WindowManagerProgram, EveryRebuildOpensTheWindowWhereTheUserPutIt) {
 }
 
 // The main window minimised by the user with a tool window open, then each
-// way the program reopens its tool windows (Reinitialize, a machine switch,
-// the swapped controls, a picture that rebuilds the window) asked from the
-// port: the main window stays minimised, and the port's window commands
-// answer as while iconified (20) until SHOW brings it back.
+// way the program reopens its tool windows asked from the port: the main
+// window stays minimised, the port's window commands answering as while
+// iconified (20) until SHOW brings it back.
 TEST_F(WindowManagerProgram, AMinimisedMainWindowStaysSoWhenTheToolWindowsReopen) {
     if (!std::filesystem::exists("/usr/bin/xdotool") || !std::filesystem::exists("/usr/bin/xprop"))
         GTEST_SKIP() << "xdotool or xprop is not installed";
@@ -400,24 +396,15 @@ TEST_F(WindowFitProgram, WhereNothingCanIconifyTheWindowItKeepsRunning) {
     ASSERT_TRUE(start_on_display()) << log();
     ASSERT_FALSE(main_window().name.empty());
     std::string result;
-    const struct {
-        const char* way;
-        std::function<void()> iconify;
-    } ways[] = {
-        {"HIDE",
-         [&] {
-             EXPECT_EQ(send("HIDE", &result), 10) << result;
-             EXPECT_NE(result.find("no window manager"), std::string::npos) << result;
-         }},
-        {"Ctrl+Shift+J",
-         [&] {
-             x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox ' windowfocus --sync "
-                   "key --delay 80 ctrl+shift+j");
-         }},
-    };
-    for (const auto& w : ways) {
-        SCOPED_TRACE(w.way);
-        w.iconify();
+    for (const bool by_key : {false, true}) {
+        SCOPED_TRACE(by_key ? "Ctrl+Shift+J" : "HIDE");
+        if (by_key) {
+            x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox ' windowfocus --sync "
+                  "key --delay 80 ctrl+shift+j");
+        } else {
+            EXPECT_EQ(send("HIDE", &result), 10) << result;
+            EXPECT_NE(result.find("no window manager"), std::string::npos) << result;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         EXPECT_EQ(send("LOCKGUI", &result), 0) << result;
         EXPECT_EQ(send("UNLOCKGUI", &result), 0) << result;
@@ -427,11 +414,9 @@ TEST_F(WindowFitProgram, WhereNothingCanIconifyTheWindowItKeepsRunning) {
 }
 
 // A machine switch asked with its key (Ctrl+4) while an MDCR tape is changed
-// and tool windows are open: the question is answered with Escape (the tape
-// and the machine kept) while the window manager is busy, and the windows
-// the switch closed open again. The keys go back to the main window the
-// question was asked from, not to the last window reopened: the same key asks
-// again.
+// and tool windows are open, its question answered with Escape while the
+// window manager is busy: the tape, the machine and the windows are kept, and
+// the keys go back to the main window (not the last window reopened).
 TEST_F(WindowManagerProgram, AfterAQuestionOfASwitchTheKeysGoBackToTheMainWindow) {
     if (!std::filesystem::exists("/usr/bin/xdotool")) GTEST_SKIP() << "xdotool is not installed";
     ASSERT_TRUE(start_on_display()) << log();

@@ -322,10 +322,9 @@ TEST_F(ModalWindowsQt, AQuestionKeepsTheKeysAndGivesThemBackToItsWindow) {
     }
 }
 
-// The assembler's question, asked from the debugger's command line typed as
-// the user types it (its outputs' names hold files the program did not
-// write), answered with Escape: the keys go back to the command line, ready
-// for the next line, not to the guest.
+// The assembler's question (its outputs' names hold the user's files), asked
+// from the debugger's command line as the user types it and answered with
+// Escape: the keys go back to the command line, not to the guest.
 TEST_F(ModalWindowsQt, AQuestionGivesTheKeysBackToTheCommandLineItWasAskedFrom) {
     QWidget* line = widget(main_window, GID_COMMAND);
     ASSERT_NE(line, nullptr);
@@ -354,9 +353,7 @@ TEST_F(ModalWindowsQt, AQuestionGivesTheKeysBackToTheCommandLineItWasAskedFrom) 
     event_pass();
     EXPECT_TRUE(asked) << "no question";
     std::ifstream kept(dir / "p.bin");
-    std::string first;
-    std::getline(kept, first);
-    EXPECT_EQ(first, "the user's own");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "the user's own\n");
     EXPECT_EQ(QApplication::focusWidget(), line);
     std::filesystem::remove_all(dir);
 }

@@ -37,11 +37,7 @@ void close_every_tool_window() {
 }
 
 // The main window's menu item of plain id `id`, looked up afresh (a switch
-// builds the strip anew) by the menu table's labels of its title, its parent
-// item when it is a sub-item, and its own.
-QString shown(const QAction* a) {
-    return a->text().remove('&').section('\t', 0, 0);
-}
+// builds the strip anew) along the menu table's labels: title, item, sub-item.
 QAction* menu_item(int id) {
     QStringList path, at;
     for (const MenuRow& row : menu_table) {
@@ -52,7 +48,6 @@ QAction* menu_item(int id) {
         if (row.type == MR_SUB) at = {at.value(0), at.value(1), label};
         if (row.plain == id && row.kind == MK_ITEM) path = at;
     }
-    if (path.isEmpty()) return nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
         for (QMenuBar* bar : w->findChildren<QMenuBar*>()) {
             QList<QAction*> level = bar->actions();
@@ -60,7 +55,7 @@ QAction* menu_item(int id) {
             for (const QString& step : path) {
                 found = nullptr;
                 for (QAction* a : level)
-                    if (shown(a) == step) found = a;
+                    if (a->text().remove('&').section('\t', 0, 0) == step) found = a;
                 if (!found) break;
                 if (found->menu()) level = found->menu()->actions();
             }
@@ -118,9 +113,8 @@ TEST_F(ToolWindowsQt, AnOpenerShowsItsMinimisedWindowAgain) {
 }
 
 // Every menu item that opens a tool window, on the first machine where it
-// runs: ghosted while its window is shown, enabled again while the window is
-// minimised, and picked then it shows the window again, in front (as its
-// port command does).
+// runs: ghosted while its window is shown, enabled while it is minimised, and
+// picked then it shows the window again, in front (as its port command does).
 TEST_F(ToolWindowsQt, AnItemIsEnabledWhileItsWindowIsMinimisedAndShowsItAgain) {
     int rows = 0;
     for (const CmdRow& row : cmd_rows) {
@@ -129,7 +123,6 @@ TEST_F(ToolWindowsQt, AnItemIsEnabledWhileItsWindowIsMinimisedAndShowsItAgain) {
         SCOPED_TRACE(menu_plain_names[row.plain].name);
         close_every_tool_window();
         event_pass();
-        // The first machine where the item runs and opens its window.
         std::set<QWidget*> opened;
         QAction* item = nullptr;
         for (int m = 0; m < static_cast<int>(MACHINES) && opened.empty(); ++m) {
