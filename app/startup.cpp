@@ -18,6 +18,7 @@
 #include "input/paddles.h"
 #include "core/machine_table.h"
 #include "peripherals/changed_media.h"
+#include "core/savestate.h"
 #include "app/mainloop.h"
 #include "core/notify.h"
 #include "core/message.h"
@@ -256,9 +257,19 @@ static void say_at_start(const std::string& text) {
 // The autosave that this start does not bring back stays as it is while it
 // keeps changed disks of an earlier run: the next start that resumes it
 // brings them back.
+// One a later version of the program wrote (the user went back a version)
+// is that version's to resume, with whatever it keeps.
 static void keep_autosave_aside() {
-    if (!media_changed_in_state(autosave_path())) return;
     const std::string host = path_to_host(autosave_path());
+    if (autosave && state_file_is_newer(autosave_path())) {
+        app_autosave_keep_aside("it was made by a newer version of Brindlemox, which this one "
+                                "cannot read");
+        say_at_start("The autosave \"" + host +
+                     "\" was made by a newer version of Brindlemox: this one leaves it as it is "
+                     "for that version to resume.");
+        return;
+    }
+    if (!media_changed_in_state(autosave_path())) return;
     app_autosave_keep_aside("it keeps changed disks of an earlier run, which this one did not "
                             "bring back");
     say_at_start("The autosave \"" + host +

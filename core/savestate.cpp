@@ -329,6 +329,22 @@ static std::string newer_version() {
            "cannot read!";
 }
 
+// A machine or a version this one does not know in a header with the magic
+// byte: a later version of the program wrote it.
+static bool header_is_newer(const u8* data) {
+    const u32 map = data[3];
+    return map >= MEMMAPS || (!memmap_is_empty(map) && data[1] > state_version_of(machine_of(map)));
+}
+
+bool state_file_is_newer(const std::string& path) {
+    u8 header[STATE_HEADER_SIZE];
+    std::FILE* f = std::fopen(path_to_host(path).c_str(), "rb");
+    if (!f) return false;
+    const bool whole = std::fread(header, 1, sizeof header, f) == sizeof header;
+    std::fclose(f);
+    return whole && header[0] == STATE_MAGIC && header_is_newer(header);
+}
+
 // Header rules; on success *m and *map are the state's machine and memory map.
 static bool check_header(const u8* data, u32 size, u32* m, u32* map, std::string* error) {
     if (size < STATE_HEADER_SIZE || data[0] != STATE_MAGIC) {
@@ -336,10 +352,8 @@ static bool check_header(const u8* data, u32 size, u32* m, u32* map, std::string
         return false;
     }
     *map = data[3];
-    // A machine or a version this one does not know: a later version of the
-    // program wrote it, and it is refused for that, not called corrupt.
-    if (*map >= MEMMAPS ||
-        (!memmap_is_empty(*map) && data[1] > state_version_of(machine_of(*map)))) {
+    // Refused for what it is, not called corrupt.
+    if (header_is_newer(data)) {
         *error = newer_version();
         return false;
     }

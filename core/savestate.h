@@ -77,6 +77,9 @@ void state_put_back(const MachineCopy& copy);
 // `size` bytes at `data` without changing anything. On refusal the message is
 // returned in *error (empty when accepted).
 bool state_check(const u8* data, u32 size, std::string* error);
+// Whether the state file at `path` was written by a later version of the
+// program (a machine or a state version this one does not know).
+bool state_file_is_newer(const std::string& path);
 // Loads a state that state_check accepted: switches to the state's machine and
 // memory map when they are not current, and reads the walk. The caller (the
 // file loader) identifies the game beforehand and refreshes the interface, the

@@ -297,6 +297,19 @@ TEST_F(MediaStates, AStateOfANewerVersionIsRefusedByName) {
         }
     }
     quit(&said, 0);
+    // Such a state as the autosave (the user went back a version, a plain start
+    // and one given a file) is left for the version that wrote it.
+    const fs::path autosave = home.path() / "Games" / "AUTOSAVE.COS";
+    const std::string theirs = test_read_file(newer);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {state.string()}}) {
+        test_write_file(autosave, theirs);
+        restart(args);
+        EXPECT_TRUE(has(log(), "was made by a newer version of Brindlemox: this one leaves it"))
+            << log();
+        quit(&said);
+        EXPECT_TRUE(has(said, "Autosave not written (it was made by a newer version")) << said;
+        EXPECT_TRUE(test_read_file(autosave) == theirs) << "the newer autosave was replaced";
+    }
 }
 
 // A changed disk the autosave keeps stays kept whatever the next start does.
