@@ -19,7 +19,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev binutils
   ccache
   pngcheck imagemagick netpbm libtiff-tools sox python3-mido
-  xvfb x11-utils xdotool qt6-qpa-plugins openbox
+  xvfb x11-utils xdotool qt6-qpa-plugins openbox twm
   socat
 )
 if [ "$fuzz" != "0" ] && [ -n "$fuzz" ]; then

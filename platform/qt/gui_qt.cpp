@@ -1343,22 +1343,19 @@ void gui_host_beep() {
     if (app) QApplication::beep();
 }
 
+// A window manager is the client that redirects what the root window's
+// children ask for, whether or not it names itself to the desktop: without
+// one nothing can iconify a window.
 bool gui_host_can_iconify() {
     const auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* c = x11 ? x11->connection() : nullptr;
     if (!c) return true; // another desktop: it minimises
-    static const char name[] = "_NET_SUPPORTING_WM_CHECK";
-    xcb_intern_atom_reply_t* atom =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
-    xcb_get_property_reply_t* check = nullptr;
-    if (atom && atom->atom != XCB_ATOM_NONE) {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        check = xcb_get_property_reply(
-            c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
-    }
-    const bool managed = check && xcb_get_property_value_length(check) == 4;
-    std::free(check);
-    std::free(atom);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_get_window_attributes_reply_t* root_masks =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, root), nullptr);
+    const bool managed =
+        root_masks && (root_masks->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT);
+    std::free(root_masks);
     return managed;
 }
 

@@ -388,29 +388,45 @@ TEST_F(WindowManagerProgram, AMinimisedMainWindowStaysSoWhenTheToolWindowsReopen
     ASSERT_TRUE(quit()) << log();
 }
 
-// Without a window manager nothing can minimise the main window: Iconify
-// (its key, Ctrl+Shift+J) and the port's HIDE leave it on the screen and
+// Iconify (its key, Ctrl+Shift+J) and the port's HIDE minimise the main window
+// under any window manager, one that names itself to the desktop (openbox) or
+// not (twm). Without one nothing can: the window stays on the screen and
 // running (the port's window commands still answer), and HIDE says why.
-TEST_F(WindowFitProgram, WhereNothingCanIconifyTheWindowItKeepsRunning) {
+TEST_F(WindowFitProgram, IconifyMinimisesUnderAnyWindowManagerAndElseKeepsRunning) {
     if (!std::filesystem::exists("/usr/bin/xdotool")) GTEST_SKIP() << "xdotool is not installed";
-    ASSERT_TRUE(start_on_display()) << log();
-    ASSERT_FALSE(main_window().name.empty());
-    std::string result;
-    for (const bool by_key : {false, true}) {
-        SCOPED_TRACE(by_key ? "Ctrl+Shift+J" : "HIDE");
-        if (by_key) {
-            x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox ' windowfocus --sync "
-                  "key --delay 80 ctrl+shift+j");
-        } else {
-            EXPECT_EQ(send("HIDE", &result), 10) << result;
-            EXPECT_NE(result.find("no window manager"), std::string::npos) << result;
+    for (const char* manager : {"", "/usr/bin/twm", "/usr/bin/openbox"}) {
+        SCOPED_TRACE(*manager ? manager : "no window manager");
+        framed = *manager != 0;
+        if (framed) {
+            x.stop();
+            ASSERT_TRUE(x.start());
+            ASSERT_TRUE(x.start_window_manager(manager)) << manager << " did not take the display";
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        EXPECT_EQ(send("LOCKGUI", &result), 0) << result;
-        EXPECT_EQ(send("UNLOCKGUI", &result), 0) << result;
-        EXPECT_FALSE(main_window().name.empty()) << "not on the screen";
+        ASSERT_TRUE(start_on_display()) << log();
+        ASSERT_FALSE(main_window().name.empty());
+        std::string result;
+        for (const bool by_key : {false, true}) {
+            SCOPED_TRACE(by_key ? "Ctrl+Shift+J" : "HIDE");
+            if (by_key) {
+                x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox ' windowfocus --sync "
+                      "key --delay 80 ctrl+shift+j");
+            } else {
+                EXPECT_EQ(send("HIDE", &result), framed ? 0 : 10) << result;
+                EXPECT_EQ(result.find("no window manager") != std::string::npos, !framed) << result;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            EXPECT_EQ(send("LOCKGUI", &result), framed ? 20 : 0) << result;
+            if (framed) {
+                EXPECT_TRUE(within([&] { return one_in_state("Brindlemox ", "Iconic"); }));
+                EXPECT_EQ(send("SHOW", &result), 0) << result;
+                EXPECT_TRUE(within([&] { return one_in_state("Brindlemox ", "Normal"); }));
+            } else {
+                EXPECT_EQ(send("UNLOCKGUI", &result), 0) << result;
+            }
+            EXPECT_FALSE(main_window().name.empty()) << "not on the screen";
+        }
+        EXPECT_TRUE(quit()) << log();
     }
-    EXPECT_TRUE(quit()) << log();
 }
 
 // A machine switch asked with its key (Ctrl+4) while an MDCR tape is changed

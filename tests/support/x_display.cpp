@@ -55,23 +55,26 @@ bool XDisplay::start() {
     return true;
 }
 
-bool XDisplay::start_window_manager() {
-    if (xvfb_ <= 0 || !std::filesystem::exists("/usr/bin/openbox")) return false;
-    char program[] = "/usr/bin/openbox";
-    char* argv[] = {program, nullptr};
-    // It has taken the display once it names itself on the root window. One
+bool XDisplay::start_window_manager(const char* program) {
+    if (xvfb_ <= 0 || !std::filesystem::exists(program)) return false;
+    std::string path = program;
+    char* argv[] = {path.data(), nullptr};
+    // It has taken the display once it names itself on the root window, or,
+    // one that does not (twm), once it has made its own windows there. One
     // that gave up at once (it could not open the display of a server still
     // busy starting on a loaded machine) is started again.
+    const char* taken = path == "/usr/bin/openbox"
+                            ? "/usr/bin/xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'"
+                            : "/usr/bin/xwininfo -root -children 2>/dev/null | grep -Eq '^ +[1-9][0-9]* child'";
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
     while (std::chrono::steady_clock::now() < end) {
         if (window_manager_ > 0 && waitpid(window_manager_, nullptr, WNOHANG) == window_manager_)
             window_manager_ = -1;
-        if (window_manager_ <= 0 && posix_spawn(&window_manager_, program, nullptr, nullptr, argv, environ) != 0) {
+        if (window_manager_ <= 0 && posix_spawn(&window_manager_, path.c_str(), nullptr, nullptr, argv, environ) != 0) {
             window_manager_ = -1;
             return false;
         }
-        if (run("/usr/bin/xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'") == 0)
-            return true;
+        if (run(taken) == 0) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;

@@ -25,10 +25,10 @@ class XDisplay {
     // Starts the server on a free display number and names it in DISPLAY;
     // false when none could be started.
     bool start();
-    // Starts a window manager (openbox) on the display, which frames every
-    // window with a title bar and borders; false when it is not installed or
-    // did not take the display.
-    bool start_window_manager();
+    // Starts a window manager (openbox, or `program`) on the display, which
+    // frames every window with a title bar and borders; false when it is not
+    // installed or did not take the display.
+    bool start_window_manager(const char* program = "/usr/bin/openbox");
     // Ends the window manager and the server and gives DISPLAY its value from before.
     void stop();
     // Holds the window manager (true) or lets it go on: what the program asks
