@@ -58,6 +58,10 @@ void app_install_break_handler() {
     sigemptyset(&sa.sa_mask);
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaction(signal, &sa, nullptr);
+    // A write to a display whose server has ended fails, and the display's
+    // connection says it broke, instead of ending the program unannounced.
+    sa.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &sa, nullptr);
     app_acquired.sigint_handler = true;
 }
 

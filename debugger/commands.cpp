@@ -43,6 +43,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <system_error>
@@ -64,8 +65,17 @@ bool dbg_spawn(char* const* argv) {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", 0, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 1, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 1, 0);
+    // The program ignores SIGPIPE for itself; the child has it as usual.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t usual;
+    sigemptyset(&usual);
+    sigaddset(&usual, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &usual);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t pid;
-    const int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv, environ);
+    const int failed = posix_spawnp(&pid, argv[0], &actions, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (failed) return false;
     // A thread of its own waits for the end, so no finished child lingers and
