@@ -214,7 +214,7 @@ void app_install_hooks() {
     // whose sounds they may be taking in.
     held_things_clear();
     held_things_add({"changed disks and MDCR tape", media_lost_at_end, nullptr, nullptr, false,
-                     media_kept_at_end});
+                     media_kept_at_end, nullptr, media_kept_older_at_end});
     app_install_keeper();
     held_things_add({"recorders", nullptr, recorders_running, rec_stop_all, true});
     held_things_add({"printer pages", nullptr, pages_half_printed, printer_finish_pages, true,

@@ -10,6 +10,7 @@
 #include "core/message.h"
 #include "app/rexx_host.h"
 #include "core/settings.h"
+#include "core/savestate.h"
 #include "core/settings_vars.h"
 #include "core/seams_services.h"
 #include "sound/effects.h"
@@ -21,6 +22,7 @@
 #include "input/joysticks.h"
 #include "input/netplay.h"
 #include "platform/gui.h"
+#include "platform/file_identity.h"
 #include "platform/paths.h"
 
 #include <cstdlib>
@@ -37,8 +39,10 @@ static bool unwritten_said = false; // what a run on a shared home leaves was sa
 static bool outputs_finished = false;
 // The autosave was due and could not be written: the way out keeps nothing in it.
 static bool autosave_failed = false;
-// Why this run leaves the autosave there as it is ("" it writes its own).
+// Why this start left the autosave there as it is ("" it writes its own),
+// and that file as it was then.
 static std::string autosave_kept_aside;
+static FileIdentity kept_aside_file;
 // True while the port's QUIT writes ahead: a display that goes away then
 // starts the exit path afresh, which finishes what was not done.
 static bool writing_ahead = false;
@@ -119,13 +123,39 @@ static void say_unwritten() {
                       ": another Brindlemox is using \"" + path_progdir() + "\".\n");
 }
 
+// Why the autosave there stays as it is, judged by the file as it is at the
+// way out: one a newer version wrote is left for it; the one this start left
+// aside stays while it is still that file. "" when it is written as usual: a
+// state of this version saved over it made it this version's autosave again.
+static std::string autosave_aside() {
+    const std::string path = autosave_path();
+    if (state_file_is_newer(path))
+        return "it was made by a newer version of Brindlemox, which this one cannot read";
+    if (autosave_kept_aside.empty()) return "";
+    int error = 0;
+    return file_identity_fate(path_to_host(path), kept_aside_file, true, &error) == FileFate::same
+               ? autosave_kept_aside
+               : "";
+}
+
 bool app_exit_autosaves() {
     return autosave && !upgrade_mode && (!emu_paused_mid_frame || net_frame_end_kept()) &&
-           session_writes() && !autosave_failed && autosave_kept_aside.empty();
+           session_writes() && !autosave_failed && autosave_aside().empty();
 }
 
 void app_autosave_keep_aside(const std::string& why) {
     autosave_kept_aside = why;
+    kept_aside_file = why.empty() ? FileIdentity{} : file_identity_at(path_to_host(autosave_path()));
+}
+
+// The autosave the next start resumes in place of the one due now, which
+// is not written (it failed, a frame is half run, or it stays aside): the
+// file there when it is a state this version reads.
+static std::string older_autosave() {
+    if (!autosave || upgrade_mode || !session_writes()) return "";
+    if (!autosave_failed && app_exit_autosaves()) return "";
+    const std::string path = autosave_path();
+    return state_file_reads(path) ? path : "";
 }
 
 // The autosave written once; false when it was due and could not be, said
@@ -135,16 +165,16 @@ void app_autosave_keep_aside(const std::string& why) {
 static bool write_autosave(bool name_kept = true, std::string* why = nullptr) {
     if (autosave_taken) return !autosave_failed;
     autosave_taken = true;
-    const std::vector<std::string> kept = name_kept ? held_kept() : std::vector<std::string>{};
+    const bool named = name_kept && !held_kept().empty();
+    const std::string aside = autosave ? autosave_aside() : "";
     // A frame held by a wait for the netplay peer is given up for the
     // machine as the last frame left it, which a state holds.
-    if (autosave && !upgrade_mode && autosave_kept_aside.empty()) net_back_to_frame_end();
-    std::string unsaved = autosave_on_exit(autosave_kept_aside);
+    if (autosave && !upgrade_mode && aside.empty()) net_back_to_frame_end();
+    std::string unsaved = autosave_on_exit(aside);
     if (unsaved.empty()) return true;
-    autosave_failed = autosave_kept_aside.empty();
+    autosave_failed = aside.empty();
     if (why) *why = unsaved;
-    for (const std::string& clause : kept)
-        unsaved += " " + clause + "; they are dropped.";
+    if (named) unsaved += " " + held_unkept_text();
     ui_report_failure(unsaved + "\n");
     return false;
 }
@@ -172,6 +202,7 @@ static void forget_kept() {
 
 void app_install_keeper() {
     held_set_autosave_check(app_exit_autosaves);
+    held_set_older_autosave(older_autosave);
     held_set_keeper(keep_held, forget_kept);
 }
 

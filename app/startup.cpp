@@ -266,7 +266,9 @@ static void keep_autosave_aside() {
                                 "cannot read");
         say_at_start("The autosave \"" + host +
                      "\" was made by a newer version of Brindlemox: this one leaves it as it is "
-                     "for that version to resume.");
+                     "for that version to resume, and writes no autosave over it. Saving a state "
+                     "over it (Save state as...) makes it this version's autosave again; "
+                     "switching the autosave off ends this.");
         return;
     }
     if (!media_changed_in_state(autosave_path())) return;

@@ -2,12 +2,14 @@
 
 #include "core/message.h"
 #include "core/ui_host.h"
+#include "platform/paths.h"
 
 #include <cctype>
 
 namespace {
 std::vector<HeldThing> things;
 bool (*autosave_check)() = nullptr;
+std::string (*older_autosave)() = nullptr;
 std::string (*keeper)() = nullptr;
 void (*keeper_forget)() = nullptr;
 
@@ -24,11 +26,12 @@ std::string joined(const std::vector<std::string>& clauses) {
     return text;
 }
 
-// The clauses one question of every holder answers, those that say anything.
-std::vector<std::string> clauses_of(std::string (*HeldThing::*question)()) {
+// The clauses one question of every holder answers, those that say anything
+// (of the holders that keep something in the autosave only, with `keepers`).
+std::vector<std::string> clauses_of(std::string (*HeldThing::*question)(), bool keepers = false) {
     std::vector<std::string> said;
     for (const HeldThing& t : things)
-        if (t.*question)
+        if (t.*question && (!keepers || t.kept))
             if (std::string clause = (t.*question)(); !clause.empty())
                 said.push_back(std::move(clause));
     return said;
@@ -41,6 +44,39 @@ void held_set_autosave_check(bool (*writes)()) {
 
 bool held_autosave_written() {
     return autosave_check && autosave_check();
+}
+
+void held_set_older_autosave(std::string (*older)()) {
+    older_autosave = older;
+}
+
+std::string held_older_autosave() {
+    return older_autosave ? older_autosave() : "";
+}
+
+std::vector<std::string> held_kept_older() {
+    if (held_older_autosave().empty()) return {};
+    return clauses_of(&HeldThing::kept_older);
+}
+
+std::string held_kept_older_words() {
+    return "the older autosave \"" + path_to_host(held_older_autosave()) +
+           "\" keeps them as they were when it was written";
+}
+
+// The clauses that follow `lost` (said with `what`): what the autosave
+// keeps, or else what the older one keeps.
+static std::string with_kept(std::string text, const char* what, bool keepers) {
+    if (!text.empty()) text += std::string("; ") + what + ".";
+    for (const std::string& clause : keepers ? std::vector<std::string>{} : held_kept())
+        text += (text.empty() ? "" : " ") + clause + "; " + held_kept_words + ".";
+    for (const std::string& clause : held_kept_older())
+        text += (text.empty() ? "" : " ") + clause + "; " + held_kept_older_words() + ".";
+    return text;
+}
+
+std::string held_unkept_text() {
+    return with_kept(joined(clauses_of(&HeldThing::lost, true)), "they are dropped", true);
 }
 
 void held_set_keeper(std::string (*keep)(), void (*forget)()) {
@@ -89,10 +125,7 @@ std::vector<std::string> held_running() {
 
 void held_report_lost(const char* what) {
     held_keep(); // one not written says so, and what it was to keep is lost
-    std::string text = joined(held_lost());
-    if (!text.empty()) text += std::string("; ") + what + ".";
-    for (const std::string& clause : held_kept())
-        text += (text.empty() ? "" : " ") + clause + "; " + held_kept_words + ".";
+    const std::string text = with_kept(joined(held_lost()), what, false);
     if (text.empty()) return;
     if (!ui_unattended_report(text.c_str(), nullptr)) con_printf("%s\n", text.c_str());
 }

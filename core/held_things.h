@@ -44,6 +44,11 @@ struct HeldThing {
     // \"/…/Printer-1.ilbm\" and \"/…/Printer.txt\""), for the reply of the port's
     // QUIT; "" when nothing. May be null.
     std::string (*finished)() = nullptr;
+    // What of it the older autosave brings back into the next start, as it
+    // was when that autosave was written, when the one due now could not be
+    // written (held_older_autosave): one clause as `lost` gives it (then
+    // `lost` leaves it out); "" when nothing. May be null.
+    std::string (*kept_older)() = nullptr;
 };
 
 void held_things_add(const HeldThing& thing);
@@ -66,6 +71,22 @@ extern const char* const held_kept_words; // "the autosave keeps them for the ne
 // answer, installed once; none installed: no).
 void held_set_autosave_check(bool (*writes)());
 bool held_autosave_written();
+
+// The autosave the next start resumes in place of the one this way out could
+// not write (its name in the program's form), "" when it was written, is not
+// due, or nothing there is a state this version reads (the application's
+// answer, installed once; none installed: ""). The clauses of `kept_older`
+// of every holder while there is one; each is said followed by
+// held_kept_older_words.
+void held_set_older_autosave(std::string (*older)());
+std::string held_older_autosave();
+std::vector<std::string> held_kept_older();
+// "the older autosave \"<file>\" keeps them as they were when it was written"
+std::string held_kept_older_words();
+// What the holders that the autosave was to keep (`kept`) lose once it was
+// not written: their `lost` clauses followed by "they are dropped", then
+// what the older autosave keeps; "" when nothing.
+std::string held_unkept_text();
 
 // A way out says that the autosave keeps something only once it is written:
 // held_keep writes it now when held_kept names anything, and answers "" when

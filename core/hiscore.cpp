@@ -408,13 +408,20 @@ std::string autosave_on_exit(const std::string& kept_aside) {
                 why = state_save_error();
         }
         if (!why.empty()) {
-            // The next start would resume what is there without a word.
+            // What the next start does with what is there, judged by the
+            // file as it is now.
             const std::string host = path_to_host(path);
-            std::error_code ec;
-            unsaved = "Autosave not written (" + why +
-                      (std::filesystem::is_regular_file(host, ec)
-                           ? "): the next start resumes the older \"" + host + "\"."
-                           : "): the next start resumes no state.");
+            unsaved = "Autosave not written (" + why + "): ";
+            if (state_file_is_newer(path))
+                unsaved += "\"" + host +
+                           "\" stays as it is for the newer version that made it, and the next "
+                           "start of this one resumes no state. Saving a state over it (Save "
+                           "state as...) makes it this version's autosave again; switching the "
+                           "autosave off ends this.";
+            else if (state_file_reads(path))
+                unsaved += "the next start resumes the older \"" + host + "\".";
+            else
+                unsaved += "the next start resumes no state.";
         }
     }
     if (machine_row().leave) machine_row().leave();

@@ -345,6 +345,13 @@ bool state_file_is_newer(const std::string& path) {
     return whole && header[0] == STATE_MAGIC && header_is_newer(header);
 }
 
+bool state_file_reads(const std::string& path) {
+    std::string data, why;
+    if (!file_read_whole(path_to_host(path), &data, load_kind_max_size(KIND_COS))) return false;
+    return state_check(reinterpret_cast<const u8*>(data.data()), static_cast<u32>(data.size()),
+                       &why);
+}
+
 // Header rules; on success *m and *map are the state's machine and memory map.
 static bool check_header(const u8* data, u32 size, u32* m, u32* map, std::string* error) {
     if (size < STATE_HEADER_SIZE || data[0] != STATE_MAGIC) {

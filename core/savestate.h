@@ -80,6 +80,8 @@ bool state_check(const u8* data, u32 size, std::string* error);
 // Whether the state file at `path` was written by a later version of the
 // program (a machine or a state version this one does not know).
 bool state_file_is_newer(const std::string& path);
+// Whether the file at `path` is a whole state this version loads.
+bool state_file_reads(const std::string& path);
 // Loads a state that state_check accepted: switches to the state's machine and
 // memory map when they are not current, and reads the walk. The caller (the
 // file loader) identifies the game beforehand and refreshes the interface, the

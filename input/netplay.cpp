@@ -62,12 +62,23 @@ void link_lost() {
 
 bool waiting_in_frame = false; // the frame under way is held by a wait for the peer
 
-// The machine as the last frame left it, while connected (net_keep_frame_end).
+// The machine as the last frame left it, while connected (net_keep_frame_end),
+// and as it stood when the frame under way began to wait for the peer: from
+// then on the guest runs no further, and what changes in it is the user's
+// (a memory edit, a register, a disk written from the debugger).
 struct FrameEnd {
     MachineCopy copy;
+    MachineCopy held; // taken as the wait begins
     u32 machine = 0, memmap = 0;
     bool kept = false;
+    bool held_kept = false;
 } frame_end;
+
+// A link made between frames keeps the machine as it stands: a first frame
+// that waits for a peer paused before the link has a frame end to go back to.
+void keep_at_link() {
+    if (!in_frame && !emu_paused_mid_frame) net_keep_frame_end();
+}
 
 // While a receive waits for the peer, the frame counts as held part-way (what
 // needs a frame boundary refuses) and the interface's events are served.
@@ -76,6 +87,7 @@ bool serve_while_waiting(bool* held) {
     if (!*held && in_frame && !emu_paused_mid_frame) {
         emu_mark_paused_mid_frame();
         *held = waiting_in_frame = true;
+        frame_end.held_kept = frame_end.kept && state_take_copy(&frame_end.held);
     }
     ui_host.events();
     return net_socket >= 0 && !(pending_actions & PA_QUIT);
@@ -130,6 +142,7 @@ void net_client_connect(const char* host, u16 port) {
         return;
     }
     net_mode = NET_CLIENT;
+    keep_at_link();
     link_unsettled = NET_SETTLE_FRAMES;
     con_printf("%s", cat_str(221, "Successfully connected as client!\n"));
 }
@@ -213,6 +226,7 @@ void net_server_listen(u16 port) {
         return;
     }
     net_mode = NET_SERVER;
+    keep_at_link();
     link_unsettled = NET_SETTLE_FRAMES;
     set_host_text(net_dotted(peer).c_str());
     con_printf(cat_str(234, "The client at %s has successfully connected to your server!\n"),
@@ -296,13 +310,34 @@ void net_keep_frame_end() {
     frame_end.memmap = memmap;
 }
 
+
 bool net_frame_end_kept() {
     return waiting_in_frame && emu_paused_mid_frame && frame_end.kept &&
            frame_end.machine == machine && frame_end.memmap == memmap;
 }
 
+// The frame end with what the user changed while the frame waited: every byte
+// of the state that differs from the machine as the wait began is the user's
+// and goes over the frame end's. False when the states differ in length (the
+// change cannot be placed): the frame end is then taken as it is.
+static bool with_held_changes(MachineCopy* end) {
+    if (!frame_end.held_kept) return true;
+    MachineCopy now;
+    if (!state_take_copy(&now)) return false;
+    const std::vector<u8>& before = frame_end.held.bytes;
+    if (now.bytes == before) return true;
+    if (now.bytes.size() != before.size() || end->bytes.size() != before.size()) return false;
+    for (std::size_t i = 0; i < before.size(); i++)
+        if (now.bytes[i] != before[i]) end->bytes[i] = now.bytes[i];
+    return true;
+}
+
 bool net_back_to_frame_end() {
     if (!net_frame_end_kept()) return false;
+    if (!with_held_changes(&frame_end.copy))
+        ui_report_failure("The changes made while the frame waited for the netplay peer are not "
+                          "in the autosave: it holds the machine as the last frame left it.\n");
+    frame_end.held_kept = false;
     state_put_back(frame_end.copy);
     state_settle();
     frame_end.kept = false;
@@ -379,4 +414,5 @@ void net_reset() {
     net_connect_timeout_ms = 10000;
     net_listen_timeout_ms = 300000;
     net_resolver = net_resolve;
+    frame_end.kept = frame_end.held_kept = false;
 }

@@ -85,12 +85,26 @@ const char* media_kinds_name(int kinds) {
     }
 }
 
-std::string media_changed_text(int kinds) {
+// The disks the older autosave brings back (held_older_autosave): each
+// changed disk whose drive it holds changed, of the same file; none while
+// there is no such autosave.
+static u32 disks_kept_older() {
+    const std::string older = held_older_autosave();
+    std::optional<std::string> in_state[FLOPPY_DRIVES];
+    if (older.empty() || !media_changed_in_state(older, &in_state)) return 0;
+    u32 drives_kept = 0;
+    for (int d = 0; d < FLOPPY_DRIVES; d++)
+        if (changed(d) && in_state[d] && *in_state[d] == drives[d].file_name) drives_kept |= 1u << d;
+    return drives_kept;
+}
+
+// The changed media of `kinds`, the disks of `drive_mask` only.
+static std::string changed_text(int kinds, u32 drive_mask) {
     std::string list;
     int named = 0;
     for (int m = 0; m < MEDIA; m++) {
         const int kind = is_disk(m) ? MEDIA_DISKS : MEDIA_TAPES;
-        if (!(kinds & kind) || !changed(m)) continue;
+        if (!(kinds & kind) || !changed(m) || (is_disk(m) && !(drive_mask >> m & 1))) continue;
         named |= kind;
         if (!list.empty()) list += ", ";
         list += (is_disk(m) ? "drive " + std::to_string(m) : std::string("MDCR tape")) + " (" +
@@ -100,10 +114,19 @@ std::string media_changed_text(int kinds) {
     return std::string("Changed ") + media_kinds_name(named) + " not saved: " + list;
 }
 
+std::string media_changed_text(int kinds) {
+    return changed_text(kinds, ~0u);
+}
+
 // A state holds the disks in the drives and no MDCR tape: the autosave
 // brings the disks back, changed as they are, and the tape is lost.
 std::string media_lost_at_end() {
-    return media_changed_text(held_autosave_written() ? MEDIA_TAPES : MEDIA_DISKS | MEDIA_TAPES);
+    if (held_autosave_written()) return media_changed_text(MEDIA_TAPES);
+    return changed_text(MEDIA_DISKS | MEDIA_TAPES, ~disks_kept_older());
+}
+
+std::string media_kept_older_at_end() {
+    return changed_text(MEDIA_DISKS, disks_kept_older());
 }
 
 std::string media_kept_at_end() {
@@ -122,14 +145,17 @@ MediaKeptUnasked::~MediaKeptUnasked() {
     kept_unasked--;
 }
 
-bool media_changed_in_state(const std::string& path) {
+bool media_changed_in_state(const std::string& path,
+                            std::optional<std::string> (*disks)[FLOPPY_DRIVES]) {
     std::string data;
     if (!file_read_whole(path_to_host(path), &data, load_kind_max_size(KIND_COS))) return false;
-    return floppy_state_brings_changes([&data] {
-        std::string why;
-        const auto* bytes = reinterpret_cast<const u8*>(data.data());
-        return state_check(bytes, static_cast<u32>(data.size()), &why);
-    });
+    return floppy_state_brings_changes(
+        [&data] {
+            std::string why;
+            const auto* bytes = reinterpret_cast<const u8*>(data.data());
+            return state_check(bytes, static_cast<u32>(data.size()), &why);
+        },
+        disks);
 }
 
 bool media_release(int medium, const char* action) {

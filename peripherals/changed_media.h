@@ -15,6 +15,7 @@
 #include "core/types.h"
 #include "peripherals/floppy.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,12 @@ std::string media_changed_text(int kinds = MEDIA_DISKS | MEDIA_TAPES);
 // `kept`, core/held_things.h): a state holds the disks and no MDCR tape, so
 // the autosave, when it is written, brings the changed disks back, changed,
 // into the next start; the rest is lost.
+// When the autosave due could not be written, the changed disks the older
+// autosave brings back (the same drive, of the same file) are left out of
+// `lost` and named by media_kept_older_at_end (the held things' `kept_older`).
 std::string media_lost_at_end();
 std::string media_kept_at_end();
+std::string media_kept_older_at_end();
 // The kinds of the current machine's changed media (MEDIA_DISKS and
 // MEDIA_TAPES, 0 none), and their name for a message: "disks", "tapes",
 // "disks and tapes" ("" for 0).
@@ -68,8 +73,10 @@ void media_leave_machine(u32 new_machine);
 
 // Whether the state file `path` (the autosave) brings back a changed disk
 // when it is loaded (floppy_state_brings_changes); false when it is missing
-// or would be refused.
-bool media_changed_in_state(const std::string& path);
+// or would be refused. With `disks`, each drive's such disk by its file
+// (floppy_state_brings_changes).
+bool media_changed_in_state(const std::string& path,
+                            std::optional<std::string> (*disks)[FLOPPY_DRIVES] = nullptr);
 // While one lives, a changed medium is kept without asking: whatever would
 // let it go (a load, a switch) is refused, for the reason media_refusal gives.
 class MediaKeptUnasked {

@@ -1,5 +1,7 @@
 #include "peripherals/floppy.h"
 
+#include <optional>
+
 #include "core/filekinds.h"
 #include "core/files_in_use.h"
 #include "core/frame.h"
@@ -368,6 +370,14 @@ bool holds_nothing_new(const u8* image, DiskLayout layout) {
 // Whether a state that a dry read went through brings a disk that is, or may
 // come back, changed (floppy_state_brings_changes).
 bool changes_seen = false;
+// Per drive, the file each such disk came from ("" none), as the dry read
+// found them (floppy_state_changed_disks).
+std::optional<std::string> changes_seen_in[FLOPPY_DRIVES];
+
+void seen_changed(int drive, const char* file) {
+    changes_seen = true;
+    changes_seen_in[drive] = file;
+}
 
 // A 64-bit value as two full words, high first.
 u64 field_u64(u64 value) {
@@ -391,7 +401,7 @@ void floppy_file_field(int drive, bool present, bool recorded, DiskLayout layout
             d.changed = present && !holds_nothing_new(d.image, layout) ? 1 : 0;
         } else if (present && serial_dry()) {
             const u8* image = serial_behind(disk_geometry(layout).image_bytes);
-            if (!image || !holds_nothing_new(image, layout)) changes_seen = true;
+            if (!image || !holds_nothing_new(image, layout)) seen_changed(drive, "");
         }
         return;
     }
@@ -408,6 +418,9 @@ void floppy_file_field(int drive, bool present, bool recorded, DiskLayout layout
     char name[FLOPPY_NAME_SIZE] = {};
     if (!state_reading()) std::memcpy(name, d.file_name, length);
     state_field_bytes(reinterpret_cast<u8*>(name), length);
+    // A dry read stores nothing: the name is the one just read.
+    if (serial_dry() && length < FLOPPY_NAME_SIZE)
+        if (const u8* read = serial_behind(length)) std::memcpy(name, read, length);
     FileIdentity id = d.file_identity;
     u8 known = id.known ? 1 : 0;
     known = state_field_u8(&known);
@@ -421,7 +434,8 @@ void floppy_file_field(int drive, bool present, bool recorded, DiskLayout layout
         // A disk that was changed, or whose file may no longer hold it.
         int error = 0;
         const auto fate = [&] { return file_identity_fate(path_to_host(name), id, true, &error); };
-        if (serial_dry() && (changed || (name[0] && fate() != FileFate::same))) changes_seen = true;
+        if (serial_dry() && (changed || (name[0] && fate() != FileFate::same)))
+            seen_changed(drive, name);
         return;
     }
     std::memcpy(d.file_name, name, length + 1);
@@ -432,11 +446,17 @@ void floppy_file_field(int drive, bool present, bool recorded, DiskLayout layout
     d.changed = changed || (name[0] && !file_holds_disk(drive));
 }
 
-bool floppy_state_brings_changes(const std::function<bool()>& check) {
+bool floppy_state_brings_changes(const std::function<bool()>& check,
+                                 std::optional<std::string> (*disks)[FLOPPY_DRIVES]) {
     changes_seen = false;
+    for (auto& d : changes_seen_in)
+        d.reset();
     const bool read = check();
     const bool seen = changes_seen;
     changes_seen = false;
+    if (disks)
+        for (int d = 0; d < FLOPPY_DRIVES; d++)
+            (*disks)[d] = read ? changes_seen_in[d] : std::nullopt;
     return read && seen;
 }
 

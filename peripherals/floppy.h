@@ -19,6 +19,7 @@
 #include "platform/file_identity.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -154,7 +155,10 @@ void floppy_file_field(int drive, bool present, bool recorded, DiskLayout layout
 // that brings a disk which is, or may come back, changed: one changed when it
 // was saved, one whose file may no longer hold it, one of an earlier version
 // that holds more than a new disk. False when the check refused the state.
-bool floppy_state_brings_changes(const std::function<bool()>& check);
+// With `disks`, each drive's such disk by the file it came from ("" a disk
+// of no file), none where the state brings no changed disk.
+bool floppy_state_brings_changes(const std::function<bool()>& check,
+                                 std::optional<std::string> (*disks)[FLOPPY_DRIVES] = nullptr);
 // Whether a set-up may put its own new disk into the drive: it is empty, or
 // holds only what a set-up or a format put there (a disk with no file that
 // nobody changed), which a new one replaces losing nothing.
