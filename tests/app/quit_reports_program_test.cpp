@@ -165,3 +165,67 @@ TEST_F(QuitReports, AWayOutSaysTheAutosaveKeepsADiskOnlyOnceItIsWritten) {
         }
     }
 }
+
+// An autosave that cannot be written leaves the older one, which the next
+// start resumes: a changed disk that older autosave holds is named as kept
+// there, as it was when it was written, and comes back; one it does not
+// hold is dropped, and where nothing there is a state the reply says the
+// next start resumes none.
+TEST_F(QuitReports, AnAutosaveNotWrittenSaysWhatTheOlderOneBringsBack) {
+    const fs::path autosave = home.path() / "Games" / "AUTOSAVE.COS";
+    const fs::path disk = home.path() / "work.raw";
+    const std::string named = "Changed disks not saved: drive 0 (\"work.raw\")";
+    test_write_file(home.path() / "Projects" / "note.txt", "a note\n");
+    const struct {
+        const char* name;
+        bool older_holds_disk; // the run before wrote the autosave with the disk
+        const char* then;      // what the reply says of the disk
+        const char* resumes;   // what it says the next start resumes
+    } rows[] = {
+        {"the older autosave holds the disk", true,
+         "; the older autosave \"", "the next start resumes the older \""},
+        {"the older autosave is no state", false, "; they are dropped.",
+         "the next start resumes no state."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::error_code ec;
+        fs::permissions(autosave, fs::perms::owner_all, ec);
+        fs::remove(autosave, ec);
+        test_write_file(disk, test_blank_binbug_disk());
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up()) << log();
+        EXPECT_LE(ask("SETMACHINE BINBUG"), 5);
+        EXPECT_EQ(ask("OPEN " + disk.string()), 0);
+        EXPECT_EQ(ask("DEBUGGER \"INJECT note.txt\""), 0);
+        if (row.older_holds_disk) {
+            std::string said;
+            EXPECT_EQ(send("QUIT", &said), 5) << said;
+            EXPECT_EQ(said, named + "; the autosave keeps them for the next start.\n");
+            EXPECT_EQ(wait_exit(), 0);
+            close(fd);
+            fd = -1;
+            ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+            ASSERT_TRUE(port_up()) << log();
+        } else {
+            test_write_file(autosave, "old");
+        }
+        fs::permissions(autosave, fs::perms::owner_read | fs::perms::group_read |
+                                      fs::perms::others_read);
+        const std::string said = leave("QUIT");
+        EXPECT_NE(said.find(row.resumes), std::string::npos) << said;
+        EXPECT_EQ(count_of(said, named + row.then), 1) << said;
+        EXPECT_EQ(said.find("they are dropped") == std::string::npos, row.older_holds_disk) << said;
+        fs::permissions(autosave, fs::perms::owner_all);
+        if (row.older_holds_disk) { // it comes back from the older autosave
+            ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+            ASSERT_TRUE(port_up()) << log();
+            EXPECT_EQ(ask("DEBUGGER \"DRIVE 0\""), 0);
+            std::string dir;
+            EXPECT_EQ(send("DEBUGGER DIR", &dir), 0);
+            EXPECT_NE(dir.find("NOTE"), std::string::npos) << dir;
+            leave("QUIT");
+        }
+        EXPECT_TRUE(test_read_file(disk) == test_blank_binbug_disk());
+    }
+}

@@ -297,18 +297,54 @@ TEST_F(MediaStates, AStateOfANewerVersionIsRefusedByName) {
         }
     }
     quit(&said, 0);
-    // Such a state as the autosave (the user went back a version, a plain start
-    // and one given a file) is left for the version that wrote it.
+    // Such a state as the autosave (the user went back a version) is left for
+    // the version that wrote it, however the start begins, and every quit says
+    // what becomes of it and how that ends, judged by the file at that quit: a
+    // state saved over it is this version's autosave again, written at the
+    // quit and resumed by the next start; the autosave switched off leaves it.
     const fs::path autosave = home.path() / "Games" / "AUTOSAVE.COS";
     const std::string theirs = test_read_file(newer);
-    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {state.string()}}) {
+    const std::string left = "stays as it is for the newer version that made it, and the next "
+                             "start of this one resumes no state. Saving a state over it";
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        const char* during; // sent before the quit ("" nothing)
+        bool left_there;    // the quit leaves the newer file
+    } ways[] = {
+        {"a plain start", {}, "", true},
+        {"a start given a file", {state.string()}, "", true},
+        {"a state saved over it", {}, "SAVEAS", false},
+        {"the autosave switched off", {}, "MENU SETTINGS.EMULATOR.AUTOSAVE", true}, // last
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
         test_write_file(autosave, theirs);
-        restart(args);
+        restart(way.args);
         EXPECT_TRUE(has(log(), "was made by a newer version of Brindlemox: this one leaves it"))
             << log();
-        quit(&said);
-        EXPECT_TRUE(has(said, "Autosave not written (it was made by a newer version")) << said;
-        EXPECT_TRUE(test_read_file(autosave) == theirs) << "the newer autosave was replaced";
+        EXPECT_TRUE(has(log(), "Saving a state over it (Save state as...) makes it this version's "
+                               "autosave again; switching the autosave off ends this."))
+            << log();
+        const std::string during = way.during;
+        if (during == "SAVEAS") {
+            fine("SETMACHINE " + disk_machines()[0].name);
+            fine("SAVEAS " + autosave.string());
+            fine("SETMACHINE PIPBUG"); // what the quit's autosave holds
+        } else if (!during.empty()) {
+            fine(during);
+        }
+        const bool off = during.rfind("MENU", 0) == 0;
+        quit(&said, way.left_there && !off ? 5 : 0);
+        EXPECT_EQ(has(said, left), way.left_there && !off) << said;
+        EXPECT_FALSE(has(said, "resumes the older")) << said;
+        EXPECT_EQ(test_read_file(autosave) == theirs, way.left_there) << "the autosave";
+        if (!way.left_there) {
+            restart(); // this version's autosave, resumed as usual
+            EXPECT_EQ(fine("GETMACHINE"), "PIPBUG");
+            EXPECT_FALSE(has(log(), "made by a newer version")) << log();
+            quit(&said, 0);
+        }
     }
 }
 
