@@ -455,9 +455,11 @@ TEST_F(OwnOutputsProgram, AnOutputMovedRenamedOrCopiedWithItsProjectIsStillItsWr
                }});
     const fs::path state = home.path() / "take.cos";
     ASSERT_NO_FATAL_FAILURE(sounding_state_generating_wav(state));
+    // Each take its own length: a take of another row is no copy of this one's.
+    int takes = 0;
     try_moves({"PLAYBACK", ".cor",
                [&](const auto& dir, const auto& stem, int v) {
-                   ASSERT_TRUE(write_recording(state, dir / (stem + ".cor"), 40 + 10 * v,
+                   ASSERT_TRUE(write_recording(state, dir / (stem + ".cor"), 40 + v + 4 * takes++,
                                                std::vector<u8>(6, 0)));
                },
                [&](const auto& dir, const auto& stem, std::string* said) {
