@@ -35,23 +35,60 @@ std::string real_name(const std::string& host) {
     return ec ? path_absolute(host) : whole.string();
 }
 
-// What an output was made of (a source, a recording): the file by its device
-// and inode, and by where it is. The same file (renamed, moved, reached by a
-// second hard link) is that thing, and so is a file of its name: an editor's
-// new file at its place, the thing of a project moved or copied whole.
+// FNV-1a over the contents.
+std::uint64_t check_of(const void* data, std::size_t size) {
+    std::uint64_t h = 0xCBF29CE484222325ull;
+    const auto* p = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; i++)
+        h = (h ^ p[i]) * 0x100000001B3ull;
+    return h;
+}
+
+// A file's or folder's device and inode; both 0: not known.
+struct Id {
+    std::uint64_t device = 0, inode = 0;
+    bool known() const { return device || inode; }
+    bool operator==(const Id&) const = default;
+};
+
+Id id_at(const std::string& host) {
+    const FileIdentity id = file_identity_at(host);
+    return id.known ? Id{id.device, id.inode} : Id{};
+}
+
+// The folder of a real place.
+std::string folder_of(const std::string& where) {
+    const std::size_t slash = where.rfind('/');
+    return slash == std::string::npos ? "" : slash ? where.substr(0, slash) : "/";
+}
+
+// What an output was made of (a source, a recording): that file by its
+// device and inode and by where it is, what it held then, and the folder it
+// lay in. It is the same thing as the file the writer is given now when that
+// is the very file (renamed, moved, reached by a second hard link), a copy of
+// it (it holds what it held: a project copied whole), or that file saved anew
+// in its place (a file of its name in its folder, however the folder was
+// moved or renamed since: an editor's new file). A file of its name beside
+// which the output was moved or copied alone is none of these.
 struct Thing {
-    std::uint64_t device = 0, inode = 0; // both 0: not known
-    std::string where;                   // real_name of it
+    Id file;
+    std::string where;       // real_name of it
+    bool held_known = false; // its size and check are of what it held
+    std::uint64_t size = 0, check = 0;
+    Id folder;
 };
 
 Thing thing_of(const std::string& host) {
     Thing t;
     t.where = real_name(host);
-    const FileIdentity id = file_identity_at(host);
-    if (id.known) {
-        t.device = id.device;
-        t.inode = id.inode;
+    t.file = id_at(host);
+    std::string data;
+    if (t.file.known() && file_read_whole(host, &data, CHECKED_MAX)) {
+        t.held_known = true;
+        t.size = data.size();
+        t.check = check_of(data.data(), data.size());
     }
+    t.folder = id_at(folder_of(t.where));
     return t;
 }
 
@@ -65,11 +102,17 @@ std::string leaf_of(const std::string& where) {
     return where.substr(where.rfind('/') + 1);
 }
 
-bool same_thing(const Thing& a, const Thing& b) {
-    const bool known = (a.device || a.inode) && (b.device || b.inode);
-    if (known && a.device == b.device && a.inode == b.inode) return true;
-    const std::string leaf = leaf_of(a.where);
-    return !leaf.empty() && leaf == leaf_of(b.where);
+// Whether `now` is the thing `then` recorded. A record of the previous
+// version knows neither what the thing held nor its folder: the folder is
+// the one at its place now, and a copy is not known for one.
+bool same_thing(const Thing& then, const Thing& now) {
+    if (then.file.known() && then.file == now.file) return true;
+    if (then.held_known && now.held_known && then.size == now.size && then.check == now.check)
+        return true;
+    const std::string leaf = leaf_of(then.where);
+    if (leaf.empty() || leaf != leaf_of(now.where)) return false;
+    const Id folder = then.folder.known() ? then.folder : id_at(folder_of(then.where));
+    return folder.known() && folder == now.folder;
 }
 
 struct Entry {
@@ -118,7 +161,7 @@ std::string unescaped(const std::string& word) {
 std::string writer_word(const Entry& e) {
     if (!e.of_some) return escaped(e.who);
     char id[48];
-    std::snprintf(id, sizeof id, " %" PRIu64 ":%" PRIu64 " ", e.of.device, e.of.inode);
+    std::snprintf(id, sizeof id, " %" PRIu64 ":%" PRIu64 " ", e.of.file.device, e.of.file.inode);
     return escaped(e.who + id + e.of.where);
 }
 
@@ -131,7 +174,8 @@ void read_writer_word(const std::string& word, Entry* e) {
     std::string of = plain.substr(blank + 1);
     int used = 0;
     if (!of.empty() && of[0] != '/' &&
-        std::sscanf(of.c_str(), "%" SCNu64 ":%" SCNu64 " %n", &e->of.device, &e->of.inode, &used) ==
+        std::sscanf(of.c_str(), "%" SCNu64 ":%" SCNu64 " %n", &e->of.file.device, &e->of.file.inode,
+                    &used) ==
             2 &&
         used > 0) {
         e->of.where = of.substr(static_cast<std::size_t>(used));
@@ -176,13 +220,37 @@ std::string record_path() {
     return path_to_host("PROGDIR:Configs/Outputs.txt");
 }
 
-// FNV-1a over the contents.
-std::uint64_t check_of(const void* data, std::size_t size) {
-    std::uint64_t h = 0xCBF29CE484222325ull;
-    const auto* p = static_cast<const unsigned char*>(data);
-    for (std::size_t i = 0; i < size; i++)
-        h = (h ^ p[i]) * 0x100000001B3ull;
-    return h;
+// What a writer's thing held and its folder, on a line of its own after its
+// entry ("#= size check device:inode", the size "-" where it could not be
+// read): a line a record's reader of the previous version passes over as a
+// comment, so that it still reads this record.
+constexpr const char* THING_LINE = "#= ";
+
+std::string thing_line(const Thing& t) {
+    char line[96];
+    if (t.held_known)
+        std::snprintf(line, sizeof line, "%s%" PRIu64 " %016" PRIx64 " %" PRIu64 ":%" PRIu64 "\n",
+                      THING_LINE, t.size, t.check, t.folder.device, t.folder.inode);
+    else
+        std::snprintf(line, sizeof line, "%s- - %" PRIu64 ":%" PRIu64 "\n", THING_LINE,
+                      t.folder.device, t.folder.inode);
+    return line;
+}
+
+void read_thing_line(const std::string& line, Thing* t) {
+    const char* rest = line.c_str() + std::strlen(THING_LINE);
+    std::uint64_t size, check;
+    int used = 0;
+    if (std::sscanf(rest, "%" SCNu64 " %" SCNx64 " %n", &size, &check, &used) == 2 && used > 0) {
+        t->held_known = true;
+        t->size = size;
+        t->check = check;
+    } else {
+        used = 0;
+        std::sscanf(rest, "- - %n", &used);
+        if (used <= 0) return;
+    }
+    std::sscanf(rest + used, "%" SCNu64 ":%" SCNu64, &t->folder.device, &t->folder.inode);
 }
 
 std::vector<Entry> read_record() {
@@ -190,7 +258,14 @@ std::vector<Entry> read_record() {
     std::string text;
     if (!file_read_whole(record_path(), &text, RECORD_BYTES)) return entries;
     std::istringstream lines(text);
+    bool thing_next = false; // the last line was an entry of a writer of something
     for (std::string line; std::getline(lines, line);) {
+        const bool of_last = thing_next;
+        thing_next = false;
+        if (line.rfind(THING_LINE, 0) == 0) {
+            if (of_last) read_thing_line(line, &entries.back().of);
+            continue;
+        }
         Entry e;
         int used = 0;
         if (line.empty() || line[0] == '#' ||
@@ -208,6 +283,7 @@ std::vector<Entry> read_record() {
             if (e.who.empty()) continue;
         }
         entries.push_back(e);
+        thing_next = e.of_some;
     }
     return entries;
 }
@@ -242,7 +318,53 @@ std::vector<Entry> entries_holding(const std::string& host) {
 // thing (as recorded), with the same contents.
 bool same_output(const Entry& a, const Entry& b) {
     return a.who == b.who && a.size == b.size && a.check == b.check && a.of_some == b.of_some &&
-           a.of.device == b.of.device && a.of.inode == b.of.inode && a.of.where == b.of.where;
+           a.of.file == b.of.file && a.of.where == b.of.where &&
+           a.of.held_known == b.of.held_known && a.of.size == b.of.size &&
+           a.of.check == b.of.check && a.of.folder == b.of.folder;
+}
+
+// The record's text of `entries`, the newest last, at most RECORD_MAX of
+// them in at most RECORD_WRITTEN bytes (long names could make a record too
+// long to read). A full record gives up the oldest entries of the newest's
+// own folder first, so that a long printout's pages make room among
+// themselves and push no other output out; only then the oldest of the rest.
+std::string record_text(const std::vector<Entry>& entries) {
+    const std::string head = "# Files the program wrote at names it made (the assembler, DISGAME, the\n"
+                             "# debugger's savers, EXTRACT, a recording's\n"
+                             "# generated outputs): device inode size check @writer path, the writer\n"
+                             "# with the device, inode and place of what it wrote of, and on a\n"
+                             "# line \"#=\" after it the size and check of what that held and\n"
+                             "# the device:inode of its folder. A file holding what a line lists,\n"
+                             "# wherever it is, is its writer's own.\n";
+    std::vector<std::string> lines;
+    std::size_t bytes = head.size();
+    for (const Entry& e : entries) {
+        char id[96];
+        std::snprintf(id, sizeof id, "%" PRIu64 " %" PRIu64 " %" PRIu64 " %016" PRIx64 " ",
+                      e.device, e.inode, e.size, e.check);
+        lines.push_back(id + (e.who.empty() ? "" : "@" + writer_word(e) + " ") + e.path + "\n" +
+                        (e.of_some ? thing_line(e.of) : ""));
+        bytes += lines.back().size();
+    }
+    const auto folder = [](const std::string& path) {
+        return path == "-" ? std::string() : path.substr(0, path.rfind('/') + 1);
+    };
+    const std::string newest = entries.empty() ? "" : folder(entries.back().path);
+    std::vector<bool> gone(lines.size());
+    std::size_t count = lines.size();
+    for (const bool any_folder : {false, true})
+        for (std::size_t i = 0; i + 1 < lines.size(); i++) {
+            if (count <= RECORD_MAX && bytes <= RECORD_WRITTEN) break;
+            if (gone[i] || (!any_folder && (newest.empty() || folder(entries[i].path) != newest)))
+                continue;
+            gone[i] = true;
+            count--;
+            bytes -= lines[i].size();
+        }
+    std::string text = head;
+    for (std::size_t i = 0; i < lines.size(); i++)
+        if (!gone[i]) text += lines[i];
+    return text;
 }
 
 } // namespace
@@ -288,35 +410,8 @@ void own_output_note(const std::string& host, const void* data, std::size_t size
         if (e.device == added.device && e.inode == added.inode) e.device = e.inode = 0;
         kept.push_back(e);
     }
-    // A full record gives up the oldest entries of the new file's own drawer
-    // first: a long printout's pages make room among themselves, and push
-    // no other writer's output out.
-    const auto drawer = [](const std::string& path) { return path.substr(0, path.rfind('/') + 1); };
-    for (auto it = kept.begin(); kept.size() >= RECORD_MAX && it != kept.end();)
-        it = path != "-" && drawer(it->path) == drawer(path) ? kept.erase(it) : it + 1;
     kept.push_back(added);
-    if (kept.size() > RECORD_MAX) kept.erase(kept.begin(), kept.end() - RECORD_MAX);
-    const std::string head = "# Files the program wrote at names it made (the assembler, DISGAME, the\n"
-                             "# debugger's savers, EXTRACT, a recording's\n"
-                             "# generated outputs): device inode size check @writer path, the writer\n"
-                             "# with the device, inode and place of what it wrote of. A file\n"
-                             "# holding what a line lists, wherever it is, is its writer's own.\n";
-    std::vector<std::string> lines;
-    std::size_t bytes = head.size();
-    for (const Entry& e : kept) {
-        char id[96];
-        std::snprintf(id, sizeof id, "%" PRIu64 " %" PRIu64 " %" PRIu64 " %016" PRIx64 " ",
-                      e.device, e.inode, e.size, e.check);
-        lines.push_back(id + (e.who.empty() ? "" : "@" + writer_word(e) + " ") + e.path + "\n");
-        bytes += lines.back().size();
-    }
-    // Long names could make a record too long to read: the oldest go.
-    std::size_t first = 0;
-    while (bytes > RECORD_WRITTEN && first + 1 < lines.size())
-        bytes -= lines[first++].size();
-    std::string text = head;
-    for (std::size_t i = first; i < lines.size(); i++)
-        text += lines[i];
+    const std::string text = record_text(kept);
     const std::string record = record_path();
     path_make_dirs(std::filesystem::path(record).parent_path().string());
     file_write_replace(record, text.data(), text.size(), nullptr, false);

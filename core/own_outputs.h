@@ -9,12 +9,14 @@
 // at the end of the run: a run that ends by any way out (a signal, the
 // display going away) has left the record whole for the next. The record
 // lives in the program home and holds each file's device, inode, size, a check of its
-// contents and its writer, with the device, inode and real place of what it
-// wrote of. An output is known by what it holds, not where it lies: a file
-// reached by another name, moved, renamed or copied with its project is still
-// found, and no entry goes for its place (the record keeps the newest
-// entries); a file the user put there later, or changed since, is not the
-// program's any more, and another writer's output is not this writer's.
+// contents and its writer, with the device, inode, real place, contents
+// (size and check) and folder of what it wrote of. An output is known by
+// what it holds, not where it lies: a file reached by another name, moved,
+// renamed or copied with its project is still found, and no entry goes for
+// its place (the record keeps the newest entries); a file the user put there
+// later, or changed since, is not the program's any more, another writer's
+// output is not this writer's, and an output moved or copied alone beside
+// another source of its source's name is not that source's.
 //
 //   const OwnWriter me{"ASM", source};
 //   if (!own_output_may_go(name, me, question)) ... kept ...
@@ -41,9 +43,13 @@ struct OwnWriter {
 // renamed, copied), and has no second name (a hard link the user made keeps a
 // copy that a write in place would change). What the writer wrote of is the
 // same thing when it is the same file (however its name is spelled: a link,
-// "./", ".."; renamed or moved) or a file of the same name (an editor's new
-// file at its place, the source of a project moved or copied whole): the
-// listing of a.asm is not the assembler's own output of a.s. An entry of a record written
+// "./", ".."; renamed or moved), a copy of it (holding what it held when the
+// output was written: the source of a project copied whole), or a file of
+// its name in its folder, wherever that folder went (an editor's new file at
+// its place, in a project moved or renamed). A source of the same name
+// elsewhere is another thing (a listing copied alone beside it is the
+// user's), and so is a source of another name: the listing of a.asm is not
+// the assembler's own output of a.s. An entry of a record written
 // before writers were kept names no writer: it is the output of the one
 // writer that makes files of its suffix (a listing the assembler's), and
 // where several can, nobody's own (the next write there asks once, then the

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -44,20 +45,41 @@ const struct {
     {"..", "R/lW/../W/F", false},
 };
 
-// The state of the home when the second run comes.
-enum class Record { as_written, previous_version, older };
+// The state of the home when the second run comes: the record as this
+// version wrote it, as the previous version did (without what the thing held
+// and its folder), as the one before it did (the thing by its name as
+// spelled), or as an older one did (no writer).
+enum class Record { as_written, previous_version, spelled_version, older };
 
 // What becomes of a project's outputs before their writer runs again.
-enum class Move { folder_moved, renamed, copied, thing_saved_anew, copy_changed };
+enum class Move {
+    folder_moved,
+    renamed,
+    copied,
+    thing_saved_anew,
+    copy_changed,
+    copied_alone,
+    moved_alone,
+    copy_edited_first
+};
 const struct {
     const char* name;
     Move move;
+    bool own;      // whether the writer's next run replaces them
+    bool of_thing; // only a writer of something (a source, a recording) meets it
 } moves[] = {
-    {"folder moved, another write", Move::folder_moved},
-    {"renamed, another write", Move::renamed},
-    {"project copied, the original written again", Move::copied},
-    {"folder moved, the thing saved anew", Move::thing_saved_anew},
-    {"copied, an output changed since", Move::copy_changed},
+    {"folder moved, another write", Move::folder_moved, true, false},
+    {"renamed, another write", Move::renamed, true, false},
+    {"project copied, the original written again, the copy written, its thing edited after",
+     Move::copied, true, false},
+    {"folder moved, the thing saved anew", Move::thing_saved_anew, true, true},
+    {"copied, an output changed since", Move::copy_changed, false, false},
+    {"outputs copied alone beside another thing of the same name", Move::copied_alone, false,
+     true},
+    {"outputs moved alone beside another thing of the same name", Move::moved_alone, false, true},
+    // Not told from outputs copied alone: the window asks, the port keeps.
+    {"project copied, its thing edited before the copy's first write", Move::copy_edited_first,
+     false, true},
 };
 
 class OwnOutputsProgram : public ProgramTest {
@@ -112,10 +134,13 @@ class OwnOutputsProgram : public ProgramTest {
         std::string text;
         const std::regex writer(R"((@[A-Z]+)%20(\d+:\d+%20)?\S+ )");
         for (std::string line; std::getline(lines, line);)
-            text +=
-                std::regex_replace(line, writer,
-                                   state == Record::older ? std::string() : "$1%20" + old + " ") +
-                "\n";
+            if (line.rfind("#=", 0) != 0)
+                text += (state == Record::previous_version
+                             ? line
+                             : std::regex_replace(line, writer,
+                                                  state == Record::older ? std::string()
+                                                                         : "$1%20" + old + " ")) +
+                        "\n";
         test_write_file(record(), text);
     }
     int rows = 0;
@@ -149,7 +174,7 @@ class OwnOutputsProgram : public ProgramTest {
 
 void OwnOutputsProgram::try_move(const Writer& w, int m) {
     const Move move = moves[m].move;
-    if (move == Move::thing_saved_anew && !w.thing) return; // a saver writes of nothing
+    if (moves[m].of_thing && !w.thing) return; // a saver writes of nothing
     SCOPED_TRACE(w.name + ": " + moves[m].name);
     const fs::path dir = real() / "Projects" / new_row();
     std::string said;
@@ -182,20 +207,34 @@ void OwnOutputsProgram::try_move(const Writer& w, int m) {
         break;
     case Move::copied:
     case Move::copy_changed:
+    case Move::copy_edited_first:
         at += "-copy";
         fs::copy(dir, at, fs::copy_options::recursive);
-        if (move == Move::copied) {
-            w.make(dir, "a", 2);
-            ASSERT_EQ(w.write(dir, "a", &said), 0) << said;
-        } else {
+        if (move == Move::copy_changed) {
             std::ofstream(at / written[0].filename(), std::ios::app) << "the user's line\n";
+            break;
         }
+        w.make(dir, "a", 2);
+        ASSERT_EQ(w.write(dir, "a", &said), 0) << said;
+        if (move == Move::copied) { // its thing still a copy of what the outputs were made of
+            ASSERT_EQ(w.write(at, stem, &said), 0) << said;
+        }
+        break;
+    case Move::copied_alone:
+    case Move::moved_alone:
+        at = real() / "Projects" / new_row(); // the user's other project, a thing of the name
+        w.make(at, stem, 2);
+        for (const fs::path& output : written)
+            if (move == Move::copied_alone)
+                fs::copy_file(output, at / output.filename());
+            else
+                fs::rename(output, at / output.filename());
         break;
     }
     if (move == Move::thing_saved_anew) { // as an editor saves: a new file renamed over the old
         w.make(at, ".saved", 3);
         fs::rename(at / (".saved" + std::string(w.thing)), at / (stem + w.thing));
-    } else {
+    } else if (move != Move::copied_alone && move != Move::moved_alone) {
         w.make(at, stem, 3);
     }
     const std::vector<fs::path> there = outputs_of(w, at, stem);
@@ -205,7 +244,7 @@ void OwnOutputsProgram::try_move(const Writer& w, int m) {
         before.push_back(test_read_file(output));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const auto made = fs::last_write_time(there[0]);
-    if (move == Move::copy_changed) {
+    if (!moves[m].own) {
         EXPECT_EQ(w.write(at, stem, &said), 10) << said;
         for (std::size_t i = 0; i < there.size(); i++)
             EXPECT_EQ(test_read_file(there[i]), before[i]) << there[i];
@@ -230,9 +269,10 @@ TEST_F(OwnOutputsProgram, TheAssemblerKnowsItsSourceHoweverItsPathIsSpelled) {
     for (const bool linked_home : {false, true}) {
         SCOPED_TRACE(linked_home ? "linked home" : "fresh home");
         start_in(linked_home ? link() : real());
-        for (const Record state : {Record::as_written, Record::previous_version})
+        for (const Record state :
+             {Record::as_written, Record::previous_version, Record::spelled_version})
             for (int s = 0; s < static_cast<int>(std::size(spellings)); s++) {
-                if (state == Record::previous_version && !spellings[s].in_old_record) continue;
+                if (state == Record::spelled_version && !spellings[s].in_old_record) continue;
                 for (const bool plain_first : {false, true}) {
                     const std::string row = new_row();
                     const std::string first = spelled(plain_first ? 0 : s, row, "p.asm");
@@ -242,7 +282,9 @@ TEST_F(OwnOutputsProgram, TheAssemblerKnowsItsSourceHoweverItsPathIsSpelled) {
                                                            : "DEBUGGER \"ASM " + row + "/p\"";
                     SCOPED_TRACE(std::string(spellings[s].name) +
                                  (plain_first ? " second" : " first") +
-                                 (state == Record::as_written ? "" : ", previous record"));
+                                 (state == Record::as_written         ? ""
+                                  : state == Record::previous_version ? ", previous record"
+                                                                      : ", spelled record"));
                     const fs::path dir = real() / "Projects" / row;
                     test_write_file(dir / "p.asm", source_v1);
                     std::string said;
@@ -286,6 +328,44 @@ TEST_F(OwnOutputsProgram, TheAssemblerKnowsItsSourceHoweverItsPathIsSpelled) {
         EXPECT_EQ(wait_exit(), 0) << test_read_file(real() / "program.log");
     }
     EXPECT_NE(test_read_file(dir / "p.lst").find("LODI,R0 2"), std::string::npos);
+}
+
+// A record full by its size gives up the oldest entries of the new output's
+// own folder first: a project assembled once, then another under a long
+// path assembled anew until the record has to drop entries, keeps the first
+// project's listing and object file the assembler's own.
+TEST_F(OwnOutputsProgram, AFullRecordGivesUpTheOldestOfTheNewFilesFolderFirst) {
+    start_in(real());
+    const fs::path first = real() / "Projects" / new_row();
+    test_write_file(first / "a.asm", source_v1);
+    std::string said;
+    ASSERT_EQ(send("OPEN " + (first / "a.asm").string(), &said), 0) << said;
+    // A source named with nearly all the assembler takes: long lines in the record.
+    fs::path busy = real() / "Projects";
+    while (busy.string().size() < 400)
+        busy /= std::string(std::min<std::size_t>(200, 400 - busy.string().size()), 'x');
+    const auto lines = [&] {
+        std::istringstream text(test_read_file(record()));
+        return std::count(std::istreambuf_iterator<char>(text), {}, '\n');
+    };
+    std::ptrdiff_t per_run = 0;
+    bool dropped = false;
+    for (int v = 0; v < 1000 && !dropped; v++) {
+        const auto before = lines();
+        test_write_file(busy / "b.asm", "\tORG $900\n\tLODI,R0 " + std::to_string(v % 100) +
+                                            "\n\tLODI,R1 " + std::to_string(v / 100) + "\n\tEND\n");
+        ASSERT_EQ(send("OPEN " + (busy / "b.asm").string(), &said), 0) << v << said;
+        const auto grew = lines() - before;
+        if (v == 0) per_run = grew;
+        dropped = grew < per_run;
+    }
+    ASSERT_TRUE(dropped) << "the record never filled";
+    EXPECT_LE(fs::file_size(record()), 512u * 1024);
+    const std::string listing = test_read_file(first / "a.lst");
+    test_write_file(first / "a.asm", source_v2);
+    EXPECT_EQ(send("DEBUGGER \"ASM " + first.filename().string() + "/a\"", &said), 0) << said;
+    EXPECT_NE(test_read_file(first / "a.lst"), listing);
+    EXPECT_EQ(send("OPEN " + (busy / "b.asm").string(), &said), 0) << said;
 }
 
 // A playback generates anew over what it generated from the same recording
@@ -375,9 +455,11 @@ TEST_F(OwnOutputsProgram, AnOutputMovedRenamedOrCopiedWithItsProjectIsStillItsWr
                }});
     const fs::path state = home.path() / "take.cos";
     ASSERT_NO_FATAL_FAILURE(sounding_state_generating_wav(state));
+    // Each take its own length: a take of another row is no copy of this one's.
+    int takes = 0;
     try_moves({"PLAYBACK", ".cor",
                [&](const auto& dir, const auto& stem, int v) {
-                   ASSERT_TRUE(write_recording(state, dir / (stem + ".cor"), 40 + 10 * v,
+                   ASSERT_TRUE(write_recording(state, dir / (stem + ".cor"), 40 + v + 4 * takes++,
                                                std::vector<u8>(6, 0)));
                },
                [&](const auto& dir, const auto& stem, std::string* said) {
