@@ -5,6 +5,7 @@
 #include "core/filekinds.h"
 #include "core/frame.h"
 #include "core/guest_roms.h"
+#include "core/files_in_use.h"
 #include "core/loader.h"
 #include "core/hiscore.h"
 #include "core/machine.h"
@@ -317,21 +318,47 @@ static void check_games_drawer() {
     std::snprintf(games_path, sizeof games_path, "%s", home_games);
 }
 
+// Whether `named` is the autosave or holds it byte for byte (a copy of it).
+static bool holds_the_autosave(const std::string& named) {
+    std::string given, kept;
+    const u32 limit = load_kind_max_size(KIND_COS);
+    return file_read_whole(path_to_host(named), &given, limit) &&
+           file_read_whole(path_to_host(autosave_path()), &kept, limit) && given == kept;
+}
+
 // A changed disk that a way out said the autosave keeps stays kept whatever
 // the next start does. A start given a file brings the autosave's changed
 // disks back first and loads the file into that machine: a program for it
 // keeps them, and a file that would drop them (a state, a program of another
-// machine, a disk for their drive) is not loaded, and the start says why.
-// A start that does not bring them back (the autosave switched off, or its
-// load refused) leaves the autosave as it is and says so; another settings
-// file has an autosave of its own, and a batch job writes none.
+// machine, a disk for their drive) is not loaded, and the start says why and
+// how the disk is saved or dropped. The autosave given by name (or a copy of
+// it) is what brings them back, and a disk image a drive holds already stays
+// there as it is, said at start. A start that does not bring them back (the
+// autosave switched off, or its load refused) leaves the autosave as it is
+// and says so; another settings file has an autosave of its own, and a batch
+// job writes none.
 static int load_over_kept_disks(const std::string& named, bool* resumed) {
     if (autosave && media_changed_in_state(autosave_path())) {
+        if (holds_the_autosave(named)) {
+            const int loaded = file_load_request(load_request_chosen(named.c_str()));
+            *resumed = loaded != 0;
+            if (loaded) return loaded;
+        }
         *resumed = file_load_request(load_request(autosave_path().c_str(), 1)) != 0;
     }
     if (!*resumed) {
         keep_autosave_aside();
         return file_load_request(load_request_chosen(named.c_str()));
+    }
+    const std::string host = path_to_host(named);
+    if (const int drive = medium_unit_holding(host, FileUse::disk); drive >= 0) {
+        const std::string d = std::to_string(drive);
+        say_at_start(drives[drive].changed
+                         ? host + " is already in drive " + d +
+                               ", changed as the autosave kept it; it stays there as it is. " +
+                               media_ways_out(drive, false) + "."
+                         : host + " is already in drive " + d + "; it stays there as it is.");
+        return LOAD_MEDIUM;
     }
     media_take_refusal();
     int loaded = 0;
@@ -339,10 +366,10 @@ static int load_over_kept_disks(const std::string& named, bool* resumed) {
         const MediaKeptUnasked keep;
         loaded = file_load_request(load_request_chosen(named.c_str()));
     }
-    if (const std::string why = media_take_refusal(); !why.empty())
-        say_at_start("Not loaded: " + named + ": " + why +
-                     " (the autosave brought it back). Update it or eject it, then open the "
-                     "file again.");
+    int medium = -1;
+    if (const std::string why = media_take_refusal(&medium); !why.empty())
+        say_at_start("Not loaded: " + named + ": " + why + " (the autosave brought it back). " +
+                     media_ways_out(medium, false) + "; then open the file again.");
     return loaded;
 }
 

@@ -35,6 +35,7 @@
 #include "gui/ui_pass.h"
 #include "input/netplay.h"
 #include "peripherals/changed_media.h"
+#include "peripherals/floppy.h"
 #include "platform/paths.h"
 #include "platform/gui.h"
 #include "record/recorder.h"
@@ -399,6 +400,63 @@ void cmd_open_file(ArexxCall& call) {
     if (!file_load_request(load_request_chosen(name.c_str())))
         failed_load(call, "OPEN", file_load_refusal());
 }
+// ---- the disks in the drives -----------------------------------------------------------
+// UPDATEDISK and EJECTDISK do what the floppy window's Update disk... and
+// Eject disk do, where nobody is asked: the way a script saves or drops a
+// changed disk that keeps a switch, a load or the autosave waiting.
+
+// The drive the command names, holding a disk; -1 after the reply says why not.
+int disk_drive(ArexxCall& call) {
+    const std::string command = call.row->name;
+    const int drives = floppy_drive_count();
+    const long drive = call.args[0].number;
+    if (drives == 0)
+        reply(call, 10, (command + ": wrong guest machine\n").c_str());
+    else if (drive < 0 || drive >= drives)
+        reply(call, 10,
+              (command + ": drive must be 0.." + std::to_string(drives - 1) + "\n").c_str());
+    else if (!drive_has_disk(static_cast<int>(drive)))
+        reply(call, 10, (command + ": no disk in drive " + std::to_string(drive) + "\n").c_str());
+    else
+        return static_cast<int>(drive);
+    return -1;
+}
+void cmd_updatedisk(ArexxCall& call) {
+    const int drive = disk_drive(call);
+    if (drive < 0) return;
+    const std::string name = arg_text(call, 1), d = std::to_string(drive);
+    if (name.size() >= FLOPPY_NAME_SIZE) {
+        reply(call, 10, "UPDATEDISK: file name too long\n");
+        return;
+    }
+    if (name.empty() && !drives[drive].file_name[0]) {
+        reply(call, 10,
+              ("UPDATEDISK: the disk in drive " + d +
+               " is a new disk: name the file it goes to (UPDATEDISK " + d + " <file>)\n")
+                  .c_str());
+        return;
+    }
+    if (!disk_save_image(drive, name.c_str())) {
+        reply(call, 10, ("UPDATEDISK: the disk in drive " + d + " was not saved\n").c_str());
+        return;
+    }
+    // Where a name given went (a relative one, or one given the suffix).
+    if (const std::string written = path_absolute(path_to_host(drives[drive].file_name));
+        !name.empty() && written != name)
+        call.result = written;
+}
+void cmd_ejectdisk(ArexxCall& call) {
+    const int drive = disk_drive(call);
+    if (drive < 0) return;
+    const std::string dropped = drives[drive].changed
+                                    ? "EJECTDISK: the disk in drive " + std::to_string(drive) +
+                                          " (" + floppy_disk_name(drive) +
+                                          ") was changed and not saved: its changes are dropped\n"
+                                    : "";
+    floppy_eject(drive);
+    if (!dropped.empty()) reply(call, 5, dropped.c_str());
+}
+
 void cmd_reload(ArexxCall& call) {
     run_as_item(call, Cmd::PROJECT_REVERT);
 }
@@ -645,6 +703,7 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"DEACTIVATE", 21, cmd_deactivate, nullptr},
     {"HIDE", 21, cmd_deactivate, nullptr},
     {"DEBUGGER", 22, cmd_debugger, "QUIET/S,COMMAND/A,ARG1,ARG2,ARG3,ARG4,ARG5,ARG6"},
+    {"EJECTDISK", 83, cmd_ejectdisk, "DRIVE/A/N"},
     {"GETATTR", 23, cmd_getattr, "FOO/A"},
     {"GETCREDITS", 24, cmd_getcredits, nullptr},
     {"GETHOSTNAME", 25, cmd_gethostname, nullptr},
@@ -703,6 +762,7 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"TURBO", 77, cmd_turbo, "FOO/A", Cmd::SETTINGS_SPEED_TURBO},
     {"UNLOCKGUI", 78, cmd_unlockgui, nullptr},
     {"UNPAUSE", 79, cmd_unpause, nullptr, Cmd::SETTINGS_SPEED_PAUSED},
+    {"UPDATEDISK", 84, cmd_updatedisk, "DRIVE/A/N,FILE"},
     {"VIEWHIGHSCORES", 80, cmd_viewhighscores, nullptr, Cmd::VIEW_HIGHSCORES},
     {"WINDOWTOBACK", 81, cmd_windowtoback, nullptr},
     {"WINDOWTOFRONT", 82, cmd_windowtofront, nullptr},

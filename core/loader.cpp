@@ -602,6 +602,10 @@ int load_kind(LoadRequest& r) {
     }
     default:
         ui_warning(cat_str(1219, "This file format is not supported for loading!"));
+        // Named on the console, as every file that cannot be loaded is.
+        if (!r.quiet)
+            con_printf("%s \"%s\" (no loader takes a file of this kind)!\n\n",
+                       cat_str(428, "Can't load"), r.path.c_str());
         return LOAD_FAILED;
     }
 }

@@ -825,10 +825,7 @@ void gadget(int gid, int code) {
         disk_save_image(drive);
         break;
     case GID_FD_EJECT:
-        if (!floppy_release_disk(drive, "Eject")) break;
-        drives[drive].present = 0;
-        drives[drive].changed = 0;
-        gui_floppy_window_refresh(3, drive);
+        if (floppy_release_disk(drive, "Eject")) floppy_eject(drive);
         break;
     case GID_FD_SWAP:
         if (twin()) swap_disks();

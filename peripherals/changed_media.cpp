@@ -51,18 +51,30 @@ void forget(int medium) {
 }
 
 std::string kept_refusal; // the last refusal for a kept medium, until taken
+int kept_refused = -1;     // the medium it names
 
 } // namespace
 
 std::string media_refusal(int medium) {
     kept_refusal = what(medium) + " was changed and not saved";
+    kept_refused = medium;
     return kept_refusal;
 }
 
-std::string media_take_refusal() {
+std::string media_take_refusal(int* medium) {
     std::string why;
     why.swap(kept_refusal);
+    if (medium) *medium = kept_refused;
+    kept_refused = -1;
     return why;
+}
+
+std::string media_ways_out(int medium, bool port) {
+    if (!is_disk(medium)) return "Update MDCR tape in the tape deck window saves it first";
+    const std::string d = std::to_string(medium);
+    if (port) return "UPDATEDISK " + d + " saves it first; EJECTDISK " + d + " drops its changes";
+    return "Update disk... in the floppy window (the port's UPDATEDISK " + d +
+           ") saves it first; Eject disk (EJECTDISK " + d + ") drops its changes";
 }
 
 int media_changed_kinds() {
@@ -164,9 +176,13 @@ bool media_release(int medium, const char* action) {
     std::string sentence = what(medium);
     sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
     const char* update = is_disk(medium) ? "Update disk..." : "Update MDCR tape";
+    // A command of the port or a script reads the commands that end it.
+    const std::string ways = ui_unattended && is_disk(medium)
+                                 ? media_ways_out(medium, true)
+                                 : update + std::string(" saves it first; ") + action +
+                                       " loses the changes";
     const std::string text = sentence + " (" + name(medium) +
-                             ") was changed since it was inserted or updated.\n" + update +
-                             " saves it first; " + action + " loses the changes.";
+                             ") was changed since it was inserted or updated.\n" + ways + ".";
     // Nobody to ask answers with the last button: Cancel.
     for (;;) {
         const int answer = ui_ask(Question::changed_medium, text, update, action);

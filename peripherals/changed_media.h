@@ -54,8 +54,14 @@ bool media_release(int medium, const char* action);
 // media_take_refusal.
 std::string media_refusal(int medium);
 // The reason of the last refusal for a kept medium (a load or a set-up
-// refused), forgotten once taken; "" when there was none since.
-std::string media_take_refusal();
+// refused), forgotten once taken; "" when there was none since. `*medium`:
+// the medium it names.
+std::string media_take_refusal(int* medium = nullptr);
+// How the user saves or drops a changed `medium` from where the message is
+// read: the port's commands (`port`: "UPDATEDISK 0 saves it first; EJECTDISK
+// 0 drops its changes"), else the window's buttons and the port's commands
+// beside them, for a message read in the window and on the console alike.
+std::string media_ways_out(int medium, bool port);
 // Every changed medium saved in turn (one never saved asks for a name).
 void media_update_all();
 // Before a state load or a switch to another machine (which drop the

@@ -243,10 +243,13 @@ int ask_replace(int drive, const std::string& host) {
                              "Save as... saves the disk under another name.";
     const int answer = ui_ask(Question::disk_name_taken, text);
     if (answer == 0) {
-        const std::string refusal =
-            "The disk in drive " + d + " was not saved: " + host +
-            " is another file and was not replaced. \"Update disk...\" in the floppy window "
-            "saves the disk under a name of your choice (Save as...).";
+        // The way on, for where it is read: a port command or the window.
+        const std::string way = ui_unattended ? "UPDATEDISK " + d + " <file> saves"
+                                              : "\"Update disk...\" in the floppy window saves";
+        const std::string refusal = "The disk in drive " + d + " was not saved: " + host +
+                                    " is another file and was not replaced. " + way +
+                                    " the disk under a name of your choice" +
+                                    (ui_unattended ? "." : " (Save as...).");
         if (!ui_unattended_report(refusal.c_str(), nullptr) && !ui_host.question)
             ui_warning(refusal.c_str()); // a batch run has no questions at all
     }
@@ -255,15 +258,18 @@ int ask_replace(int drive, const std::string& host) {
 
 } // namespace
 
-bool disk_save_image(int drive) {
+bool disk_save_image(int drive, const char* name_given) {
     if (!drive_ok(drive) || floppy_drive_count() == 0) return false;
     FloppyDrive& d = drives[drive];
+    const bool named = name_given && name_given[0];
     const int kind = twin_images() ? KIND_IMG : KIND_RAW;
     const char* ext = file_kinds[kind].extension;
     // The name the disk has (or the user gives it), and the one it is
     // written under: that name with the kind's extension.
     char given[FLOPPY_NAME_SIZE];
-    if (d.file_name[0]) {
+    if (named) {
+        std::snprintf(given, sizeof given, "%s", name_given);
+    } else if (d.file_name[0]) {
         std::snprintf(given, sizeof given, "%s", d.file_name);
     } else {
         char suggested[FLOPPY_NAME_SIZE] = "";
@@ -277,7 +283,7 @@ bool disk_save_image(int drive) {
     std::string host;
     // A name the user chose in the requester is written as chosen; the disk's
     // own file only while it is still the one the disk came from.
-    for (bool chosen = !d.file_name[0];; chosen = true) {
+    for (bool chosen = named || !d.file_name[0];; chosen = true) {
         std::snprintf(name, sizeof name, "%s", given);
         file_set_extension(ext, name, sizeof name, 1, "");
         host = path_to_host(name);
@@ -315,6 +321,13 @@ bool disk_save_image(int drive) {
     d.changed = 0;
     floppy_refresh(3, drive);
     return true;
+}
+
+void floppy_eject(int drive) {
+    if (!drive_ok(drive)) return;
+    drives[drive].present = 0;
+    drives[drive].changed = 0;
+    floppy_refresh(3, drive);
 }
 
 const FileIdentity& floppy_file_identity(int drive) {

@@ -129,7 +129,12 @@ bool disk_format_dispatch(int drive);
 // only while that is still the file it was read from or last written to: one
 // removed, replaced or changed since is kept, and the warning says so (in the
 // window the disk may go under another name). True when written.
-bool disk_save_image(int drive);
+// `name` (the port's UPDATEDISK) is written as the requester's choice would be.
+bool disk_save_image(int drive, const char* name = nullptr);
+// The disk in `drive` leaves it as it is (Eject disk, the port's EJECTDISK):
+// its changes, if any, go with it. Ask floppy_release_disk first where the
+// user can be asked; the port's command is the user's own choice.
+void floppy_eject(int drive);
 // The file the disk in `drive` came from or was last written to, as it was
 // then (unknown for a disk that has no file).
 const FileIdentity& floppy_file_identity(int drive);

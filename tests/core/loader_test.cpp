@@ -320,8 +320,15 @@ TEST_F(Loader, KindsWithoutAReaderYetChangeNothing) {
         {"disk.raw", "This file format is not supported for this guest!\n"},
         {"notes.txt", unsupported},
         {"README", unsupported}};
-    for (const auto& [name, warning] : files)
-        expect_refused(put(name, bytes("data")), warning, ELEKTOR, 5);
+    for (const auto& [name, warning] : files) {
+        const std::string path = put(name, bytes("data"));
+        // A file no loader takes is named on the console too, as every file not loaded is.
+        const std::string named = warning == unsupported
+                                      ? "Can't load \"" + path +
+                                            "\" (no loader takes a file of this kind)!\n\n"
+                                      : "";
+        expect_refused(path, warning + named, ELEKTOR, 5);
+    }
 }
 
 // What cannot be read is named once, nothing is read from it and nothing

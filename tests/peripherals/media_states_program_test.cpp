@@ -350,17 +350,24 @@ TEST_F(MediaStates, AStateOfANewerVersionIsRefusedByName) {
 
 // A changed disk the autosave keeps stays kept whatever the next start does.
 // A start given a file brings it back first: a program loads over it, a file
-// that would drop it is not loaded and the start says why. A start that does
-// not bring it back (another settings file, the autosave off, a batch job)
-// leaves that autosave alone, even when the autosave is switched on during
-// the run; the next plain start brings the disk back, its file as it was.
+// that would drop it is not loaded and the start says why and how the disk is
+// saved or dropped, in the window and from the port. The autosave given by
+// name, or a copy of it, is what runs; the disk's own image stays in its drive
+// as the autosave kept it, said at start; a file no loader takes is named. A
+// start that does not bring it back (another settings file, the autosave off,
+// a batch job) leaves that autosave alone, even when the autosave is switched
+// on during the run; the next plain start brings the disk back, its file as it
+// was.
 TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoes) {
     const fs::path configs = home.path() / "Configs";
     const fs::path other_state = home.path() / "pip.cos", same_state = home.path() / "same.cos",
                    program = home.path() / "prog.hex", elektor = home.path() / "e.tvc",
-                   given_disk = home.path() / "given.raw";
+                   given_disk = home.path() / "given.raw",
+                   autosave = home.path() / "Games" / "AUTOSAVE.COS",
+                   copy = home.path() / "copy.cos", script = home.path() / "x.rexx";
     test_write_file(home.path() / "Projects" / "note.txt", "a note\n");
     test_write_file(elektor, std::string("\x02\x09\x00\x09\x00", 5) + std::string(16, '\xC0'));
+    test_write_file(script, "say 'hello'\n");
     const struct {
         const char* name;
         std::vector<std::string> args;
@@ -373,6 +380,10 @@ TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoe
         {"a program file", {program.string()}, true, ""},
         {"a program of another machine", {elektor.string()}, true, "Not loaded: "},
         {"a disk image", {given_disk.string()}, true, ""},
+        {"the autosave itself", {autosave.string()}, true, ""},
+        {"a copy of the autosave", {copy.string()}, true, ""},
+        {"the kept disk's own image", {"<the disk>"}, true, ", changed as the autosave kept it"},
+        {"a file no loader takes", {script.string()}, true, "x.rexx\" (no loader takes"},
         {"another settings file", {"SETTINGS", "other.ini"}, false, ""},
         {"the autosave switched off", {}, false, "The autosave \""},
         {"a batch job", {"DISGAME", program.string()}, false, ""},
@@ -387,7 +398,7 @@ TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoe
         test_write_file(disk, blank);
         test_write_file(given_disk, blank);
         const std::string named = "drive " + drive + " (\"" + disk.filename().string() + "\")";
-        fs::remove(home.path() / "Games" / "AUTOSAVE.COS");
+        fs::remove(autosave);
         fs::remove(program);
         restart();
         for (const std::string& line : std::vector<std::string>{
@@ -401,9 +412,14 @@ TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoe
         ASSERT_EQ(said, kept(named));
         const std::string ini = test_read_file(configs / "Brindlemox.ini");
         test_write_file(configs / "other.ini", ini);
-        for (const auto& way : starts) {
+        for (const auto& start_row : starts) {
+            auto way = start_row;
             SCOPED_TRACE(way.name);
             const bool off = std::string(way.name) == "the autosave switched off";
+            for (std::string& arg : way.args) // the machine's own disk
+                if (arg == "<the disk>") arg = disk.string();
+            if (!way.args.empty() && way.args[0] == copy.string())
+                fs::copy_file(autosave, copy, fs::copy_options::overwrite_existing);
             if (off) {
                 std::string lines = ini;
                 lines.replace(lines.find("autosave=true"), 13, "autosave=false");
@@ -431,6 +447,14 @@ TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoe
             }
             EXPECT_EQ(has(log(), way.told[0] ? way.told : "Not loaded: "), way.told[0] != '\0')
                 << log();
+            // What the start keeps waiting says how it ends, in the window and from the port.
+            if (has(log(), "Not loaded: ") || has(log(), "as the autosave kept it")) {
+                for (const std::string& way_out :
+                     {"Update disk... in the floppy window (the port's UPDATEDISK " + drive + ")",
+                      "Eject disk (EJECTDISK " + drive + ") drops"}) {
+                    EXPECT_TRUE(has(log(), way_out)) << way_out << "\n" << log();
+                }
+            }
             restart(); // a plain start
             EXPECT_EQ(fine("GETMACHINE"), row.name);
             fine("DEBUGGER \"DRIVE " + drive + "\"");
@@ -440,4 +464,111 @@ TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoe
             EXPECT_TRUE(test_read_file(disk) == blank) << "the file was written";
         }
     }
+}
+
+// A changed disk the autosave keeps holds back every switch, every start
+// given a state and every quit until the user saves or drops it: a script
+// does so through the port as the floppy window's buttons do, each reply
+// naming the command that ends the wait. Updated, the disk goes to its file
+// (or to a name given); ejected, its changes are dropped, said with rc 5; then
+// the switch goes ahead, the quit keeps nothing, and the next start brings
+// nothing back.
+TEST_F(MediaStates, AKeptDiskIsUpdatedOrEjectedFromThePort) {
+    const fs::path other_state = home.path() / "pip.cos", autosave = home.path() / "Games" /
+                                                                     "AUTOSAVE.COS";
+    test_write_file(home.path() / "Projects" / "note.txt", "a note\n");
+    const struct {
+        const char* name;
+        const char* command; // its drive and name added
+        const char* file;    // the name given ("" none)
+        int rc;
+        const char* said; // what the reply says after the disk's name ("" nothing)
+    } ways[] = {
+        {"update", "UPDATEDISK", "", 0, ""},
+        {"update under a name given", "UPDATEDISK", "saved", 0, ""}, // the path written
+        {"eject", "EJECTDISK", "", 5, "\") was changed and not saved: its changes are dropped\n"},
+    };
+    for (const DiskMachine& row : disk_machines())
+        for (const auto& way : ways) {
+            SCOPED_TRACE(row.name + " " + way.name);
+            const fs::path disk = home.path() / ("work" + row.suffix),
+                           saved = home.path() / ("saved" + row.suffix);
+            const std::string blank =
+                row.layout == DiskLayout::BINBUG
+                    ? test_blank_binbug_disk()
+                    : std::string(disk_geometry(row.layout).image_bytes, '\0');
+            const std::string d = std::to_string(row.drive);
+            test_write_file(disk, blank);
+            fs::remove(saved);
+            fs::remove(autosave);
+            restart();
+            for (const std::string& line : std::vector<std::string>{
+                     "SETMACHINE PIPBUG", "SAVEAS " + other_state.string(),
+                     "SETMACHINE " + row.name, "OPEN " + disk.string(),
+                     "DEBUGGER \"DRIVE " + d + "\"", "DEBUGGER \"INJECT note.txt\""})
+                fine(line);
+            std::string said;
+            quit(&said);
+            restart({other_state.string()});
+            EXPECT_TRUE(has(log(), "Not loaded: ")) << log();
+            EXPECT_EQ(send("SETMACHINE PIPBUG", &said), 10) << said;
+            EXPECT_TRUE(has(said, "UPDATEDISK " + d + " saves it first; EJECTDISK " + d +
+                                      " drops its changes."))
+                << said;
+            const std::string line = std::string(way.command) + " " + d +
+                                     (way.file[0] ? std::string(" ") + way.file : "");
+            EXPECT_EQ(send(line, &said), way.rc) << said;
+            const std::string reply = way.file[0] ? saved.string()
+                                      : way.said[0]
+                                          ? std::string(way.command) + ": the disk in drive " + d +
+                                                " (\"" + disk.filename().string() + way.said
+                                          : "";
+            EXPECT_EQ(said, reply);
+            // The disk went where the command said, and nowhere else.
+            const bool updated = std::string(way.command) == "UPDATEDISK";
+            const fs::path written = way.file[0] ? saved : disk;
+            EXPECT_EQ(updated && has(test_read_file(written), "NOTE"), updated);
+            if (way.file[0] || !updated) {
+                EXPECT_TRUE(test_read_file(disk) == blank) << "its own file was written";
+            }
+            // Nothing holds the switch back now, and nothing is kept.
+            EXPECT_LE(send("SETMACHINE PIPBUG", &said), 5) << said;
+            EXPECT_EQ(fine("GETMACHINE"), "PIPBUG");
+            quit(&said, 0);
+            restart();
+            EXPECT_EQ(fine("GETMACHINE"), "PIPBUG");
+            quit(&said, 0);
+        }
+}
+
+// The port's disk commands refuse what they cannot do, saying why, and change
+// nothing: no drives on the machine, a drive it lacks, an empty drive, and a
+// new disk with no file of its own and no name given.
+TEST_F(MediaStates, ThePortsDiskCommandsRefuseWhatTheyCannotDo) {
+    const fs::path old = fs::path(BRINDLEMOX_TEST_DATA) / "old_states";
+    restart();
+    fine("SETMACHINE PIPBUG");
+    std::string said;
+    const std::string commands[] = {"UPDATEDISK", "EJECTDISK"};
+    for (const std::string& c : commands) {
+        EXPECT_EQ(send(c + " 0", &said), 10);
+        EXPECT_EQ(said, c + ": wrong guest machine\n");
+    }
+    fine("OPEN " + (old / "binbug_disk_v44.cos").string()); // a changed new disk in drive 0
+    for (const std::string& c : commands) {
+        SCOPED_TRACE(c);
+        for (const char* beyond : {" 2", " -1"}) { // the BINBUG has two drives
+            EXPECT_EQ(send(c + beyond, &said), 10);
+            EXPECT_EQ(said, c + ": drive must be 0..1\n");
+        }
+        EXPECT_EQ(send(c + " 1", &said), 10);
+        EXPECT_EQ(said, c + ": no disk in drive 1\n");
+    }
+    EXPECT_EQ(send("UPDATEDISK 0", &said), 10);
+    EXPECT_EQ(said, "UPDATEDISK: the disk in drive 0 is a new disk: name the file it goes to "
+                    "(UPDATEDISK 0 <file>)\n");
+    // Still the changed new disk: the switch is refused and names it.
+    EXPECT_EQ(send("SETMACHINE PIPBUG", &said), 10) << said;
+    EXPECT_TRUE(has(said, " (a new disk) was changed")) << said;
+    quit(&said);
 }
