@@ -238,6 +238,10 @@ static GuiNode build_tree() {
     return root;
 }
 
+// Whether the main window was minimised when it last closed: a rebuild brings
+// it back so.
+static bool closed_minimised = false;
+
 bool gui_main_window_is_open() {
     return main_window != 0;
 }
@@ -270,6 +274,7 @@ void gui_open_main_window(int reopen_tools) {
     d.borderless = display_mode == 1;
     d.full_screen = display_mode == 1;
     d.accept_drops = true;
+    d.minimised = closed_minimised;
     main_place_desc(&d);
     gui_menu_strip = menu_build_strip();
     open_with_menus(d);
@@ -326,6 +331,7 @@ void gui_close_main_window() {
         if (r.right >= r.left) game_list_width = r.right - r.left + 1;
     }
     display_host_window = 0;
+    closed_minimised = gui_window_minimised(main_window);
     gui_window_close(main_window);
     // The picture is drawn afresh at the next opening, maybe at another size.
     display_free_bitmap();

@@ -46,6 +46,8 @@ extern int current_pointer; // 0 normal, 1 aiming, 2 invisible
 extern std::vector<GuiMenuItem> gui_menu_strip;
 extern u8 gui_mouse_left, gui_mouse_middle, gui_mouse_right, gui_window_left;
 
+// Opens as the last main window was closed, minimised included (a rebuild
+// never brings a minimised window back on the desktop).
 void gui_open_main_window(int reopen_tools);
 void gui_close_main_window();
 bool gui_main_window_is_open();

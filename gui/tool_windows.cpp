@@ -4,6 +4,7 @@
 #include "commands/menu_state.h"
 #include "core/frame.h"
 #include "core/machine.h"
+#include "gui/iconify.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "gui/ui_pass.h"
@@ -62,6 +63,18 @@ char gui_text_buffer[GUI_TEXT_BUFFER];
 
 // Inside gui_reopen_subwindows.
 static bool reopening = false;
+// Inside a rebuild of the program's own (gui_reopen_subwindows,
+// gui_rebuild_subwindow): a window comes back minimised when it was closed so.
+static int rebuilding = 0;
+// Whether each window was minimised when it last closed.
+static bool closed_minimised[TOOL_WINDOWS];
+
+// Runs `open` as a rebuild of the program's own.
+template <class Open> static void as_rebuilt(const Open& open) {
+    ++rebuilding;
+    open();
+    --rebuilding;
+}
 
 static bool valid(int w) {
     return w >= 0 && w < TOOL_WINDOWS;
@@ -121,6 +134,9 @@ int gui_open_subwindow(ToolWindow id, GuiWindowDesc desc) {
     // Reopened, it takes no activation: the keys stay with the main window
     // (a window manager would give them to the last window it mapped).
     if (reopening) desc.activate = false;
+    // Rebuilt, it comes back as the user left it, minimised included; the
+    // user's own request opens it on the desktop.
+    desc.minimised = rebuilding > 0 && closed_minimised[id];
     if (gui_subwin_pos[id][0] != -1) {
         desc.left = gui_subwin_pos[id][0];
         desc.top = gui_subwin_pos[id][1];
@@ -143,6 +159,7 @@ void gui_close_subwindow(ToolWindow id) {
     gui_window_position(win, &left, &top, nullptr, nullptr);
     gui_subwin_pos[id][0] = static_cast<std::int16_t>(left);
     gui_subwin_pos[id][1] = static_cast<std::int16_t>(top);
+    closed_minimised[id] = gui_window_minimised(win);
     gui_window_close(win);
     gui_subwin_window[id] = 0;
     if (gui_subwin_ops[id].release) gui_subwin_ops[id].release();
@@ -157,7 +174,7 @@ void gui_activate_subwindow(ToolWindow id) {
 void gui_rebuild_subwindow(ToolWindow id) {
     if (!valid(id) || !gui_tool_window_open(id)) return;
     close_one(id);
-    gui_open_tool_window(id);
+    as_rebuilt([id] { gui_open_tool_window(id); });
 }
 
 void gui_open_monitor(int id) {
@@ -169,7 +186,7 @@ void gui_toggle_cpu_monitor() {
     gui_relabel_opcodes();
     if (!gui_tool_window_open(TW_CPU)) return;
     close_one(TW_CPU);
-    gui_open_monitor(TW_CPU);
+    as_rebuilt([] { gui_open_monitor(TW_CPU); });
 }
 
 int gui_point_in_gadget(int gid, int x, int y) {
@@ -256,12 +273,14 @@ void gui_set_text_shared(ToolWindow w, int gid, u32) {
 void gui_nop_gadget(ToolWindow, int, u32) {}
 
 void gui_reopen_subwindows() {
-    if (!gui_main_window_is_open()) return;
+    // While the main window is iconified its tool windows stay closed: they
+    // come back with it (gui_uniconify).
+    if (!gui_main_window_is_open() || gui_iconified) return;
     bool reopened = false;
     reopening = true;
     for (ToolWindow w : tool_window_reopen_order)
         if (gui_subwin_reopen[w] && gui_subwin_ops[w].open) {
-            gui_subwin_ops[w].open();
+            as_rebuilt(gui_subwin_ops[w].open);
             reopened = true;
         }
     reopening = false;
@@ -291,6 +310,7 @@ void gui_tool_windows_reset() {
         gui_subwin_ops[w] = SubwindowOps{};
         gui_subwin_reopen[w] = 0;
         gui_subwin_window[w] = 0;
+        closed_minimised[w] = false;
     }
     gui_forget_subwindow_positions();
     for (int& g : gui_gadgets)

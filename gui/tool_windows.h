@@ -72,7 +72,8 @@ extern char gui_text_buffer[GUI_TEXT_BUFFER];
 // open, 0 when it cannot be opened (after one "Can't open window!" warning).
 // Its gadgets are entered in gui_gadgets and its menu item is updated.
 // Reopened by gui_reopen_subwindows it takes no activation (the keys stay
-// with the main window).
+// with the main window); rebuilt (gui_reopen_subwindows, gui_rebuild_subwindow)
+// it opens minimised when it was minimised as it closed.
 int gui_open_subwindow(ToolWindow id, GuiWindowDesc desc);
 // Gives the keys to tool window `id` just opened (after its opener attached
 // what draws in it); nothing while gui_reopen_subwindows opens it again.
@@ -80,7 +81,8 @@ void gui_activate_subwindow(ToolWindow id);
 // Remembers the window's place, closes it, runs its release handler and
 // updates its menu item; nothing when it is closed.
 void gui_close_subwindow(ToolWindow id);
-// Closes an open window and opens it again (new labels, a new layout).
+// Closes an open window and opens it again (new labels, a new layout), as
+// it was left, minimised included.
 void gui_rebuild_subwindow(ToolWindow id);
 // Runs the pending events of tool window `id`. What every window does is
 // done here: the close gadget closes it, and moving it restarts the
@@ -148,8 +150,9 @@ void gui_open_tool_window(ToolWindow window);
 void gui_offer_tool_window(ToolWindow window);
 // Closes every open tool window and remembers it for gui_reopen_subwindows.
 void gui_close_all_subwindows();
-// Reopens the remembered windows (only while the main window is open) and,
-// when it reopened any, activates the main window.
+// Reopens the remembered windows (only while the main window is open and not
+// iconified), each as it was left, minimised included, and, when it reopened
+// any, activates the main window.
 void gui_reopen_subwindows();
 // Runs the input handler of every open tool window in event order; first
 // the menu item of a window minimised or shown again since the last pass

@@ -137,6 +137,8 @@ struct GuiWindowDesc {
     bool full_screen = false;
     bool accept_drops = false;
     bool activate = true;
+    // Opens minimised (as its earlier window was left), taking no activation.
+    bool minimised = false;
     bool under_pointer = false; // without left and top: centred under the mouse pointer
     GuiNode root;
     // The window itself, not its first entry, has the keyboard when it opens

@@ -453,6 +453,7 @@ int gui_window_open(const GuiWindowDesc& desc) {
     Window& w = windows[h];
     w.desc = desc;
     w.title = desc.title;
+    w.minimised = desc.minimised;
     record(w, desc.root);
     layout(w, desc.root, 0, 0, &w.width, &w.height);
     for (const auto& [gid, g] : w.gadgets)

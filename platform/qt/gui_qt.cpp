@@ -469,12 +469,33 @@ class HostWindow : public QWidget {
         if (e->type() == QEvent::ActivationChange) {
             g.type = isActiveWindow() ? GE_ACTIVE : GE_INACTIVE;
             post(owner_, g);
-        } else if (e->type() == QEvent::WindowStateChange && isMinimized()) {
-            g.type = GE_ICONIFY;
-            post(owner_, g);
+        } else if (e->type() == QEvent::WindowStateChange) {
+            hold_size(isMinimized());
+            if (isMinimized()) {
+                g.type = GE_ICONIFY;
+                post(owner_, g);
+            }
         }
         QWidget::changeEvent(e);
     }
+    // A minimised window keeps its size while what it shows changes (a machine
+    // switch gives the display another size): the host layer would map a
+    // window resized while minimised again, back on the desktop. Its layout
+    // sizes it once it is shown again.
+    void hold_size(bool held) {
+        QLayout* lay = layout();
+        if (!lay || held == size_held_) return;
+        size_held_ = held;
+        if (held) {
+            kept_constraint_ = lay->sizeConstraint();
+            lay->setSizeConstraint(QLayout::SetNoConstraint);
+        } else {
+            if (lay->sizeConstraint() == QLayout::SetNoConstraint) lay->setSizeConstraint(kept_constraint_);
+            lay->activate();
+        }
+    }
+    bool size_held_ = false;
+    QLayout::SizeConstraint kept_constraint_ = QLayout::SetDefaultConstraint;
     void dragEnterEvent(QDragEnterEvent* e) override {
         if (e->mimeData()->hasUrls()) e->acceptProposedAction();
     }
@@ -1722,7 +1743,6 @@ int gui_window_open(const GuiWindowDesc& d) {
     hw->setWindowTitle(QString::fromStdString(d.title));
     hw->setWindowIconText(QString::fromStdString(d.icon_title));
     if (!d.title_bar || d.borderless) hw->setWindowFlag(Qt::FramelessWindowHint, true);
-    if (!d.activate) hw->setAttribute(Qt::WA_ShowWithoutActivating, true);
     // A frameless window that is never activated floats over the others and
     // lets the pointer's events through to what lies beneath (the magnifier).
     if (d.borderless && !d.activate) {
@@ -1742,16 +1762,26 @@ int gui_window_open(const GuiWindowDesc& d) {
     w->help_node = d.help_node;
     w->keys_to_window = d.keys_to_window;
     hw->adjustSize();
+    // A window opened minimised is mapped iconic: it never shows on the desktop
+    // on its way there, and takes no activation.
+    const bool activate = d.activate && !d.minimised;
+    if (!activate) hw->setAttribute(Qt::WA_ShowWithoutActivating, true);
     if (d.full_screen) {
         // Without a window manager the full-screen state alone does not size the window.
         lay->setSizeConstraint(QLayout::SetDefaultConstraint);
         if (QScreen* s = QGuiApplication::primaryScreen()) hw->setGeometry(s->geometry());
-        hw->showFullScreen();
+        if (d.minimised) {
+            hw->setWindowState(Qt::WindowFullScreen | Qt::WindowMinimized);
+            hw->show();
+        } else {
+            hw->showFullScreen();
+        }
     } else {
         qt_place_on_screen(hw, d.left, d.top, d.under_pointer);
+        if (d.minimised) hw->setWindowState(Qt::WindowMinimized);
         hw->show();
     }
-    if (d.activate) {
+    if (activate) {
         hw->raise();
         hw->activateWindow();
         notices_over(hw, d.over);

@@ -5,12 +5,17 @@
 #include "tests/support/program_test.h"
 #include "tests/support/x_display.h"
 
+#include "commands/command_table.h"
+#include "gui/tool_windows.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -183,9 +188,149 @@ class WindowFitProgram : public ProgramTest {
         return done();
     }
 
+    static bool can_minimise_under(const char* manager) {
+        for (const char* tool : {"/usr/bin/xdotool", "/usr/bin/xprop", manager})
+            if (!std::filesystem::exists(tool)) return false;
+        return true;
+    }
+    // The display started anew under the window manager `manager`.
+    void under(const char* manager) {
+        x.stop();
+        ASSERT_TRUE(x.start());
+        ASSERT_TRUE(x.start_window_manager(manager)) << manager << " did not take the display";
+        framed = true;
+    }
+    // The WM_STATE of the program's window titled `title` ("Normal", "Iconic"),
+    // "" when none is shown or minimised (closed: twm keeps "Withdrawn" on a
+    // closed window).
+    static std::string pattern_of(const std::string& title) {
+        std::string pattern;
+        for (const char c : title) {
+            if (std::strchr("\\^$.|?*+()[]{}", c)) pattern += '\\';
+            pattern += c;
+        }
+        return pattern;
+    }
+    std::string state_of(const std::string& title) const {
+        const std::string pattern = pattern_of(title);
+        const std::filesystem::path out = home.path() / "wm_state";
+        x.run("/bin/sh -c 'for w in $(/usr/bin/xdotool search --name \"^" + pattern +
+              "$\"); do /usr/bin/xprop -id $w WM_STATE; done' 2>/dev/null | sed -n 's/.*window state: //p' > " +
+              out.string());
+        const std::string states = test_read_file(out);
+        for (const char* state : {"Normal", "Iconic"})
+            if (states.find(state) != std::string::npos) return state;
+        return "";
+    }
+    // Minimises the window titled `title` as the user does on the desktop.
+    void minimise(const std::string& title) const {
+        x.run("/usr/bin/xdotool search --onlyvisible --name '^" + pattern_of(title) + "$' windowminimize");
+    }
+    // Lets the program finish the pass its last command asked for and the
+    // window manager answer what it asked of it.
+    void settle() {
+        std::string result;
+        send("GETVERSION", &result);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    }
+    std::set<std::string> titles() const {
+        std::set<std::string> names;
+        for (const XWindow& w : x.client_windows())
+            names.insert(w.name);
+        return names;
+    }
+
+    void minimised_tool_windows_stay_so(const char* manager);
+    void a_minimised_main_window_stays_so(const char* manager);
+
     XDisplay x;
     bool framed = false; // the windows are in a window manager's frames
 };
+
+// The port line that opens each tool window a rebuild reopens: the first row
+// of the command table that opens it, by its menu item.
+std::map<ToolWindow, std::string> tool_window_openers() {
+    std::map<ToolWindow, std::string> openers;
+    for (const ToolWindowRow& w : tool_window_table) {
+        if (w.reopen_rank < 0) continue;
+        for (const CmdRow& row : cmd_rows)
+            if (cmd_tool_window(row) == w.id && row.plain >= 0 && *cmd_script_name(row) && cmd_built(row)) {
+                openers[w.id] = std::string("MENU ") + cmd_script_name(row);
+                break;
+            }
+    }
+    return openers;
+}
+
+// Every tool window, minimised by the user, through each set-up, load and
+// switch: Reinitialize, OPEN of a state, Revert, and the switch to the next
+// machine (ARCADIA to BINBUG and PIPBUG to ELEKTOR rebuild the main window).
+// A window open on the machine switched to comes back minimised, one that
+// machine has not is closed; none comes back on the desktop. Each machine
+// opens the windows it has that are not open yet, so that every window of
+// the table is met.
+void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager) {
+    if (!can_minimise_under(manager)) GTEST_SKIP() << "xdotool, xprop or " << manager << " is not installed";
+    under(manager);
+    ASSERT_TRUE(start_on_display()) << log();
+    const std::map<ToolWindow, std::string> openers = tool_window_openers();
+    const std::string state = (home.path() / "rebuilt.cos").string();
+    std::map<std::string, ToolWindow> open; // title: window
+    std::set<ToolWindow> met;
+    std::string result;
+    // Every open window is minimised, or closed where `may_close`.
+    const auto all_minimised = [&](bool may_close) {
+        for (auto it = open.begin(); it != open.end();) {
+            const std::string now = state_of(it->first);
+            if (now.empty() && may_close) {
+                it = open.erase(it);
+                continue;
+            }
+            EXPECT_EQ(now, "Iconic") << tool_window_table[it->second].name << " (" << it->first << ")";
+            ++it;
+        }
+    };
+    for (const char* machine : {"ELEKTOR", "ARCADIA", "BINBUG", "INSTRUCTOR", "PIPBUG", "ELEKTOR"}) {
+        const std::string setmachine = std::string("SETMACHINE ") + machine;
+        SCOPED_TRACE(setmachine);
+        ASSERT_LE(send(setmachine, &result), 5) << result; // 5: a machine's ROMs are missing
+        settle();
+        all_minimised(true);
+        if (met.size() == openers.size()) break;
+        for (const auto& [window, line] : openers) {
+            bool is_open = false;
+            for (const auto& o : open)
+                is_open |= o.second == window;
+            if (is_open) continue;
+            const std::set<std::string> before = titles();
+            if (send(line, &result) != 0) continue; // not this machine's
+            settle();
+            for (const std::string& title : titles())
+                if (!before.count(title) && !open.count(title) && title.rfind("Brindlemox", 0) != 0) {
+                    open[title] = window;
+                    met.insert(window);
+                    minimise(title);
+                }
+        }
+        ASSERT_FALSE(open.empty());
+        ASSERT_TRUE(within([&] {
+            for (const auto& o : open)
+                if (state_of(o.first) != "Iconic") return false;
+            return true;
+        }, 100)) << "not minimised";
+        ASSERT_EQ(send("SAVEAS " + state, &result), 0) << result;
+        for (const std::string& again : {std::string("MENU PROJECT.REINITIALIZE"), "OPEN " + state,
+                                         std::string("MENU PROJECT.REVERT")}) {
+            SCOPED_TRACE(again);
+            EXPECT_EQ(send(again, &result), 0) << result;
+            settle();
+            all_minimised(false);
+        }
+    }
+    for (const auto& [window, line] : openers)
+        EXPECT_TRUE(met.count(window)) << tool_window_table[window].name << " never opened (" << line << ")";
+    ASSERT_TRUE(quit()) << log();
+}
 
 // Under a window manager, each window's place is that of its own area.
 class WindowManagerProgram : public WindowFitProgram {
@@ -355,37 +500,73 @@ TEST_F(WindowManagerProgram, EveryRebuildOpensTheWindowWhereTheUserPutIt) {
 }
 
 // The main window minimised by the user with a tool window open, then each
-// way the program reopens its tool windows asked from the port: the main
-// window stays minimised, the port's window commands answering as while
-// iconified (20) until SHOW brings it back.
-TEST_F(WindowManagerProgram, AMinimisedMainWindowStaysSoWhenTheToolWindowsReopen) {
-    if (!std::filesystem::exists("/usr/bin/xdotool") || !std::filesystem::exists("/usr/bin/xprop"))
-        GTEST_SKIP() << "xdotool or xprop is not installed";
+// way the program reopens its tool windows or rebuilds the main window asked
+// from the port (after the row's own machine is set): the main window stays
+// minimised and its tool window closed with it, the port's window commands
+// answering as while iconified (20) until SHOW brings both back.
+void WindowFitProgram::a_minimised_main_window_stays_so(const char* manager) {
+    if (!can_minimise_under(manager)) GTEST_SKIP() << "xdotool, xprop or " << manager << " is not installed";
+    under(manager);
     ASSERT_TRUE(start_on_display()) << log();
-    const char* const reopeners[] = {"MENU PROJECT.REINITIALIZE", "SETMACHINE INTERTON",
-                                     "SETMACHINE ARCADIA", "MENU SETTINGS.INPUT.SWAPPED",
-                                     "MENU SETTINGS.GRAPHICS.NARROW", "MENU SETTINGS.GRAPHICS.2XSIZE"};
+    std::string result;
+    const std::string state = (home.path() / "main.cos").string();
+    ASSERT_EQ(send("SAVEAS " + state, &result), 0) << result;
+    const struct {
+        const char* machine; // set first, nullptr the machine as it is
+        std::string line;
+    } reopeners[] = {
+        {nullptr, "MENU PROJECT.REINITIALIZE"},
+        {nullptr, "SETMACHINE INTERTON"},
+        {nullptr, "SETMACHINE ARCADIA"},
+        {nullptr, "MENU SETTINGS.INPUT.SWAPPED"},
+        {nullptr, "MENU SETTINGS.GRAPHICS.NARROW"},
+        {nullptr, "MENU SETTINGS.GRAPHICS.2XSIZE"},
+        {nullptr, "OPEN " + state},
+        {nullptr, "MENU PROJECT.REVERT"},
+        {"PIPBUG", "SETMACHINE ELEKTOR"}, // another size: the main window is rebuilt
+        {"PIPBUG", "OPEN " + state},
+    };
     const char* const refused[] = {"LOCKGUI",       "UNLOCKGUI",    "SCREENTOBACK",
                                    "SCREENTOFRONT", "WINDOWTOBACK", "WINDOWTOFRONT"};
-    std::string result;
-    for (const char* reopener : reopeners) {
-        SCOPED_TRACE(reopener);
+    for (const auto& r : reopeners) {
+        SCOPED_TRACE(std::string(r.machine ? r.machine : "") + " " + r.line);
+        if (r.machine) {
+            ASSERT_LE(send(std::string("SETMACHINE ") + r.machine, &result), 5) << result;
+        }
         ASSERT_EQ(send("OPENMEMORY", &result), 0) << result;
         ASSERT_FALSE(main_window("Memory Editor").name.empty());
         x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox ' windowminimize");
-        ASSERT_TRUE(within([&] { return send("LOCKGUI", &result) == 20; })) << "not iconified";
-        EXPECT_LE(send(reopener, &result), 5) << result;
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        ASSERT_TRUE(within([&] { return send("LOCKGUI", &result) == 20; }, 100)) << "not iconified";
+        EXPECT_LE(send(r.line, &result), 5) << result; // 5: a machine's ROMs are missing
+        settle();
         EXPECT_FALSE(one_in_state("Brindlemox ", "Normal")) << "shown again";
         EXPECT_TRUE(one_in_state("Brindlemox ", "Iconic"));
+        EXPECT_EQ(state_of("Memory Editor"), "") << "a tool window shown while the main window is iconified";
         for (const char* line : refused)
             EXPECT_EQ(send(line, &result), 20) << line << ": " << result;
         EXPECT_EQ(send("ACTIVATE", &result), 0) << result;
-        EXPECT_TRUE(within([&] { return one_in_state("Brindlemox ", "Normal"); })) << "not shown by SHOW";
+        EXPECT_TRUE(within([&] { return one_in_state("Brindlemox ", "Normal"); }, 100)) << "not shown by SHOW";
+        EXPECT_TRUE(within([&] { return state_of("Memory Editor") == "Normal"; }, 100)) << "not back with it";
         EXPECT_EQ(send("LOCKGUI", &result), 0) << result;
         send("UNLOCKGUI", &result);
     }
     ASSERT_TRUE(quit()) << log();
+}
+
+TEST_F(WindowManagerProgram, AMinimisedMainWindowStaysSoWhenTheToolWindowsReopen) {
+    a_minimised_main_window_stays_so("/usr/bin/openbox");
+}
+
+TEST_F(WindowFitProgram, AMinimisedMainWindowStaysSoWhenTheToolWindowsReopenUnderTwm) {
+    a_minimised_main_window_stays_so("/usr/bin/twm");
+}
+
+TEST_F(WindowFitProgram, MinimisedToolWindowsStaySoUnderOpenbox) {
+    minimised_tool_windows_stay_so("/usr/bin/openbox");
+}
+
+TEST_F(WindowFitProgram, MinimisedToolWindowsStaySoUnderTwm) {
+    minimised_tool_windows_stay_so("/usr/bin/twm");
 }
 
 // The port's HIDE minimises the main window under any window manager, one that

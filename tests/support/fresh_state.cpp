@@ -140,6 +140,8 @@ void fresh_state() {
     // reopened main window shows again, empty), with the interface's services
     // installed as the program's main() installs them.
     gui_dialogs_close_all();
+    // Shown first: a main window the test left minimised would open so again.
+    if (main_window) gui_window_minimise(main_window, false);
     gui_close_main_window();
     dbg_line[0] = '\0';
     gui_free_images();
