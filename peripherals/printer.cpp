@@ -237,9 +237,10 @@ static bool save_one(int unit, const PrinterPage& page, SavedRun* run) {
 }
 
 // Saves what `unit` holds unsaved, in order: its kept pages, then the page
-// on its sheet. From the first that could not be saved on, everything stays
-// as it is, to be saved later in the same order, and the unit is marked.
-static bool flush_unit(int unit, SavedRun* run) {
+// on its sheet (unless `kept_only`). From the first that could not be saved
+// on, everything stays as it is, to be saved later in the same order, and the
+// unit is marked.
+static bool flush_unit(int unit, SavedRun* run, bool kept_only = false) {
     PrinterUnit& p = printer_units[unit];
     auto& list = kept[unit];
     std::size_t done = 0;
@@ -249,7 +250,7 @@ static bool flush_unit(int unit, SavedRun* run) {
         if (ok) done++;
     }
     list.erase(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(done));
-    if (ok && printer_sheet_pending(unit)) {
+    if (ok && !kept_only && printer_sheet_pending(unit)) {
         ok = save_one(unit, printer_sheet_page(unit, 1), run);
         if (ok) p.unsaved = 0;
     }
@@ -367,7 +368,7 @@ void printer_line_feed() {
         const std::size_t waiting = kept[unit].size();
         if (eachpage || (waiting >= PRINTER_KEPT_AT_ONCE && waiting % PRINTER_KEPT_AT_ONCE == 0)) {
             SavedRun run;
-            flush_unit(unit, &run);
+            flush_unit(unit, &run, true);
         }
         p.page_lines = 0;
         p.page_number++;
