@@ -225,7 +225,7 @@ void app_install_hooks() {
                      media_kept_at_end});
     app_install_keeper();
     held_things_add({"recorders", nullptr, recorders_running, rec_stop_all, true});
-    held_things_add({"printer pages", pages_lost, pages_half_printed, printer_finish_pages, true,
+    held_things_add({"printer pages", pages_lost, pages_half_printed, printer_finish_all, true,
                      pages_kept, pages_finished, true});
     held_things_add({"cassette", nullptr, cassette_recording, cassette_finish, false});
     held_things_add({"papertapes", papertapes_held_back, papertapes_punching,

@@ -117,8 +117,12 @@ void held_finish(HeldScope scope) {
 void held_finish_first() {
     if (first_finished) return;
     first_finished = true;
+    // On the way out nobody is asked: what cannot be finished is said.
+    const bool unattended = ui_unattended;
+    ui_unattended = true;
     for (const HeldThing& t : things)
         if (t.finish && t.finish_first) t.finish();
+    ui_unattended = unattended;
 }
 
 void held_report_unnamed_lost(const char* what) {

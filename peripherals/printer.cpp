@@ -19,6 +19,10 @@ u32 printer_printout;
 u32 printer_scroll_x, printer_scroll_y;
 // Whether the paper on the units is the line printer's (printer_geometry's kind).
 static bool paper_line_printer;
+// A unit whose saving failed is tried again by printer_finish_pages only
+// once it printed since, or when a way out or a set-up finishes everything
+// (printer_finish_all): one warning for each.
+static bool retry_due[PRINTER_UNITS];
 
 constexpr int EFFECT_PRINTER = 4;
 constexpr u8 LF = 10;
@@ -81,6 +85,7 @@ static void end_text_line(PrinterUnit& p) {
 // Keeps the current text line terminated after a character went into it.
 static void put_text(PrinterUnit& p, u8 code) {
     p.unsaved = 1;
+    retry_due[&p - printer_units] = true;
     if (p.column + 3 >= PRINTER_TEXT_WIDTH) return;
     u8* line = p.text[p.text_line];
     line[p.column++] = code;
@@ -255,6 +260,7 @@ static bool flush_unit(int unit, SavedRun* run, bool kept_only = false) {
         if (ok) p.unsaved = 0;
     }
     p.save_failed = ok ? 0 : 1;
+    retry_due[unit] = ok;
     return ok;
 }
 
@@ -283,6 +289,7 @@ void printer_finish_pages() {
     pages_finished.clear();
     for (int u = 0; u < PRINTER_UNITS; u++) {
         PrinterUnit& p = printer_units[u];
+        if (p.save_failed && !retry_due[u] && printer_page_pending(u)) continue;
         if (printer_page_pending(u)) {
             const bool sheet = printer_sheet_pending(u);
             SavedRun run;
@@ -299,6 +306,12 @@ void printer_finish_pages() {
         }
         p.lines_fed = p.column = p.page_lines = 0;
     }
+}
+
+void printer_finish_all() {
+    for (bool& due : retry_due)
+        due = true;
+    printer_finish_pages();
 }
 
 std::string printer_pages_unsaved() {

@@ -132,6 +132,10 @@ std::string printer_pages_unsaved();
 // number, before a load or a machine set-up starts afresh or the program
 // ends; the console names where each went (printer_pages_finished).
 void printer_finish_pages();
+// printer_finish_pages with every unit whose saving failed tried again (a
+// unit that failed is otherwise tried again only once it printed since): the
+// held things' "printer pages" finish, at every way out and set-up.
+void printer_finish_all();
 // Where the pages the last printer_finish_pages saved went, one clause
 // ("page 1 of the printer saved as \"/…/Printer-1.ilbm\" and \"/…/Printer.txt\""),
 // "" when it saved none.

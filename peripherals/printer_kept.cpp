@@ -180,6 +180,7 @@ bool printer_kept_restore(const u8* data, std::size_t size, std::string* why) {
     }
     const PrinterGeometry& g = printer_geometry;
     for (UnitKept& k : units) {
+        printer_units[k.unit].save_failed = 0; // tried again by the next finishing
         printout_resume(k.unit, k.base);
         for (const PrinterPage& page : k.pages)
             printer_keep_page(k.unit, page);
