@@ -111,11 +111,12 @@ class PrinterPagesProgram : public ProgramTest {
         }
     }
     // The guest of `machine` prints more than a page of `lines`: `word`A,
-    // enough empty lines to fill the page, then `word`B on the next one.
+    // enough lines to fill the page (the line printer feeds no empty one),
+    // then `word`B on the next one.
     void print_pages_on(u32 machine, u32 lines, const std::string& word) {
         print_on(machine, word + "A");
         for (u32 i = 0; i < lines; i++)
-            print_on(machine, "");
+            print_on(machine, ".");
         print_on(machine, word + "B");
     }
     // The two page pictures and the text of a printout of print_pages_on,
