@@ -154,6 +154,14 @@ std::string recorders_running() {
 std::string pages_finished() {
     return printer_pages_finished();
 }
+// Pages a unit could not save: kept by the autosave's pages file when the
+// way out writes both, else lost.
+std::string pages_lost() {
+    return held_autosave_written() && app_printer_pages_kept() ? "" : printer_pages_unsaved();
+}
+std::string pages_kept() {
+    return app_printer_pages_kept() ? printer_pages_unsaved() : "";
+}
 std::string pages_half_printed() {
     std::string list;
     for (int u = 0; u < PRINTER_UNITS; u++)
@@ -217,8 +225,8 @@ void app_install_hooks() {
                      media_kept_at_end, nullptr, media_kept_older_at_end});
     app_install_keeper();
     held_things_add({"recorders", nullptr, recorders_running, rec_stop_all, true});
-    held_things_add({"printer pages", nullptr, pages_half_printed, printer_finish_pages, true,
-                     nullptr, pages_finished});
+    held_things_add({"printer pages", pages_lost, pages_half_printed, printer_finish_all, true,
+                     pages_kept, pages_finished, nullptr, true});
     held_things_add({"cassette", nullptr, cassette_recording, cassette_finish, false});
     held_things_add({"papertapes", papertapes_held_back, papertapes_punching,
                      papertapes_write_back, false});

@@ -3,6 +3,9 @@
 #include "peripherals/tape.h"
 
 #include "core/frame.h"
+#include "core/serial.h"
+#include "peripherals/printer.h"
+#include "peripherals/printer_kept.h"
 #include "core/held_things.h"
 #include "core/hiscore.h"
 #include "core/machine.h"
@@ -26,6 +29,7 @@
 #include "platform/paths.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <iterator>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -43,6 +47,8 @@ static bool autosave_failed = false;
 // and that file as it was then.
 static std::string autosave_kept_aside;
 static FileIdentity kept_aside_file;
+// The printers' unsaved pages could not be written beside the autosave.
+static bool pages_unkept = false;
 // True while the port's QUIT writes ahead: a display that goes away then
 // starts the exit path afresh, which finishes what was not done.
 static bool writing_ahead = false;
@@ -63,7 +69,7 @@ void app_exit_reset() {
     session_exit_reset();
     app_exit_steps.clear();
     autosave_taken = windows_closed = files_taken = outputs_finished = writing_ahead =
-        unwritten_said = autosave_failed = false;
+        unwritten_said = autosave_failed = pages_unkept = false;
     autosave_kept_aside.clear();
     exit_stage = 0;
     ui_take_exit_reports();
@@ -158,11 +164,37 @@ static std::string older_autosave() {
     return state_file_reads(path) ? path : "";
 }
 
+bool app_printer_pages_kept() {
+    return !pages_unkept;
+}
+
+// What the printers could not save goes beside the autosave just written,
+// for the next start; with nothing unsaved an earlier such file goes, its
+// pages saved since. Where no autosave is written, the file stays only while
+// it holds pages still unsaved.
+static void keep_printer_pages(bool autosave_written) {
+    const std::string path = path_to_host(autosave_pages_path());
+    const std::vector<u8> bytes = printer_kept_bytes();
+    std::error_code ec;
+    if (bytes.empty()) {
+        if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
+        return;
+    }
+    if (!autosave_written) return;
+    std::string error;
+    if (file_write_replace(path, bytes.data(), bytes.size(), &error)) return;
+    pages_unkept = true;
+    ui_report_failure(file_failure_text("Can't write", path, error) + "\n");
+}
+
 // The autosave written once; false when it was due and could not be, said
 // on the console and in the reply with the reason and what the next start
 // resumes instead (in `*why` too). What a way out said it keeps is named as
 // dropped with it, unless `name_kept` is false (the way out names it next).
 static bool write_autosave(bool name_kept = true, std::string* why = nullptr) {
+    // Whether the printers' pages are lost or kept is known once their
+    // saving was tried.
+    held_finish_first();
     if (autosave_taken) return !autosave_failed;
     autosave_taken = true;
     const bool named = name_kept && !held_kept().empty();
@@ -171,6 +203,7 @@ static bool write_autosave(bool name_kept = true, std::string* why = nullptr) {
     // machine as the last frame left it, which a state holds.
     if (autosave && !upgrade_mode && aside.empty()) net_back_to_frame_end();
     std::string unsaved = autosave_on_exit(aside);
+    keep_printer_pages(unsaved.empty() && app_exit_autosaves());
     if (unsaved.empty()) return true;
     autosave_failed = aside.empty();
     if (why) *why = unsaved;
@@ -284,10 +317,13 @@ static void exit_begin() {
     // of it.
     exit_session = session_writes();
     if (!exit_session) say_unwritten();
+    held_finish_first();
     if (exit_session && !autosave_taken) {
         step("autosave");
         write_autosave();
     }
+    // What a finishing after the question could not save is named.
+    held_report_unnamed_lost("they are dropped");
 }
 
 static void exit_files() {

@@ -38,6 +38,9 @@ bool app_exit_autosaves();
 // again): it keeps changed disks of an earlier run that this one did not
 // bring back. Its way out says so in place of writing it.
 void app_autosave_keep_aside(const std::string& why);
+// Whether what the printers could not save is kept beside the autosave:
+// false once writing it failed on this way out.
+bool app_printer_pages_kept();
 // Installs app_exit_autosaves and the autosave's writing ahead of a way out
 // that says it keeps something (held_set_keeper).
 void app_install_keeper();

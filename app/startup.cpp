@@ -19,6 +19,8 @@
 #include "input/paddles.h"
 #include "core/machine_table.h"
 #include "peripherals/changed_media.h"
+#include "peripherals/printer.h"
+#include "peripherals/printer_kept.h"
 #include "core/savestate.h"
 #include "app/mainloop.h"
 #include "core/notify.h"
@@ -278,6 +280,39 @@ static void keep_autosave_aside() {
     say_at_start("The autosave \"" + host +
                  "\" keeps changed disks of an earlier run: this start did not bring them back, "
                  "and leaves it as it is for the next start that does.");
+}
+
+// The pages the printers could not save at the last way out, kept beside
+// the autosave: saved now, in the printouts they were printed in, or, where
+// they still cannot be, kept on the units (the sheet back on its paper) and
+// in that file. A file that cannot be read stays as it is, and is named.
+static void restore_printer_pages() {
+    if (app_acquired.home_shared) return;
+    const std::string host = path_to_host(autosave_pages_path());
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(host, ec))) return;
+    std::string data, why;
+    if (!file_read_whole(host, &data, std::size_t{1} << 30)) why = "it cannot be read";
+    if (why.empty() &&
+        !printer_kept_restore(reinterpret_cast<const u8*>(data.data()), data.size(), &why) &&
+        why.empty())
+        why = "it is not whole";
+    if (!why.empty()) {
+        say_at_start("The printed pages kept in \"" + host + "\" are not back (" + why +
+                     "): the file stays as it is.");
+        return;
+    }
+    con_printf("The printed pages the last quit kept are back from \"%s\".\n", host.c_str());
+    printer_finish_pages();
+    const std::vector<u8> left = printer_kept_bytes();
+    if (left.empty()) {
+        std::filesystem::remove(host, ec);
+        printer_begin_printout(); // what the guest prints next is a printout of its own
+    } else if (left.size() != data.size() ||
+               std::memcmp(left.data(), data.data(), left.size()) != 0) {
+        std::string error;
+        file_write_replace(host, left.data(), left.size(), &error);
+    }
 }
 
 // The console during a batch disassembly: what goes to the listing file is
@@ -566,6 +601,8 @@ void app_main(int argc, char** argv) {
         machine_adapt_opcode_tables();
         if (!loaded) emu_reset_request(false);
     }
+
+    restore_printer_pages();
 
     // 42-47: the main window, the script or the tip, then the loop.
     games_rescan_pending = 1;

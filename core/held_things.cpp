@@ -4,6 +4,7 @@
 #include "core/ui_host.h"
 #include "platform/paths.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -12,6 +13,8 @@ bool (*autosave_check)() = nullptr;
 std::string (*older_autosave)() = nullptr;
 std::string (*keeper)() = nullptr;
 void (*keeper_forget)() = nullptr;
+bool first_finished = false;       // held_finish_first ran on this way out
+std::vector<std::string> named_lost; // the clauses held_report_lost named
 
 // The clauses of one kind, the first letter of each after the first in lower case.
 std::string joined(const std::vector<std::string>& clauses) {
@@ -89,6 +92,8 @@ std::string held_keep() {
 }
 
 void held_keep_forget() {
+    first_finished = false;
+    named_lost.clear();
     if (keeper_forget) keeper_forget();
 }
 
@@ -109,6 +114,8 @@ void held_things_add(const HeldThing& thing) {
 
 void held_things_clear() {
     things.clear();
+    first_finished = false;
+    named_lost.clear();
 }
 
 const std::vector<HeldThing>& held_things() {
@@ -124,13 +131,39 @@ std::vector<std::string> held_running() {
 }
 
 void held_report_lost(const char* what) {
+    held_finish_first();
     held_keep(); // one not written says so, and what it was to keep is lost
-    const std::string text = with_kept(joined(held_lost()), what, false);
+    const std::vector<std::string> lost = held_lost();
+    named_lost.insert(named_lost.end(), lost.begin(), lost.end());
+    const std::string text = with_kept(joined(lost), what, false);
     if (text.empty()) return;
     if (!ui_unattended_report(text.c_str(), nullptr)) con_printf("%s\n", text.c_str());
 }
 
 void held_finish(HeldScope scope) {
+    if (scope == HeldScope::program) held_finish_first();
     for (const HeldThing& t : things)
-        if (t.finish && (scope == HeldScope::program || t.with_machine)) t.finish();
+        if (t.finish && (scope == HeldScope::program ? !t.finish_first : t.with_machine))
+            t.finish();
+}
+
+void held_finish_first() {
+    if (first_finished) return;
+    first_finished = true;
+    // On the way out nobody is asked: what cannot be finished is said.
+    const bool unattended = ui_unattended;
+    ui_unattended = true;
+    for (const HeldThing& t : things)
+        if (t.finish && t.finish_first) t.finish();
+    ui_unattended = unattended;
+}
+
+void held_report_unnamed_lost(const char* what) {
+    std::vector<std::string> lost;
+    for (const std::string& clause : held_lost())
+        if (std::find(named_lost.begin(), named_lost.end(), clause) == named_lost.end())
+            lost.push_back(clause);
+    if (lost.empty()) return;
+    named_lost.insert(named_lost.end(), lost.begin(), lost.end());
+    ui_report_failure(joined(lost) + "; " + what + ".\n");
 }

@@ -49,6 +49,10 @@ struct HeldThing {
     // written (held_older_autosave): one clause as `lost` gives it (then
     // `lost` leaves it out); "" when nothing. May be null.
     std::string (*kept_older)() = nullptr;
+    // Finished before the way out names what it loses and writes the
+    // autosave (held_finish_first): whether it is lost or kept is known only
+    // once its finishing was tried.
+    bool finish_first = false;
 };
 
 void held_things_add(const HeldThing& thing);
@@ -105,5 +109,12 @@ void held_keep_forget();
 void held_report_lost(const char* what);
 
 // Every output in progress within `scope` finished, in the order the
-// holders were added.
+// holders were added; at the end of the program those finished first
+// (held_finish_first) are not finished again.
 void held_finish(HeldScope scope);
+// The holders that finish first finished, once per way out (until
+// held_keep_forget: the user stayed).
+void held_finish_first();
+// Names, as held_report_lost does, what is lost that no report named yet on
+// this way out (what a finishing tried after the question could not save).
+void held_report_unnamed_lost(const char* what);

@@ -389,6 +389,11 @@ std::string autosave_path() {
     return path + name;
 }
 
+std::string autosave_pages_path() {
+    std::string path = autosave_path();
+    return path.substr(0, path.size() - 4) + ".PAGES";
+}
+
 std::string autosave_on_exit(const std::string& kept_aside) {
     if (upgrade_mode) return "";
     std::string unsaved;

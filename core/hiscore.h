@@ -64,6 +64,9 @@ void hiscore_add_play_time(int slot, u32 micros);
 // a session started with one settings file resumes only what a session on
 // that file saved, and no two files share one.
 std::string autosave_path();
+// Beside the autosave, what the printers could not save on the way out
+// ("AUTOSAVE.PAGES" beside "AUTOSAVE.COS"), for the next start.
+std::string autosave_pages_path();
 // The autosave's file name for the settings file `settings` (a path under
 // "PROGDIR:Configs/", or a name there).
 std::string autosave_name(const std::string& settings);

@@ -10,12 +10,19 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <zlib.h>
 
 PrinterUnit printer_units[PRINTER_UNITS];
 PrinterGeometry printer_geometry = {228, 384, 32, 32, 2, 12, 228, 384, 0};
 u32 printer_view_serial;
 u32 printer_printout;
 u32 printer_scroll_x, printer_scroll_y;
+// Whether the paper on the units is the line printer's (printer_geometry's kind).
+static bool paper_line_printer;
+// A unit whose saving failed is tried again by printer_finish_pages only
+// once it printed since, or when a way out or a set-up finishes everything
+// (printer_finish_all): one warning for each.
+static bool retry_due[PRINTER_UNITS];
 
 constexpr int EFFECT_PRINTER = 4;
 constexpr u8 LF = 10;
@@ -78,6 +85,7 @@ static void end_text_line(PrinterUnit& p) {
 // Keeps the current text line terminated after a character went into it.
 static void put_text(PrinterUnit& p, u8 code) {
     p.unsaved = 1;
+    retry_due[&p - printer_units] = true;
     if (p.column + 3 >= PRINTER_TEXT_WIDTH) return;
     u8* line = p.text[p.text_line];
     line[p.column++] = code;
@@ -122,22 +130,143 @@ void twin_paper_marks(int unit) {
     }
 }
 
-bool printer_page_pending(int unit) {
-    if (unit < 0 || unit >= PRINTER_UNITS || unit >= device_link.printer_units) return false;
+namespace {
+// A page that filled and is not saved yet: its dots deflated (a page is
+// mostly paper), or as they are when deflating failed.
+struct KeptPage {
+    u32 number, width, height;
+    bool line_printer, packed;
+    std::vector<u8> dots;
+    std::string text;
+};
+std::vector<KeptPage> kept[PRINTER_UNITS];
+
+bool unit_ok(int unit) {
+    return unit >= 0 && unit < PRINTER_UNITS;
+}
+
+// The first and last page saved by the last flush of a unit, and where the
+// first one's picture went.
+struct SavedRun {
+    u32 first = 0, last = 0;
+    std::string first_picture;
+};
+} // namespace
+
+PrinterPage printer_sheet_page(int unit, int page_only) {
+    const PrinterGeometry& g = printer_geometry;
+    PrinterPage page;
+    page.number = printer_units[unit].page_number;
+    page.width = g.page_width;
+    page.height = g.page_height;
+    page.line_printer = paper_line_printer;
+    const u8* dots = printer_units[unit].page;
+    page.dots.assign(dots, dots + static_cast<std::size_t>(g.page_width) * g.page_height);
+    page.text = printer_unit_text(unit, page_only);
+    return page;
+}
+
+void printer_keep_page(int unit, const PrinterPage& page) {
+    if (!unit_ok(unit)) return;
+    KeptPage k{page.number, page.width, page.height, page.line_printer, true, {}, page.text};
+    uLongf size = compressBound(static_cast<uLong>(page.dots.size()));
+    k.dots.resize(size);
+    if (compress2(k.dots.data(), &size, page.dots.data(), static_cast<uLong>(page.dots.size()),
+                  Z_BEST_SPEED) == Z_OK) {
+        k.dots.resize(size);
+    } else {
+        k.packed = false;
+        k.dots = page.dots;
+    }
+    k.dots.shrink_to_fit();
+    kept[unit].push_back(std::move(k));
+}
+
+std::size_t printer_kept_count(int unit) {
+    return unit_ok(unit) ? kept[unit].size() : 0;
+}
+
+std::vector<u32> printer_kept_numbers(int unit) {
+    std::vector<u32> numbers;
+    if (unit_ok(unit))
+        for (const KeptPage& k : kept[unit])
+            numbers.push_back(k.number);
+    return numbers;
+}
+
+PrinterPage printer_kept_page(int unit, std::size_t i) {
+    const KeptPage& k = kept[unit][i];
+    PrinterPage page;
+    page.number = k.number;
+    page.width = k.width;
+    page.height = k.height;
+    page.line_printer = k.line_printer;
+    page.text = k.text;
+    if (!k.packed) {
+        page.dots = k.dots;
+        return page;
+    }
+    page.dots.assign(static_cast<std::size_t>(k.width) * k.height, PRINTER_PAPER);
+    uLongf size = static_cast<uLongf>(page.dots.size());
+    uncompress(page.dots.data(), &size, k.dots.data(), static_cast<uLong>(k.dots.size()));
+    return page;
+}
+
+void printer_kept_clear() {
+    for (auto& list : kept)
+        list.clear();
+}
+
+bool printer_sheet_pending(int unit) {
+    if (!unit_ok(unit) || unit >= device_link.printer_units) return false;
     const PrinterUnit& p = printer_units[unit];
     return p.unsaved || (eachpage && (p.column != 0 || p.lines_fed != 0));
 }
 
-// Saves the page of `unit` as picture and text (`page_only`: the lines of the
-// page alone); a writer that could not save it says so, once, and marks it.
-static void save_page(int unit, int page_only) {
-    printer_units[unit].unsaved = printer_units[unit].save_failed = 0;
-    printer_page_out.save_page(0, 0, 0, unit);
-    printer_page_out.export_text(0, 0, unit, page_only);
+bool printer_page_pending(int unit) {
+    return (unit_ok(unit) && !kept[unit].empty()) || printer_sheet_pending(unit);
+}
+
+// Saves `page` of `unit`, its picture and its text; a writer that could not
+// save its part said why.
+static bool save_one(int unit, const PrinterPage& page, SavedRun* run) {
+    const bool picture = printer_page_out.picture(unit, page);
+    const bool text = printer_page_out.text(unit, page);
+    if (!picture || !text) return false;
+    if (!run->first) {
+        run->first = page.number;
+        run->first_picture = printout_picture_of(unit, page.number);
+    }
+    run->last = page.number;
+    return true;
+}
+
+// Saves what `unit` holds unsaved, in order: its kept pages, then the page
+// on its sheet (unless `kept_only`). From the first that could not be saved
+// on, everything stays as it is, to be saved later in the same order, and the
+// unit is marked.
+static bool flush_unit(int unit, SavedRun* run, bool kept_only = false) {
+    PrinterUnit& p = printer_units[unit];
+    auto& list = kept[unit];
+    std::size_t done = 0;
+    bool ok = true;
+    while (ok && done < list.size()) {
+        ok = save_one(unit, printer_kept_page(unit, done), run);
+        if (ok) done++;
+    }
+    list.erase(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(done));
+    if (ok && !kept_only && printer_sheet_pending(unit)) {
+        ok = save_one(unit, printer_sheet_page(unit, 1), run);
+        if (ok) p.unsaved = 0;
+    }
+    p.save_failed = ok ? 0 : 1;
+    retry_due[unit] = ok;
+    return ok;
 }
 
 void printer_flush(int unit) {
-    if (printer_page_pending(unit)) save_page(unit, 1);
+    SavedRun run;
+    if (printer_page_pending(unit)) flush_unit(unit, &run);
 }
 
 static std::string pages_finished;
@@ -146,22 +275,64 @@ const std::string& printer_pages_finished() {
     return pages_finished;
 }
 
+// "page 1 of the printer saved as \"/…/Printer-1.ilbm\" and \"/…/Printer.txt\"",
+// or of several pages "pages 1 to 3 … as \"…-1.ilbm\" to \"…-3.ilbm\" and …".
+static std::string saved_clause(int unit, const SavedRun& run) {
+    const std::string last = printout_picture_of(unit, run.last);
+    const std::string text = printout_text_of(unit, run.last);
+    if (!run.first || run.first_picture.empty() || last.empty() || text.empty()) return "";
+    return printer_pages_words(unit, run.first, run.last) + " saved as \"" + run.first_picture +
+           "\"" + (run.first != run.last ? " to \"" + last + "\"" : "") + " and \"" + text + "\"";
+}
+
 void printer_finish_pages() {
     pages_finished.clear();
     for (int u = 0; u < PRINTER_UNITS; u++) {
         PrinterUnit& p = printer_units[u];
+        if (p.save_failed && !retry_due[u] && printer_page_pending(u)) continue;
         if (printer_page_pending(u)) {
-            printer_flush(u);
-            const std::string saved = p.save_failed ? "" : printer_page_saved_as(u);
+            const bool sheet = printer_sheet_pending(u);
+            SavedRun run;
+            const bool ok = flush_unit(u, &run);
+            const std::string saved = saved_clause(u, run);
             if (!saved.empty()) {
                 con_printf("%c%s.\n", std::toupper(static_cast<unsigned char>(saved[0])),
                            saved.c_str() + 1);
                 pages_finished += (pages_finished.empty() ? "" : "; ") + saved;
             }
-            p.page_number++;
+            // What could not be saved stays whole: the sheet goes on as it is.
+            if (!ok) continue;
+            if (sheet) p.page_number++;
         }
         p.lines_fed = p.column = p.page_lines = 0;
     }
+}
+
+void printer_finish_all() {
+    for (bool& due : retry_due)
+        due = true;
+    printer_finish_pages();
+}
+
+std::string printer_pages_unsaved() {
+    std::string list;
+    for (int u = 0; u < PRINTER_UNITS; u++) {
+        const PrinterUnit& p = printer_units[u];
+        if (!p.save_failed || !printer_page_pending(u)) continue;
+        std::vector<u32> pages = printer_kept_numbers(u);
+        if (printer_sheet_pending(u)) pages.push_back(p.page_number);
+        list += (list.empty() ? "" : ", ") +
+                printer_pages_words(u, pages.front(), pages.back());
+    }
+    return list.empty() ? "" : "Printed pages not saved: " + list;
+}
+
+// The sheet of a unit whose saving failed, kept as a page with the paper
+// it was printed on, before that paper goes.
+static void keep_sheet(int unit) {
+    if (!printer_units[unit].unsaved) return;
+    printer_keep_page(unit, printer_sheet_page(unit, 1));
+    printer_units[unit].unsaved = 0;
 }
 
 static void clear_text(PrinterUnit& p) {
@@ -174,10 +345,12 @@ static void clear_text(PrinterUnit& p) {
 void printer_new_page(int unit) {
     if (unit < 0 || unit >= PRINTER_UNITS) return;
     printer_flush(unit);
+    // A sheet that could not be saved goes with the kept pages, not lost.
+    if (printer_units[unit].save_failed) keep_sheet(unit);
     const PrinterGeometry& g = printer_geometry;
     PrinterUnit& p = printer_units[unit];
     p.page_number++;
-    p.lines_fed = p.page_lines = p.unsaved = p.save_failed = 0;
+    p.lines_fed = p.page_lines = p.unsaved = 0;
     p.empty_lines = p.text_line = g.lines_per_page - 1;
     // A fresh sheet starts with the head at the left of an empty line.
     p.column = 0;
@@ -200,14 +373,17 @@ void printer_line_feed() {
     const PrinterGeometry& g = printer_geometry;
     PrinterUnit& p = printer_units[unit];
     if (p.lines_fed == g.lines_per_page - 1) {
-        // While pages are not saved as they fill, the sheet keeps what was
-        // printed on it, to be saved when it goes.
-        if (eachpage) {
-            save_page(unit, 0);
-            p.page_lines = 0;
-        } else if (p.page_lines < g.lines_per_page - 1) {
-            p.page_lines++;
+        // The page filled: it is kept as it stands before the paper moves on,
+        // and saved at once with "eachpage" on (or once enough wait), else
+        // when the pages are finished.
+        printer_keep_page(unit, printer_sheet_page(unit, 1));
+        p.unsaved = 0;
+        const std::size_t waiting = kept[unit].size();
+        if (eachpage || (waiting >= PRINTER_KEPT_AT_ONCE && waiting % PRINTER_KEPT_AT_ONCE == 0)) {
+            SavedRun run;
+            flush_unit(unit, &run, true);
         }
+        p.page_lines = 0;
         p.page_number++;
         p.lines_fed = 0;
     } else {
@@ -401,7 +577,7 @@ void printer_begin_printout() {
     printout_begin();
     for (int u = 0; u < PRINTER_UNITS; u++) {
         // A sheet that could not be saved is the only copy of its printing.
-        if (printer_units[u].save_failed) continue;
+        if (printer_units[u].save_failed && printer_sheet_pending(u)) continue;
         printer_units[u].page_number = printer_units[u].line_buffer_count = 0;
         printer_new_page(u);
     }
@@ -411,13 +587,14 @@ void printer_setup_geometry() {
     // A page in progress goes under its own number, on the paper it was printed on.
     printer_finish_pages();
     const PrinterGeometry& paper = device_link.line_printer ? TWIN_GEOMETRY : EA_GEOMETRY;
-    // A sheet kept on paper of another size cannot stay (its failed saving
-    // was warned about).
+    // A sheet that could not be saved cannot stay on paper of another size:
+    // it is kept as a page of its own paper.
     if (paper.page_width != printer_geometry.page_width ||
         paper.page_height != printer_geometry.page_height)
-        for (PrinterUnit& p : printer_units)
-            p.save_failed = 0;
+        for (int u = 0; u < PRINTER_UNITS; u++)
+            if (printer_units[u].save_failed) keep_sheet(u);
     printer_geometry = paper;
+    paper_line_printer = device_link.line_printer;
     printer_scroll_x = 0;
     printer_scroll_y = printer_geometry.view_top;
     if (device_link.printer_units < 2) twin_printerunit = 0;

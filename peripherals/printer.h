@@ -18,6 +18,7 @@
 #include "core/types.h"
 
 #include <string>
+#include <vector>
 
 constexpr int PRINTER_UNITS = 2;
 constexpr int PRINTER_MAX_WIDTH = 982, PRINTER_MAX_HEIGHT = 1287;
@@ -79,6 +80,34 @@ extern u32 printer_view_serial;
 // units, whose pages and text are named apart from every earlier printout's.
 extern u32 printer_printout;
 
+// A page as its saving takes it: its number, the dots of its paper (a page
+// kept from paper of another size keeps its own) and its text lines.
+struct PrinterPage {
+    u32 number = 0;
+    u32 width = 0, height = 0;
+    bool line_printer = false;
+    std::vector<u8> dots; // dot x, y at x + y * width
+    std::string text;
+};
+// The sheet of `unit` as it stands, as a page (`page_only`: the text lines
+// of the page alone, else every line on the sheet).
+PrinterPage printer_sheet_page(int unit, int page_only);
+
+// A page that filled is kept, compressed, until it is saved: at once with
+// "eachpage" on, else when the pages are finished, flushed or ejected, and
+// once PRINTER_KEPT_AT_ONCE of them wait. A unit whose saving failed keeps
+// them all, in order, with its sheet.
+constexpr std::size_t PRINTER_KEPT_AT_ONCE = 64;
+std::size_t printer_kept_count(int unit);
+// The page numbers of the kept pages of `unit`, in order.
+std::vector<u32> printer_kept_numbers(int unit);
+// Kept page `i` of `unit` as a page.
+PrinterPage printer_kept_page(int unit, std::size_t i);
+// Puts `page` after the kept pages of `unit` (one a start brings back).
+void printer_keep_page(int unit, const PrinterPage& page);
+// Forgets every kept page (a fresh start of the printers).
+void printer_kept_clear();
+
 // A byte from the guest: seven_bit 0 = EA printer, 1 = 7-bit printer.
 void printer_write_byte(u8 byte, int seven_bit);
 // Feeds the current unit (twin_printerunit) by one line.
@@ -89,13 +118,24 @@ void printer_new_page(int unit);
 // page holds anything: with "eachpage" on a page begun, whatever it holds; with
 // it off, printing that is saved nowhere (the sheet is then its only copy).
 void printer_flush(int unit);
-// Whether unit `unit` has a page that printer_flush would save.
+// Whether unit `unit` has a page that printer_flush would save: a kept page,
+// or the sheet.
 bool printer_page_pending(int unit);
+// Whether the sheet of `unit` itself holds what printer_flush would save.
+bool printer_sheet_pending(int unit);
+// What the units hold whose saving failed (their kept pages and sheet), one
+// clause ("Printed pages not saved: pages 1 to 3 of the printer"); "" when
+// nothing.
+std::string printer_pages_unsaved();
 // Flushes both units and leaves each page saved as ejected (the next line
 // starts the next page number), so that a page is saved once, under its own
 // number, before a load or a machine set-up starts afresh or the program
 // ends; the console names where each went (printer_pages_finished).
 void printer_finish_pages();
+// printer_finish_pages with every unit whose saving failed tried again (a
+// unit that failed is otherwise tried again only once it printed since): the
+// held things' "printer pages" finish, at every way out and set-up.
+void printer_finish_all();
 // Where the pages the last printer_finish_pages saved went, one clause
 // ("page 1 of the printer saved as \"/…/Printer-1.ilbm\" and \"/…/Printer.txt\""),
 // "" when it saved none.

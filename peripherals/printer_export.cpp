@@ -25,7 +25,7 @@
 #include <string>
 #include <sys/stat.h>
 
-PrinterPageOut printer_page_out = {printer_save_page, export_text};
+PrinterPageOut printer_page_out = {printout_save_picture, printout_save_text};
 
 namespace {
 // The colour indices of the line printer's palette entries 0-5.
@@ -74,6 +74,10 @@ Page page_of(int unit) {
     return {g.page_width, g.page_height, device_link.line_printer, printer_units[unit].page};
 }
 
+Page page_of(const PrinterPage& page) {
+    return {page.width, page.height, page.line_printer, page.dots.data()};
+}
+
 void rgb(u8 colour, u8 out[3]) {
     const int set = colourset >= 0 && colourset < PALETTE_SETS ? colourset : 0;
     out[0] = palette_get_red(set, colour);
@@ -82,8 +86,8 @@ void rgb(u8 colour, u8 out[3]) {
 }
 } // namespace
 
-std::vector<u8> printer_page_iff(int unit, bool acbm) {
-    const Page p = page_of(unit);
+namespace {
+std::vector<u8> iff_of(const Page& p, bool acbm) {
     const int planes = p.twin ? 3 : 1;
     const u32 rb = ((p.width + 7) / 8 + 1) & ~1u;
     std::vector<u8> body(static_cast<std::size_t>(rb) * p.height * planes, 0);
@@ -135,8 +139,7 @@ std::vector<u8> printer_page_iff(int unit, bool acbm) {
     return o;
 }
 
-std::vector<u8> printer_page_bmp(int unit) {
-    const Page p = page_of(unit);
+std::vector<u8> bmp_of(const Page& p) {
     const u32 bits = p.twin ? 4 : 1;
     const u32 stride = ((p.width * bits + 7) / 8 + 3) & ~3u;
     const u32 offset = 54 + 4 * p.colours();
@@ -173,6 +176,20 @@ std::vector<u8> printer_page_bmp(int unit) {
         o.insert(o.end(), row.begin(), row.end());
     }
     return o;
+}
+} // namespace
+
+std::vector<u8> printer_page_iff(int unit, bool acbm) {
+    return iff_of(page_of(unit), acbm);
+}
+std::vector<u8> printer_page_bmp(int unit) {
+    return bmp_of(page_of(unit));
+}
+std::vector<u8> printer_page_iff(const PrinterPage& page, bool acbm) {
+    return iff_of(page_of(page), acbm);
+}
+std::vector<u8> printer_page_bmp(const PrinterPage& page) {
+    return bmp_of(page_of(page));
 }
 
 namespace {
@@ -250,6 +267,7 @@ struct Printout {
     u32 serial = 0;        // printer_printout it belongs to
     std::string base;      // the name it is called after ("game.aof", "Printer", "LPT2")
     int number = -1;       // 0: every number is taken; -1: none taken yet
+    std::string earlier;   // a file that took the number before it, for the messages
     std::string text_file; // where its text went ("" none yet)
     std::string text;      // what that file holds, as the pages wrote it
     FileIdentity text_identity;
@@ -295,9 +313,10 @@ int picture_number(const std::string& file, const std::string& stem) {
     return at < file.size() && file[at] == '.' && number < NUMBERS ? number : 0;
 }
 
-// The first number free for a printout called after `base`, 0 when none is.
-int free_printout_number(const std::string& base) {
-    std::vector<bool> taken(NUMBERS, false);
+// The first number free for a printout called after `base`, 0 when none is;
+// `*earlier` a file that took the number before it ("" for the first).
+int free_printout_number(const std::string& base, std::string* earlier) {
+    std::vector<std::string> taken(NUMBERS);
     const std::filesystem::path first = picture_name(base, KIND_ILBM, 1, 1);
     const std::string one = first.filename().string();
     const std::string tail = "-1" + std::string(file_kinds[KIND_ILBM].extension);
@@ -306,9 +325,13 @@ int free_printout_number(const std::string& base) {
     for (std::filesystem::directory_iterator it(first.parent_path(), error), end;
          !error && it != end; it.increment(error))
         taken[static_cast<std::size_t>(picture_number(it->path().filename().string(), stem))] =
-            true;
-    for (int n = 1; n < NUMBERS; n++)
-        if (!taken[static_cast<std::size_t>(n)] && !name_taken(text_name(base, n))) return n;
+            it->path().string();
+    earlier->clear();
+    for (int n = 1; n < NUMBERS; n++) {
+        const std::string text = text_name(base, n);
+        if (taken[static_cast<std::size_t>(n)].empty() && !name_taken(text)) return n;
+        *earlier = taken[static_cast<std::size_t>(n)].empty() ? text : taken[static_cast<std::size_t>(n)];
+    }
     return 0;
 }
 
@@ -326,7 +349,7 @@ void printout_begin_on(int unit) {
 Printout& printout_of(int unit) {
     Printout& p = printouts[unit];
     if (!p.begun || p.serial != printer_printout) printout_begin_on(unit);
-    if (p.number < 0) p.number = free_printout_number(p.base);
+    if (p.number < 0) p.number = free_printout_number(p.base, &p.earlier);
     return p;
 }
 
@@ -342,10 +365,12 @@ template <typename Named> std::string first_free(const Named& named, int number)
 // the printout's own number, or where a file came there since the printout
 // began, at the first free name of a later number; nothing is ever written
 // over. The console says so, and once (`*told`) where a numbered printout's
-// files go. The name written, "" when nothing was (after the warning).
+// files go and which file (`earlier`) took the number before. The name
+// written, "" when nothing was (after the warning).
 template <typename Named>
-std::string write_page_file(const Named& named, int number, const std::string& what,
-                            const void* data, std::size_t size, bool* told) {
+std::string write_page_file(const Named& named, int number, const std::string& earlier,
+                            const std::string& what, const void* data, std::size_t size,
+                            bool* told) {
     const std::string wanted = named(number > 0 ? number : 1);
     const std::string path = first_free(named, number);
     if (path.empty()) {
@@ -358,9 +383,10 @@ std::string write_page_file(const Named& named, int number, const std::string& w
     if (path != wanted) {
         con_printf("%s was saved as %s: %s is another file.\n", what.c_str(), path.c_str(),
                    wanted.c_str());
-    } else if (number > 1 && !*told) {
-        con_printf("%s was saved as %s: %s or another file of that name is there already.\n",
-                   what.c_str(), path.c_str(), named(1).c_str());
+    } else if (number > 1 && !*told && !earlier.empty()) {
+        con_printf("%s was saved as %s: its printout takes the number %d, as %s is there "
+                   "already.\n",
+                   what.c_str(), path.c_str(), number, earlier.c_str());
     }
     *told = true;
     return path;
@@ -384,26 +410,53 @@ bool picture_as_left(const Printout& p) {
            file_identity_fate(p.picture_file, p.picture_identity, true, &error) == FileFate::same;
 }
 
-// Whether the page of `unit` is `saved` (the one a picture or text was saved
-// of last), whose file or lines a saving again replaces.
-bool saved_before(u32 saved, int unit) {
-    return saved != 0 && saved == printer_units[unit].page_number;
+// Whether page `number` is `saved` (the one a picture or text was saved of
+// last), whose file or lines a saving again replaces.
+bool saved_before(u32 saved, u32 number) {
+    return saved != 0 && saved == number;
 }
 
-// The picture of kind `kind` saved before of the page of `unit`, still as it
-// was left, which a saving again replaces; "" when none.
-std::string picture_before(const Printout& p, int kind, int unit) {
-    return saved_before(p.picture_page, unit) && p.picture_kind == kind && picture_as_left(p)
+// The picture of kind `kind` saved before of page `number`, still as it was
+// left, which a saving again replaces; "" when none.
+std::string picture_before(const Printout& p, int kind, u32 number) {
+    return saved_before(p.picture_page, number) && p.picture_kind == kind && picture_as_left(p)
                ? p.picture_file
                : "";
 }
 
+// " of the printer", " of printer unit 2"
+std::string unit_words(int unit) {
+    return device_link.printer_units > 1 ? " of printer unit " + std::to_string(unit + 1)
+                                         : std::string(" of the printer");
+}
+
 // "Page 3 of the printer", "Page 3 of printer unit 2", for the messages.
-std::string page_words(const char* lead, int unit) {
-    const std::string page = std::to_string(printer_units[unit].page_number);
-    return std::string(lead) + page +
-           (device_link.printer_units > 1 ? " of printer unit " + std::to_string(unit + 1)
-                                          : std::string(" of the printer"));
+std::string page_words(const char* lead, int unit, u32 number) {
+    return std::string(lead) + std::to_string(number) + unit_words(unit);
+}
+
+// The picture of kind `kind` of `page` in the printout of `unit`, written
+// where its own earlier picture is, else at a free name of the printout's
+// number; false when it was not written (the warning said why).
+bool save_picture(int unit, const PrinterPage& page, int kind) {
+    const std::vector<u8> bytes =
+        kind == KIND_BMP ? printer_page_bmp(page) : printer_page_iff(page, kind == KIND_ACBM);
+    Printout& p = printout_of(unit);
+    std::string path = picture_before(p, kind, page.number);
+    if (!path.empty()) {
+        if (!write_whole(path, bytes.data(), bytes.size())) return false;
+    } else {
+        path = write_page_file(
+            [&](int n) { return picture_name(p.base, kind, page.number, n); }, p.number, p.earlier,
+            page_words("Page ", unit, page.number), bytes.data(), bytes.size(), &p.picture_told);
+        if (path.empty()) return false;
+    }
+    p.picture_page = page.number;
+    p.picture_kind = kind;
+    p.picture_file = path;
+    p.picture_identity = file_identity_at(path);
+    file_write_icon(kind, path.c_str());
+    return true;
 }
 } // namespace
 
@@ -415,35 +468,21 @@ void printer_save_page(int to_clipboard, int kind, int ask, int unit) {
         ui_host.clip_iff(iff.data(), iff.size());
         return;
     }
-    std::string path;
-    if (ask && !ask_name(kind, &path)) return;
-    const std::vector<u8> bytes =
-        kind == KIND_BMP ? printer_page_bmp(unit) : printer_page_iff(unit, kind == KIND_ACBM);
     // A name the user chose was asked about by the requester; the automatic
     // one never replaces a file.
     if (!ask) {
-        Printout& p = printout_of(unit);
-        const u32 page = printer_units[unit].page_number;
-        path = picture_before(p, kind, unit);
-        if (!path.empty()) {
-            if (!write_whole(path, bytes.data(), bytes.size())) path.clear();
-        } else {
-            path = write_page_file([&](int n) { return picture_name(p.base, kind, page, n); },
-                                   p.number, page_words("Page ", unit), bytes.data(), bytes.size(),
-                                   &p.picture_told);
-        }
-        if (path.empty()) {
-            printer_units[unit].save_failed = 1; // the sheet stays, its only copy
-            return;
-        }
-        p.picture_page = page;
-        p.picture_kind = kind;
-        p.picture_file = path;
-        p.picture_identity = file_identity_at(path);
-    } else if (!write_whole(path, bytes.data(), bytes.size())) {
-        path.clear();
+        save_picture(unit, printer_sheet_page(unit, 1), kind);
+        return;
     }
-    if (!path.empty()) file_write_icon(kind, path.c_str());
+    std::string path;
+    if (!ask_name(kind, &path)) return;
+    const std::vector<u8> bytes =
+        kind == KIND_BMP ? printer_page_bmp(unit) : printer_page_iff(unit, kind == KIND_ACBM);
+    if (write_whole(path, bytes.data(), bytes.size())) file_write_icon(kind, path.c_str());
+}
+
+bool printout_save_picture(int unit, const PrinterPage& page) {
+    return unit >= 0 && unit < PRINTER_UNITS && save_picture(unit, page, KIND_ILBM);
 }
 
 std::string printer_unit_text(int unit, int page_only) {
@@ -483,41 +522,46 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
         // The screen's text is no printout: a free name of its own.
         const std::string base = default_base(0);
         bool told = false;
-        path = write_page_file([&](int n) { return text_name(base, n); }, 1,
+        path = write_page_file([&](int n) { return text_name(base, n); }, 1, "",
                                "The screen's text", text.data(), text.size(), &told);
         if (!path.empty()) file_write_icon(KIND_TXT, path.c_str());
         return;
     }
-    // The automatic saving: the printout's first page starts its text file,
-    // later pages add to it while it is still as the pages left it; once
-    // anything else changed it, the next page starts another.
+    PrinterPage page;
+    page.number = printer_units[unit].page_number;
+    page.text = std::move(text);
+    printout_save_text(unit, page);
+}
+
+bool printout_save_text(int unit, const PrinterPage& page) {
+    if (unit < 0 || unit >= PRINTER_UNITS) return false;
+    // The printout's first page starts its text file, later pages add to it
+    // while it is still as the pages left it; once anything else changed it,
+    // the next page starts another.
     Printout& p = printout_of(unit);
+    const std::string& text = page.text;
     if (text_as_left(p)) {
         // A page saved again replaces its own earlier lines.
-        if (!saved_before(p.text_page, unit)) p.page_text_from = p.text.size();
+        if (!saved_before(p.text_page, page.number)) p.page_text_from = p.text.size();
         const std::string whole = p.text.substr(0, p.page_text_from) + text;
-        if (!write_whole(p.text_file, whole.data(), whole.size())) {
-            printer_units[unit].save_failed = 1;
-            return;
-        }
+        if (!write_whole(p.text_file, whole.data(), whole.size())) return false;
         p.text = whole;
         p.text_identity = file_identity_at(p.text_file);
-        p.text_page = printer_units[unit].page_number;
-        return;
+        p.text_page = page.number;
+        return true;
     }
-    path = write_page_file([&](int n) { return text_name(p.base, n); }, p.number,
-                           page_words("The text of page ", unit), text.data(), text.size(),
-                           &p.text_told);
-    if (path.empty()) {
-        printer_units[unit].save_failed = 1;
-        return;
-    }
+    const std::string path =
+        write_page_file([&](int n) { return text_name(p.base, n); }, p.number, p.earlier,
+                        page_words("The text of page ", unit, page.number), text.data(),
+                        text.size(), &p.text_told);
+    if (path.empty()) return false;
     p.text_file = path;
     p.page_text_from = 0;
-    p.text_page = printer_units[unit].page_number;
+    p.text_page = page.number;
     p.text = text;
     p.text_identity = file_identity_at(path);
     file_write_icon(KIND_TXT, path.c_str());
+    return true;
 }
 
 void printout_begin() {
@@ -525,30 +569,59 @@ void printout_begin() {
         printout_begin_on(u);
 }
 
+std::string printer_pages_words(int unit, u32 first, u32 last) {
+    if (first == last) return page_words("page ", unit, first);
+    return "pages " + std::to_string(first) + " to " + std::to_string(last) + unit_words(unit);
+}
+
 std::string printer_page_in_progress(int unit) {
     if (!printer_page_pending(unit)) return "";
+    std::vector<u32> pages = printer_kept_numbers(unit);
+    if (printer_sheet_pending(unit)) pages.push_back(printer_units[unit].page_number);
+    if (pages.empty()) return "";
     Printout& p = printout_of(unit);
-    const u32 page = printer_units[unit].page_number;
     const auto free_at = [&](const auto& named) { return first_free(named, p.number); };
-    std::string picture = picture_before(p, KIND_ILBM, unit);
-    if (picture.empty())
-        picture = free_at([&](int n) { return picture_name(p.base, KIND_ILBM, page, n); });
+    const auto picture_of = [&](u32 page) {
+        const std::string before = picture_before(p, KIND_ILBM, page);
+        return before.empty()
+                   ? free_at([&](int n) { return picture_name(p.base, KIND_ILBM, page, n); })
+                   : before;
+    };
+    const std::string first = picture_of(pages.front());
+    const std::string last = pages.size() > 1 ? picture_of(pages.back()) : "";
     const std::string text =
         text_as_left(p) ? p.text_file : free_at([&](int n) { return text_name(p.base, n); });
-    const std::string words = page_words("page ", unit);
+    const std::string words = printer_pages_words(unit, pages.front(), pages.back());
     std::string files;
-    for (const std::string& file : {picture, text})
-        if (!file.empty())
-            files += (files.empty() ? "\"" : " and \"") +
-                     std::filesystem::path(file).filename().string() + "\"";
+    const auto name = [](const std::string& file) {
+        return "\"" + std::filesystem::path(file).filename().string() + "\"";
+    };
+    if (!first.empty()) files = name(first);
+    if (!first.empty() && !last.empty()) files += " to " + name(last);
+    if (!text.empty()) files += (files.empty() ? "" : " and ") + name(text);
     return files.empty() ? words : words + " (saved as " + files + ")";
 }
 
-std::string printer_page_saved_as(int unit) {
+std::string printout_picture_of(int unit, u32 number) {
     const Printout& p = printouts[unit];
-    if (!p.begun || p.serial != printer_printout || !saved_before(p.picture_page, unit) ||
-        !saved_before(p.text_page, unit) || p.picture_file.empty() || p.text_file.empty())
-        return "";
-    return page_words("page ", unit) + " saved as \"" + p.picture_file + "\" and \"" +
-           p.text_file + "\"";
+    return p.begun && p.serial == printer_printout && saved_before(p.picture_page, number)
+               ? p.picture_file
+               : "";
+}
+
+std::string printout_text_of(int unit, u32 number) {
+    const Printout& p = printouts[unit];
+    return p.begun && p.serial == printer_printout && saved_before(p.text_page, number)
+               ? p.text_file
+               : "";
+}
+
+void printout_resume(int unit, const std::string& base) {
+    printout_begin_on(unit);
+    if (!base.empty()) printouts[unit].base = base;
+}
+
+std::string printout_base(int unit) {
+    const Printout& p = printouts[unit];
+    return p.begun && p.serial == printer_printout ? p.base : default_base(unit);
 }

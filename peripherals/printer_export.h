@@ -19,6 +19,7 @@
 #pragma once
 
 #include "core/types.h"
+#include "peripherals/printer.h"
 
 #include <string>
 #include <vector>
@@ -33,6 +34,8 @@ void export_text(int to_clipboard, int ask, int unit, int page_only);
 // and BMP (1 or 4 bits per pixel, rows padded to longwords).
 std::vector<u8> printer_page_iff(int unit, bool acbm);
 std::vector<u8> printer_page_bmp(int unit);
+std::vector<u8> printer_page_iff(const PrinterPage& page, bool acbm);
+std::vector<u8> printer_page_bmp(const PrinterPage& page);
 // The text lines of `unit` (page_only: those of the finished page).
 std::string printer_unit_text(int unit, int page_only);
 
@@ -44,14 +47,29 @@ void printout_begin();
 // \"game.txt\")"; "" when there is none.
 std::string printer_page_in_progress(int unit);
 
-// Where the page of `unit` went when the automatic saving saved both its
-// picture and its text: "page 2 of the printer saved as \"/…/game-2.ilbm\" and
-// \"/…/game.txt\""; "" otherwise.
-std::string printer_page_saved_as(int unit);
+// "page 2 of the printer", "pages 1 to 3 of printer unit 2", for the messages.
+std::string printer_pages_words(int unit, u32 first, u32 last);
+// The picture and the text file the automatic saving wrote page `number`
+// of `unit` to last, in the printout the unit prints now; "" when it wrote
+// none.
+std::string printout_picture_of(int unit, u32 number);
+std::string printout_text_of(int unit, u32 number);
+// A printout the next start finishes, named `base` as it was named when it
+// began ("game.aof", "Printer"), on `unit`: the pages a start brings back go
+// to it.
+void printout_resume(int unit, const std::string& base);
+// The name the printout of `unit` is called after.
+std::string printout_base(int unit);
+
+// The automatic saving of `page` of `unit` as a page of the printout the
+// unit prints: its picture (IFF ILBM) and its lines added to the printout's
+// text. False when it was not saved (the warning said why).
+bool printout_save_picture(int unit, const PrinterPage& page);
+bool printout_save_text(int unit, const PrinterPage& page);
 
 // What a finished page goes to (these two unless a test watches them).
 struct PrinterPageOut {
-    void (*save_page)(int to_clipboard, int kind, int ask, int unit);
-    void (*export_text)(int to_clipboard, int ask, int unit, int page_only);
+    bool (*picture)(int unit, const PrinterPage& page);
+    bool (*text)(int unit, const PrinterPage& page);
 };
 extern PrinterPageOut printer_page_out;

@@ -10,6 +10,7 @@
 #include "peripherals/printer.h"
 #include "tests/record/tools.h"
 #include "tests/support/blank_disks.h"
+#include "tests/support/port_client.h"
 #include "tests/support/printout_rows.h"
 #include "tests/support/program_test.h"
 #include "tests/support/x_display.h"
@@ -107,6 +108,36 @@ class PrinterPagesProgram : public ProgramTest {
                           machine == TWIN ? "EB" : "FC", c);
             fine(line);
             if (machine == TWIN) fine("DEBUGGER \"WRITEPORT EA 02\"");
+        }
+    }
+    // The guest of `machine` prints more than a page of `lines`: `word`A,
+    // enough lines to fill the page (the line printer feeds no empty one),
+    // then `word`B on the next one.
+    void print_pages_on(u32 machine, u32 lines, const std::string& word) {
+        print_on(machine, word + "A");
+        for (u32 i = 0; i < lines; i++)
+            print_on(machine, ".");
+        print_on(machine, word + "B");
+    }
+    // The two page pictures and the text of a printout of print_pages_on,
+    // each read back: both words in the text, in order, and every picture
+    // of `size`.
+    void expect_two_pages(const std::string& word, const std::string& size) {
+        const std::vector<std::string> texts = texts_saved();
+        ASSERT_FALSE(texts.empty()) << "no text saved";
+        const std::string first = test_first_picture(fs::path(texts.back()).stem().string());
+        const std::string second = std::string(first).replace(first.rfind("-1"), 2, "-2");
+        EXPECT_EQ(test_names_in(screenshots()), (std::set<std::string>{first, second}));
+        const std::string text = test_read_file(projects() / texts.back());
+        EXPECT_EQ(text.rfind(word + "A\n", 0), 0u) << text;
+        EXPECT_NE(text.find("\n" + word + "B\n"), std::string::npos) << text;
+        for (const std::string& picture : {first, second}) {
+            int rc = -1; // ImageMagick comes with the build's packages: its reading is required
+            EXPECT_EQ(run_tool("identify -format '%wx%h' '" + (screenshots() / picture).string() +
+                                   "'",
+                               &rc),
+                      size)
+                << picture;
         }
     }
     // The printouts' texts in the projects drawer.
@@ -428,6 +459,7 @@ struct PrinterRow {
     u32 machine;
     std::string keyword; // for SETMACHINE
     int unit;
+    u32 lines;                                 // on a page
     std::string size;                          // the page picture's, "228x384"
     std::pair<std::string, std::string> saver; // of the machine's own object file
 };
@@ -439,7 +471,7 @@ std::vector<PrinterRow> printer_rows() {
         EXPECT_TRUE(machine_switch(static_cast<int>(m), machine_table[m].default_memmap, true, true,
                                    false));
         for (int u = 0; u < device_link.printer_units; u++)
-            rows.push_back({m, machine_table[m].keyword, u,
+            rows.push_back({m, machine_table[m].keyword, u, printer_geometry.lines_per_page,
                             std::to_string(printer_geometry.page_width) + "x" +
                                 std::to_string(printer_geometry.page_height),
                             test_program_savers(false).back()});
@@ -449,11 +481,11 @@ std::vector<PrinterRow> printer_rows() {
 
 } // namespace
 
-// On default settings (pages not saved as they fill) the sheet is the only
-// copy of what the guest printed: every set-up, load and way out that clears
-// it saves it first as a page of the printout it was printed in, its picture
-// and its text under the printout's names, on every printer and unit. QUIT's
-// reply names where it went. The sheet does not come back with the autosave:
+// On default settings (pages not saved as they fill) the sheet and the pages
+// that filled before it are the only copy of what the guest printed: every
+// set-up, load and way out saves them first, in order, as pages of the
+// printout they were printed in, pictures and text under the printout's
+// names, on every printer and unit. QUIT's reply names where they went. The sheet does not come back with the autosave:
 // the next session's page is a printout of its own, with nothing twice.
 TEST_F(PrinterPagesProgram, EverySheetIsSavedBeforeItGoes) {
     const std::vector<PrinterRow> rows = printer_rows();
@@ -509,7 +541,7 @@ TEST_F(PrinterPagesProgram, EverySheetIsSavedBeforeItGoes) {
             if (!c.before.empty()) fine(c.before);
             test_clear_printouts(projects(), screenshots());
             const std::string word = "SHEET" + std::to_string(++n);
-            print_on(row.machine, word);
+            print_pages_on(row.machine, row.lines, word);
 
             std::string said;
             if (!c.line.empty()) {
@@ -525,21 +557,15 @@ TEST_F(PrinterPagesProgram, EverySheetIsSavedBeforeItGoes) {
                 running = false;
             }
 
-            // One page: its picture and its text, of one printout.
-            const std::vector<std::string> texts = texts_saved();
-            ASSERT_FALSE(texts.empty()) << "no text saved";
-            const std::string first = test_first_picture(fs::path(texts.back()).stem().string());
-            EXPECT_EQ(test_names_in(screenshots()), std::set<std::string>{first});
-            EXPECT_TRUE(starts(projects() / texts.back(), word + "\n"))
-                << test_read_file(projects() / texts.back());
-            const std::string picture = (screenshots() / first).string();
-            EXPECT_TRUE(starts(picture, "FORM"));
-            int rc = -1; // ImageMagick comes with the build's packages: its reading is required
-            EXPECT_EQ(run_tool("identify -format '%wx%h' '" + picture + "'", &rc), row.size);
-            // Where it went is named: in QUIT's and SYS's reply, on the console.
+            // Two pages: their pictures and their text, of one printout.
+            ASSERT_NO_FATAL_FAILURE(expect_two_pages(word, row.size));
+            const std::string first =
+                test_first_picture(fs::path(texts_saved().back()).stem().string());
+            // Where they went is named: in QUIT's and SYS's reply, on the console.
             if (c.ends && !c.line.empty()) {
-                EXPECT_NE(said.find("Saved on the way out: page 1 of "), std::string::npos) << said;
-                EXPECT_NE(said.find(first + "\" and \""), std::string::npos) << said;
+                EXPECT_NE(said.find("Saved on the way out: pages 1 to 2 of "), std::string::npos)
+                    << said;
+                EXPECT_NE(said.find(first + "\" to \""), std::string::npos) << said;
             }
             EXPECT_NE(log().find(first), std::string::npos);
             if (c.line.rfind("SETMACHINE", 0) == 0) {
@@ -605,4 +631,77 @@ TEST_F(PrinterPagesProgram, ALoadThatFailsLeavesThePrintoutWhole) {
     for (std::size_t page = 1; page <= words.size(); page++)
         pages.insert(std::string(first).replace(first.rfind("-1"), 2, "-" + std::to_string(page)));
     EXPECT_EQ(test_names_in(screenshots()), pages);
+}
+
+// What a way out cannot save (the drawers read-only to an ordinary user) is
+// kept beside the autosave and saved by the next start, both pages whole and
+// numbered as any printout's, the reply saying so; with the autosave off
+// nothing keeps it, and the reply says plainly that it is dropped. The next
+// printout names the file that took its number, not one that is not there.
+TEST_F(PrinterPagesProgram, WhatAWayOutCannotSaveIsKeptForTheNextStart) {
+    if (geteuid() != 0 || !fs::exists("/usr/bin/setpriv") || !fs::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "only the superuser can run the program as an ordinary user";
+    struct Row {
+        const char* autosave;
+        const char* said; // after what is not saved
+        bool back;        // the next start saves it
+    };
+    for (const Row& row : {Row{"true", "; the autosave keeps them for the next start.", true},
+                           Row{"false", "; they are dropped.", false}}) {
+        SCOPED_TRACE(std::string("autosave=") + row.autosave);
+        prefix.clear();
+        for (const char* kept : {"AUTOSAVE.COS", "AUTOSAVE.PAGES"})
+            fs::remove(home.path() / "Games" / kept);
+        start_session();
+        quit();
+        set_setting("autosave", row.autosave);
+        test_clear_printouts(projects(), screenshots());
+        ASSERT_EQ(std::system(("chown -R nobody:nogroup '" + home.path().string() + "'").c_str()),
+                  0);
+        prefix = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+        fs::permissions(screenshots(), fs::perms::owner_read | fs::perms::owner_exec);
+        fs::permissions(projects(), fs::perms::owner_read | fs::perms::owner_exec);
+        const std::string port = (home.path() / "brindlemox" / "E2E").string();
+        std::string said;
+        const auto as_user = [&](const std::string& line) {
+            EXPECT_EQ(test_port_send_as_nobody(port, line, &said), 0) << line << ": " << said;
+        };
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        for (int tries = 0; tries < 200 && !fs::exists(port); tries++)
+            usleep(50000);
+        as_user("SETMACHINE PIPBUG");
+        std::vector<std::string> printing;
+        for (const std::string& line : test_printing("KEPTA"))
+            printing.push_back(line);
+        for (int i = 0; i < 32; i++)
+            printing.push_back("DEBUGGER \"WRITEPORT 19 0A\"");
+        for (const std::string& line : test_printing("KEPTB"))
+            printing.push_back(line);
+        for (const std::string& line : printing)
+            as_user(line);
+        EXPECT_EQ(test_port_send_as_nobody(port, "QUIT", &said), 5) << said;
+        EXPECT_NE(said.find(std::string("Printed pages not saved: pages 1 to 2 of the printer") +
+                            row.said),
+                  std::string::npos)
+            << said;
+        EXPECT_GE(wait_exit(), 0);
+        EXPECT_TRUE(test_names_in(projects()).empty());
+
+        fs::permissions(screenshots(), fs::perms::owner_all);
+        fs::permissions(projects(), fs::perms::owner_all);
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        for (int tries = 0; tries < 200 && !fs::exists(port); tries++)
+            usleep(50000);
+        EXPECT_EQ(test_port_send_as_nobody(port, "QUIT", &said), 0) << said;
+        EXPECT_GE(wait_exit(), 0);
+        if (row.back) {
+            ASSERT_NO_FATAL_FAILURE(expect_two_pages("KEPT", "228x384"));
+            EXPECT_FALSE(fs::exists(home.path() / "Games" / "AUTOSAVE.PAGES"))
+                << "once saved, they are not kept again";
+        } else {
+            EXPECT_TRUE(texts_saved().empty());
+        }
+        EXPECT_EQ(log().find("or another file of that name is there already"), std::string::npos);
+    }
+    prefix.clear();
 }

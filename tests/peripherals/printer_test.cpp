@@ -23,7 +23,9 @@
 namespace {
 
 struct PageOut {
-    int unit, page_only;
+    int unit;
+    u32 number;
+    std::string text;
 };
 std::vector<PageOut> saved_pages, exported_texts;
 
@@ -37,16 +39,19 @@ class Printer : public ::testing::Test {
         teletypesounds = 0;
         saved_pages.clear();
         exported_texts.clear();
-        printer_page_out.save_page = [](int, int, int, int unit) {
-            saved_pages.push_back({unit, -1});
+        printer_page_out.picture = [](int unit, const PrinterPage& page) {
+            saved_pages.push_back({unit, page.number, ""});
+            return true;
         };
-        printer_page_out.export_text = [](int, int, int unit, int page_only) {
-            exported_texts.push_back({unit, page_only});
+        printer_page_out.text = [](int unit, const PrinterPage& page) {
+            exported_texts.push_back({unit, page.number, page.text});
+            return true;
         };
         printer_setup_geometry();
     }
     void TearDown() override {
-        printer_page_out = {printer_save_page, export_text};
+        printer_page_out = {printout_save_picture, printout_save_text};
+        printer_kept_clear();
         fresh_state();
     }
     // The machine hands its devices their link as it wires itself.
@@ -158,7 +163,8 @@ TEST_F(Printer, TheLastLineOfAPageIsPerforatedAndTheNextFeedSavesIt) {
     printer_line_feed();
     ASSERT_EQ(saved_pages.size(), 1u);
     ASSERT_EQ(exported_texts.size(), 1u);
-    EXPECT_EQ(exported_texts[0].page_only, 0);
+    EXPECT_EQ(exported_texts[0].number, page);
+    EXPECT_EQ(exported_texts[0].text.rfind("A\n", 0), 0u) << exported_texts[0].text;
     EXPECT_EQ(printer_units[0].page_number, page + 1);
     EXPECT_EQ(printer_units[0].lines_fed, 0u);
     EXPECT_EQ(dot(0, 383), PRINTER_PAPER) << "the new page's first line is not perforated";
@@ -194,7 +200,7 @@ TEST_F(Printer, FlushSavesOnlyAPageThatHoldsSomething) {
         EXPECT_EQ(saved_pages.size(), c.saved ? 1u : 0u) << "machine " << c.machine;
         if (c.saved) {
             ASSERT_EQ(exported_texts.size(), 1u);
-            EXPECT_EQ(exported_texts[0].page_only, 1);
+            EXPECT_EQ(exported_texts[0].text, "ABC\n") << "the lines of the page alone";
         }
     }
 }

@@ -31,7 +31,7 @@ class PrinterWindow : public ::testing::Test {
   protected:
     void SetUp() override { fresh_state(); }
     void TearDown() override {
-        printer_page_out = {printer_save_page, export_text};
+        printer_page_out = {printout_save_picture, printout_save_text};
         fresh_state();
     }
     TempHome home{"printerwin"};
@@ -87,8 +87,8 @@ TEST_F(PrinterWindow, OpensOnlyWhereThereIsAPrinterAndTheTwinViewScrolls) {
 TEST_F(PrinterWindow, SwitchingEachPageOffSavesUnfinishedPagesOnce) {
     on(TWIN, MAP_TWIN);
     pages_saved[0] = pages_saved[1] = 0;
-    printer_page_out.save_page = [](int, int, int, int unit) { pages_saved[unit]++; };
-    printer_page_out.export_text = [](int, int, int, int) {};
+    printer_page_out.picture = [](int unit, const PrinterPage&) { return ++pages_saved[unit] > 0; };
+    printer_page_out.text = [](int, const PrinterPage&) { return true; };
     eachpage = 1;
     printer_units[0].column = 3; // something on LPT1 only
     gui_set_value(win, GID_PRN_EACHPAGE, 0);

@@ -52,6 +52,7 @@
 #include "machines/typeright.h"
 #include "peripherals/lab.h"
 #include "peripherals/papertape.h"
+#include "peripherals/printer.h"
 #include "platform/catalog_file.h"
 #include "platform/headless/fake_clock.h"
 #include "gui/requesters.h"
@@ -183,6 +184,7 @@ void fresh_state() {
     // Type-right's lesson, game and indicators, the laboratory instruments.
     vdu_cursor_col = vdu_cursor_row = 0;
     papertape_reset();
+    printer_kept_clear();
     lab_reset();
     std::memset(led_digits, 0, sizeof led_digits);
     loaded_image_size = 0;
