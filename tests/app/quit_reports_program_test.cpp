@@ -42,6 +42,15 @@ class QuitReports : public ProgramTest {
         fd = -1;
         return command ? result : log();
     }
+    // A BINBUG session whose disk in drive 0 (`disk`) holds a note written
+    // since it went in.
+    void start_with_changed_disk(const fs::path& disk) {
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up()) << log();
+        EXPECT_LE(ask("SETMACHINE BINBUG"), 5);
+        EXPECT_EQ(ask("OPEN " + disk.string()), 0);
+        EXPECT_EQ(ask("DEBUGGER \"INJECT note.txt\""), 0);
+    }
 };
 
 } // namespace
@@ -151,11 +160,7 @@ TEST_F(QuitReports, AWayOutSaysTheAutosaveKeepsADiskOnlyOnceItIsWritten) {
             fs::remove_all(autosave, ec);
             fs::remove(games / "filler", ec);
             test_write_file(disk, test_blank_binbug_disk());
-            ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-            ASSERT_TRUE(port_up()) << log();
-            EXPECT_LE(ask("SETMACHINE BINBUG"), 5);
-            EXPECT_EQ(ask("OPEN " + disk.string()), 0);
-            EXPECT_EQ(ask("DEBUGGER \"INJECT note.txt\""), 0);
+            ASSERT_NO_FATAL_FAILURE(start_with_changed_disk(disk));
             fault.make();
             const std::string said = leave(way);
             EXPECT_NE(said.find("Autosave not written ("), std::string::npos) << said;
@@ -193,11 +198,7 @@ TEST_F(QuitReports, AnAutosaveNotWrittenSaysWhatTheOlderOneBringsBack) {
         fs::permissions(autosave, fs::perms::owner_all, ec);
         fs::remove(autosave, ec);
         test_write_file(disk, test_blank_binbug_disk());
-        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-        ASSERT_TRUE(port_up()) << log();
-        EXPECT_LE(ask("SETMACHINE BINBUG"), 5);
-        EXPECT_EQ(ask("OPEN " + disk.string()), 0);
-        EXPECT_EQ(ask("DEBUGGER \"INJECT note.txt\""), 0);
+        ASSERT_NO_FATAL_FAILURE(start_with_changed_disk(disk));
         if (row.older_holds_disk) {
             std::string said;
             EXPECT_EQ(send("QUIT", &said), 5) << said;
