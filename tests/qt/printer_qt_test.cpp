@@ -116,7 +116,8 @@ TEST_F(PrinterQt, ALoadSavesAnUnsavedSheetBeforeItGoes) {
 }
 
 // Eject with pages not saved as they fill saves the sheet as a page before
-// the fresh one comes, once: an empty sheet ejected saves nothing.
+// the fresh one comes, once, and before it every page that filled since the
+// last saving, in order: an empty sheet ejected saves nothing.
 TEST_F(PrinterQt, EjectSavesTheSheetWithEachPageOff) {
     eachpage = 0;
     ASSERT_EQ(command("MENU PERIPHERALS.PRINTER"), 0);
@@ -127,6 +128,20 @@ TEST_F(PrinterQt, EjectSavesTheSheetWithEachPageOff) {
         eject->click();
     EXPECT_EQ(text_file("Printer.txt"), "SHEET\n\n");
     EXPECT_EQ(test_names_in(screenshots), std::set<std::string>{"Printer-1.ilbm"});
+
+    // A page and a line more (after the empty page 2): the filled page first,
+    // then the sheet.
+    test_clear_printouts(projects, screenshots);
+    print_line("FIRST");
+    for (u32 i = 0; i < printer_geometry.lines_per_page; i++)
+        ASSERT_EQ(command("DEBUGGER \"WRITEPORT 19 0A\""), 0);
+    print_line("LAST");
+    eject->click();
+    event_pass();
+    const std::string text = text_file("Printer.txt");
+    EXPECT_EQ(text.rfind("FIRST\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\nLAST\n"), std::string::npos) << text;
+    EXPECT_EQ(test_names_in(screenshots), (std::set<std::string>{"Printer-3.ilbm", "Printer-4.ilbm"}));
     gui_close_subwindow(TW_PRINTER);
 }
 
