@@ -200,9 +200,7 @@ class WindowFitProgram : public ProgramTest {
         ASSERT_TRUE(x.start_window_manager(manager)) << manager << " did not take the display";
         framed = true;
     }
-    // The WM_STATE of the program's window titled `title` ("Normal", "Iconic"),
-    // "" when none is shown or minimised (closed: twm keeps "Withdrawn" on a
-    // closed window).
+    // `title` as a pattern of xdotool's search, every special character escaped.
     static std::string pattern_of(const std::string& title) {
         std::string pattern;
         for (const char c : title) {
@@ -211,16 +209,39 @@ class WindowFitProgram : public ProgramTest {
         }
         return pattern;
     }
-    std::string state_of(const std::string& title) const {
-        const std::string pattern = pattern_of(title);
+    // The WM_STATE of each of the program's windows titled as in `titles`,
+    // asked in one pass.
+    template <class Titles> std::map<std::string, std::string> states_of(const Titles& titles) const {
+        std::string alternatives;
+        for (const std::string& title : titles)
+            alternatives += (alternatives.empty() ? "" : "|") + pattern_of(title);
+        std::map<std::string, std::string> states;
+        if (alternatives.empty()) return states;
         const std::filesystem::path out = home.path() / "wm_state";
-        x.run("/bin/sh -c 'for w in $(/usr/bin/xdotool search --name \"^" + pattern +
-              "$\"); do /usr/bin/xprop -id $w WM_STATE; done' 2>/dev/null | sed -n 's/.*window state: //p' > " +
-              out.string());
-        const std::string states = test_read_file(out);
-        for (const char* state : {"Normal", "Iconic"})
-            if (states.find(state) != std::string::npos) return state;
-        return "";
+        x.run("/bin/sh -c 'for w in $(/usr/bin/xdotool search --name \"^(" + alternatives +
+              ")$\"); do printf \"%s\\t%s\\n\" \"$(/usr/bin/xdotool getwindowname $w)\" "
+              "\"$(/usr/bin/xprop -id $w WM_STATE | sed -n \"s/.*window state: //p\")\"; done' "
+              "2>/dev/null > " + out.string());
+        const std::string listed = test_read_file(out);
+        for (std::size_t at = 0; at < listed.size();) {
+            std::size_t end = listed.find('\n', at);
+            if (end == std::string::npos) end = listed.size();
+            const std::string line = listed.substr(at, end - at);
+            at = end + 1;
+            const std::size_t tab = line.rfind('\t');
+            if (tab == std::string::npos) continue;
+            const std::string state = line.substr(tab + 1);
+            std::string& kept = states[line.substr(0, tab)];
+            // One window of a title on the desktop counts over another minimised.
+            if (state == "Normal" || (state == "Iconic" && kept.empty())) kept = state;
+        }
+        return states;
+    }
+    // The WM_STATE of the program's window titled `title` ("Normal", "Iconic"),
+    // "" when none is shown or minimised (closed: twm keeps "Withdrawn" on a
+    // closed window).
+    std::string state_of(const std::string& title) const {
+        return states_of(std::vector<std::string>{title})[title];
     }
     // Minimises the window titled `title` as the user does on the desktop.
     void minimise(const std::string& title) const {
@@ -280,8 +301,12 @@ void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager) {
     std::string result;
     // Every open window is minimised, or closed where `may_close`.
     const auto all_minimised = [&](bool may_close) {
+        std::vector<std::string> shown;
+        for (const auto& o : open)
+            shown.push_back(o.first);
+        std::map<std::string, std::string> states = states_of(shown);
         for (auto it = open.begin(); it != open.end();) {
-            const std::string now = state_of(it->first);
+            const std::string now = states[it->first];
             if (now.empty() && may_close) {
                 it = open.erase(it);
                 continue;
@@ -314,8 +339,12 @@ void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager) {
         }
         ASSERT_FALSE(open.empty());
         ASSERT_TRUE(within([&] {
+            std::vector<std::string> shown;
             for (const auto& o : open)
-                if (state_of(o.first) != "Iconic") return false;
+                shown.push_back(o.first);
+            std::map<std::string, std::string> states = states_of(shown);
+            for (const auto& o : open)
+                if (states[o.first] != "Iconic") return false;
             return true;
         }, 100)) << "not minimised";
         ASSERT_EQ(send("SAVEAS " + state, &result), 0) << result;
