@@ -105,7 +105,8 @@ std::vector<u32> printer_kept_numbers(int unit);
 PrinterPage printer_kept_page(int unit, std::size_t i);
 // Puts `page` after the kept pages of `unit` (one a start brings back).
 void printer_keep_page(int unit, const PrinterPage& page);
-// Forgets every kept page (a fresh start of the printers).
+// Test support: forgets every kept page, as a fresh process starts (the
+// tests reset the printers between cases; the program never drops a page).
 void printer_kept_clear();
 
 // A byte from the guest: seven_bit 0 = EA printer, 1 = 7-bit printer.
