@@ -361,6 +361,77 @@ static bool holds_the_autosave(const std::string& named) {
            file_read_whole(path_to_host(autosave_path()), &kept, limit) && given == kept;
 }
 
+// The machine of a start without a file: the autosave resumed, or, when it is
+// off or not resumed, the configured machine reset (and the autosave left as
+// it is where it must be). `refused`: this start's load of the autosave was
+// refused already. Whether the autosave runs.
+static bool resume_autosave(bool refused = false) {
+    file_name_buffer[0] = '\0'; // no file runs yet
+    file_name_running("", false);
+    const bool loaded =
+        autosave && !refused && file_load_request(load_request(autosave_path().c_str(), 1)) != 0;
+    if (!loaded) keep_autosave_aside();
+    machine_adapt_opcode_tables();
+    if (!loaded) emu_reset_request(false);
+    return loaded;
+}
+
+// The warnings of the loads of the file a start was given are held: a file
+// not loaded is named once, with them, in the start's own word; the warnings
+// of a load that went ahead (or was refused in words of its own) are given
+// as ever.
+static std::vector<std::string> held_warnings;
+
+// Holds the warnings given while it lives.
+class HoldWarnings {
+  public:
+    HoldWarnings() : passed_(ui_host.warning) {
+        ui_host.warning = [](const char* text) { held_warnings.emplace_back(text ? text : ""); };
+    }
+    ~HoldWarnings() { ui_host.warning = passed_; }
+    HoldWarnings(const HoldWarnings&) = delete;
+    HoldWarnings& operator=(const HoldWarnings&) = delete;
+
+  private:
+    void (*const passed_)(const char*);
+};
+
+// Gives the held warnings, in order.
+static void give_held_warnings() {
+    std::vector<std::string> given;
+    given.swap(held_warnings);
+    for (const std::string& text : given)
+        ui_warning(text.c_str());
+}
+
+// What the held warnings said, one after the other ("" none); they are done.
+static std::string take_held_warnings() {
+    std::string said;
+    for (const std::string& text : held_warnings)
+        said += (said.empty() ? "" : "\n") + text;
+    held_warnings.clear();
+    return said;
+}
+
+// A start given a file it did not load is a start without a file (the
+// machine is as that start leaves it): it says so, why, and what runs, on the
+// console and in the window.
+static void say_not_loaded(const std::string& named, const std::string& refusal,
+                           const std::string& warned, bool resumed) {
+    std::string why = refusal.empty() ? "" : " (" + refusal + ")";
+    why += warned.empty() ? "." : ": " + warned;
+    const std::string instead = resumed ? "this start resumes the autosave"
+                                : autosave
+                                    ? "this start resumes no autosave: the machine is set up afresh"
+                                    : "the autosave is off: the machine is set up afresh";
+    say_at_start("\"" + path_to_host(named) + "\" was not loaded" + why +
+                 "\nAs at a start without a file, " + instead + ".");
+}
+
+// A start given a file loads it into the machine set up at start. A file not
+// loaded (not there, no loader takes it, the machine does not take it, its
+// content refused) costs nothing: the start is a start without a file, and
+// says why the file was not loaded.
 // A changed disk that a way out said the autosave keeps stays kept whatever
 // the next start does. A start given a file brings the autosave's changed
 // disks back first and loads the file into that machine: a program for it
@@ -372,40 +443,76 @@ static bool holds_the_autosave(const std::string& named) {
 // autosave switched off, or its load refused) leaves the autosave as it is
 // and says so; another settings file has an autosave of its own, and a batch
 // job writes none.
-static int load_over_kept_disks(const std::string& named, bool* resumed) {
+static void start_with_file(const std::string& named) {
+    std::string refusal; // why the last load of it failed, when the loader says
+    const auto load_named = [&named, &refusal]() {
+        const HoldWarnings hold;
+        const int result = file_load_request(load_request_chosen(named.c_str()));
+        refusal = file_load_refusal();
+        return result;
+    };
+    bool resumed = false;
+    bool autosave_refused = false; // a second load of it would fare no better
+    int loaded = LOAD_FAILED;
     if (autosave && media_changed_in_state(autosave_path())) {
         if (holds_the_autosave(named)) {
-            const int loaded = file_load_request(load_request_chosen(named.c_str()));
-            *resumed = loaded != 0;
-            if (loaded) return loaded;
+            loaded = load_named();
+            resumed = loaded != LOAD_FAILED;
         }
-        *resumed = file_load_request(load_request(autosave_path().c_str(), 1)) != 0;
+        if (!resumed) {
+            resumed = file_load_request(load_request(autosave_path().c_str(), 1)) != 0;
+            autosave_refused = !resumed;
+        }
     }
-    if (!*resumed) {
-        keep_autosave_aside();
-        return file_load_request(load_request_chosen(named.c_str()));
+    std::string refused; // the start's word on a file that would drop a kept disk
+    if (resumed && loaded == LOAD_FAILED) {
+        const std::string host = path_to_host(named);
+        if (const int drive = medium_unit_holding(host, FileUse::disk); drive >= 0) {
+            const std::string d = std::to_string(drive);
+            refused = drives[drive].changed
+                          ? host + " is already in drive " + d +
+                                ", changed as the autosave kept it; it stays there as it is. " +
+                                media_ways_out(drive, false) + "."
+                          : host + " is already in drive " + d + "; it stays there as it is.";
+            loaded = LOAD_MEDIUM;
+        } else {
+            media_take_refusal();
+            {
+                const MediaKeptUnasked keep;
+                loaded = load_named();
+            }
+            int medium = -1;
+            if (const std::string why = media_take_refusal(&medium); !why.empty())
+                refused = "Not loaded: " + named + ": " + why +
+                          " (the autosave brought it back). " + media_ways_out(medium, false) +
+                          "; then open the file again.";
+        }
+    } else if (!resumed) {
+        const u32 map = memmap;
+        const i32 game = known_game_id;
+        loaded = load_named();
+        if (loaded == LOAD_FAILED) {
+            // What the refused load set up on its way goes: the machine is
+            // the one this start set up, as at a start without a file.
+            if (memmap != map || known_game_id != game)
+                machine_switch(memmap_table[settings_memmap].machine,
+                               static_cast<int>(settings_memmap), true, true, true);
+            autosave_refused = autosave_refused || holds_the_autosave(named);
+        }
     }
-    const std::string host = path_to_host(named);
-    if (const int drive = medium_unit_holding(host, FileUse::disk); drive >= 0) {
-        const std::string d = std::to_string(drive);
-        say_at_start(drives[drive].changed
-                         ? host + " is already in drive " + d +
-                               ", changed as the autosave kept it; it stays there as it is. " +
-                               media_ways_out(drive, false) + "."
-                         : host + " is already in drive " + d + "; it stays there as it is.");
-        return LOAD_MEDIUM;
+    if (loaded != LOAD_FAILED || !refused.empty()) {
+        give_held_warnings();
+        if (!resumed) keep_autosave_aside();
+        machine_adapt_opcode_tables();
+        if (!refused.empty()) say_at_start(refused);
+        return;
     }
-    media_take_refusal();
-    int loaded = 0;
-    {
-        const MediaKeptUnasked keep;
-        loaded = file_load_request(load_request_chosen(named.c_str()));
-    }
-    int medium = -1;
-    if (const std::string why = media_take_refusal(&medium); !why.empty())
-        say_at_start("Not loaded: " + named + ": " + why + " (the autosave brought it back). " +
-                     media_ways_out(medium, false) + "; then open the file again.");
-    return loaded;
+    const std::string warned = take_held_warnings();
+    if (resumed)
+        machine_adapt_opcode_tables();
+    else
+        resumed = resume_autosave(autosave_refused);
+    say_not_loaded(named, refusal, warned, resumed);
 }
 
 bool startup_batch_job() {
@@ -573,33 +680,21 @@ void app_main(int argc, char** argv) {
         int result = asm_assemble_startup(asm_source_path);
         app_clean_exit(result < 0 ? 1 : result);
     }
-    if (startup_mode == 2 || cmdline_file_named) {
-        bool resumed = false;
-        const int loaded = startup_mode == 0
-                               ? load_over_kept_disks(named_file, &resumed)
-                               : file_load_request(load_request_chosen(named_file.c_str()));
+    if (startup_mode == 2) {
+        const int loaded = file_load_request(load_request_chosen(named_file.c_str()));
         machine_adapt_opcode_tables();
         // A listing of a file that was never loaded would list nothing.
-        if (!loaded && startup_mode == 2) app_clean_exit(10);
-        if (!loaded && !resumed) emu_reset_request(false);
-        if (startup_mode == 2) {
-            // The listing goes to its file; the console gets only the messages
-            // printed while no file is open (such as one that cannot be written).
-            con_push_sink(listing_sink);
-            const bool written = dis_to_file(0x0000, 0x7FFF, named_file.c_str());
-            con_pop_sink();
-            app_clean_exit(written ? 0 : 10);
-        }
+        if (!loaded) app_clean_exit(10);
+        // The listing goes to its file; the console gets only the messages
+        // printed while no file is open (such as one that cannot be written).
+        con_push_sink(listing_sink);
+        const bool written = dis_to_file(0x0000, 0x7FFF, named_file.c_str());
+        con_pop_sink();
+        app_clean_exit(written ? 0 : 10);
+    } else if (cmdline_file_named) {
+        start_with_file(named_file);
     } else {
-        file_name_buffer[0] = '\0'; // no file runs yet
-        file_name_running("", false);
-        bool loaded = false;
-        if (autosave) {
-            loaded = file_load_request(load_request(autosave_path().c_str(), 1)) != 0;
-        }
-        if (!loaded) keep_autosave_aside();
-        machine_adapt_opcode_tables();
-        if (!loaded) emu_reset_request(false);
+        resume_autosave();
     }
 
     restore_printer_pages();
