@@ -391,7 +391,7 @@ static int load_over_kept_disks(const std::string& named, bool* resumed) {
         say_at_start(drives[drive].changed
                          ? host + " is already in drive " + d +
                                ", changed as the autosave kept it; it stays there as it is. " +
-                               media_ways_out(drive, false) + "."
+                               media_ways_out(1u << drive, false) + "."
                          : host + " is already in drive " + d + "; it stays there as it is.");
         return LOAD_MEDIUM;
     }
@@ -401,10 +401,11 @@ static int load_over_kept_disks(const std::string& named, bool* resumed) {
         const MediaKeptUnasked keep;
         loaded = file_load_request(load_request_chosen(named.c_str()));
     }
-    int medium = -1;
-    if (const std::string why = media_take_refusal(&medium); !why.empty())
-        say_at_start("Not loaded: " + named + ": " + why + " (the autosave brought it back). " +
-                     media_ways_out(medium, false) + "; then open the file again.");
+    u32 media = 0;
+    if (const std::string why = media_take_refusal(&media); !why.empty())
+        say_at_start("Not loaded: " + named + ": " + why + " (the autosave brought " +
+                     (media & (media - 1) ? "them" : "it") + " back). " +
+                     media_ways_out(media, false) + "; then open the file again.");
     return loaded;
 }
 
