@@ -159,7 +159,7 @@ TEST_F(RefusalsProgram, ARefusalNamesEverythingInTheWayWhyAndThePortsWayOn) {
          "OPEN " + h + "/take.cor", 10,
          "OPEN: there was a problem opening the file \"" + h + "/take.cor\" (" + h +
              "/take.mid, " + h + "/take.smus and " + h +
-             "/take.wav exist, and nobody can be asked to replace them: the playback of "
+             "/take.wav exist and nobody can be asked to replace them: the playback of "
              "take.cor generates its files there, and those files are not ones it wrote. Move "
              "or rename them (or the recording) and play it again)\n",
          [&] {
