@@ -472,7 +472,7 @@ static void start_with_file(const std::string& named) {
             refused = drives[drive].changed
                           ? host + " is already in drive " + d +
                                 ", changed as the autosave kept it; it stays there as it is. " +
-                                media_ways_out(drive, false) + "."
+                                media_ways_out(1u << drive, false) + "."
                           : host + " is already in drive " + d + "; it stays there as it is.";
             loaded = LOAD_MEDIUM;
         } else {
@@ -481,11 +481,11 @@ static void start_with_file(const std::string& named) {
                 const MediaKeptUnasked keep;
                 loaded = load_named();
             }
-            int medium = -1;
-            if (const std::string why = media_take_refusal(&medium); !why.empty())
-                refused = "Not loaded: " + named + ": " + why +
-                          " (the autosave brought it back). " + media_ways_out(medium, false) +
-                          "; then open the file again.";
+            u32 media = 0;
+            if (const std::string why = media_take_refusal(&media); !why.empty())
+                refused = "Not loaded: " + named + ": " + why + " (the autosave brought " +
+                          (media & (media - 1) ? "them" : "it") + " back). " +
+                          media_ways_out(media, false) + "; then open the file again.";
         }
     } else if (!resumed) {
         const u32 map = memmap;

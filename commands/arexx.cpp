@@ -36,6 +36,7 @@
 #include "input/netplay.h"
 #include "peripherals/changed_media.h"
 #include "peripherals/floppy.h"
+#include "peripherals/mdcr.h"
 #include "platform/paths.h"
 #include "platform/gui.h"
 #include "record/recorder.h"
@@ -437,7 +438,10 @@ void cmd_updatedisk(ArexxCall& call) {
         return;
     }
     if (!disk_save_image(drive, name.c_str())) {
-        reply(call, 10, ("UPDATEDISK: the disk in drive " + d + " was not saved\n").c_str());
+        reply(call, 10,
+              ("UPDATEDISK: the disk in drive " + d + " was not saved: UPDATEDISK " + d +
+               " <file> saves it under another name; EJECTDISK " + d + " drops its changes\n")
+                  .c_str());
         return;
     }
     // Where a name given went (a relative one, or one given the suffix).
@@ -454,6 +458,34 @@ void cmd_ejectdisk(ArexxCall& call) {
                                           ") was changed and not saved: its changes are dropped\n"
                                     : "";
     floppy_eject(drive);
+    if (!dropped.empty()) reply(call, 5, dropped.c_str());
+}
+// UPDATEMDCR and EJECTMDCR do the same for the PHUNSY's MDCR tape: what the
+// tape deck window's Update MDCR tape does, and the tape taken off the deck.
+
+// Whether the machine has an MDCR deck with a tape on it; else the reply says why not.
+bool mdcr_tape(ArexxCall& call) {
+    const std::string command = call.row->name;
+    if (!machine_traits().mdcr)
+        reply(call, 10, (command + ": wrong guest machine\n").c_str());
+    else if (!mdcr_blocks)
+        reply(call, 10, (command + ": no tape on the MDCR deck\n").c_str());
+    else
+        return true;
+    return false;
+}
+void cmd_updatemdcr(ArexxCall& call) {
+    if (mdcr_tape(call) && !mdcr_save_image())
+        reply(call, 10, "UPDATEMDCR: the MDCR tape was not saved: EJECTMDCR drops its changes\n");
+}
+void cmd_ejectmdcr(ArexxCall& call) {
+    if (!mdcr_tape(call)) return;
+    const std::string dropped = mdcr_changed
+                                    ? "EJECTMDCR: the MDCR tape (\"" +
+                                          std::string(path_file_part(mdcr_file_name)) +
+                                          "\") was changed and not saved: its changes are dropped\n"
+                                    : "";
+    mdcr_eject();
     if (!dropped.empty()) reply(call, 5, dropped.c_str());
 }
 
@@ -704,6 +736,7 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"HIDE", 21, cmd_deactivate, nullptr},
     {"DEBUGGER", 22, cmd_debugger, "QUIET/S,COMMAND/A,ARG1,ARG2,ARG3,ARG4,ARG5,ARG6"},
     {"EJECTDISK", 83, cmd_ejectdisk, "DRIVE/A/N"},
+    {"EJECTMDCR", 86, cmd_ejectmdcr, nullptr},
     {"GETATTR", 23, cmd_getattr, "FOO/A"},
     {"GETCREDITS", 24, cmd_getcredits, nullptr},
     {"GETHOSTNAME", 25, cmd_gethostname, nullptr},
@@ -763,6 +796,7 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"UNLOCKGUI", 78, cmd_unlockgui, nullptr},
     {"UNPAUSE", 79, cmd_unpause, nullptr, Cmd::SETTINGS_SPEED_PAUSED},
     {"UPDATEDISK", 84, cmd_updatedisk, "DRIVE/A/N,FILE"},
+    {"UPDATEMDCR", 85, cmd_updatemdcr, nullptr},
     {"VIEWHIGHSCORES", 80, cmd_viewhighscores, nullptr, Cmd::VIEW_HIGHSCORES},
     {"WINDOWTOBACK", 81, cmd_windowtoback, nullptr},
     {"WINDOWTOFRONT", 82, cmd_windowtofront, nullptr},

@@ -1,4 +1,4 @@
-// The commands of the scripting port: 87 names for 84 commands (SHOW, HIDE
+// The commands of the scripting port: 89 names for 86 commands (SHOW, HIDE
 // and REVERT are second names of ACTIVATE, DEACTIVATE and RELOAD), each with
 // its argument template, its guards and its handler. Every reply is a return
 // code (0 success, 5 warning, 10 error, 20 failure) and a result text; error
@@ -17,7 +17,7 @@
 
 struct ArexxCall;
 
-// One command row: its name, id (1..84), handler and argument template
+// One command row: its name, id (1..86), handler and argument template
 // (nullptr: no arguments), and the menu item it does what it does
 // (Cmd::COUNT none): such a command is refused exactly when its item is
 // ghosted, with 10 and the item's reason, before its handler runs.
@@ -38,7 +38,7 @@ struct ArexxCall {
     std::string result;
 };
 
-constexpr int AREXX_COMMANDS = 87;
+constexpr int AREXX_COMMANDS = 89;
 // The rows in stored order, then one whose name is nullptr.
 extern const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1];
 

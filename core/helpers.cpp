@@ -157,6 +157,13 @@ int file_read_regular(const std::string& host, std::uint64_t limit,
     return ok && more == 0 ? READ_OK : READ_FAILED;
 }
 
+std::string text_listed(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); i++)
+        text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+    return text;
+}
+
 std::string text_lf_lines(const std::string& text) {
     std::size_t i = 0;
     if (text.size() >= 3 && static_cast<u8>(text[0]) == 0xEF && static_cast<u8>(text[1]) == 0xBB &&

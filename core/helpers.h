@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 constexpr i32 NUM_INVALID = 0x10014;         // result of a malformed binary or octal text
 constexpr std::size_t FORMAT_LONG_SIZE = 21; // room for any "%ld" text and its NUL
@@ -65,3 +66,5 @@ std::string file_host_path(const std::string& name);
 // assembler's sources and includes, symbol files, HEX files): a UTF-8 byte-order mark
 // at the start dropped, and each line end, CR LF, a lone CR or LF, made one LF.
 std::string text_lf_lines(const std::string& text);
+// The items as a message lists them: "a", "a and b", "a, b and c".
+std::string text_listed(const std::vector<std::string>& items);

@@ -115,7 +115,7 @@ int finish_game(int result) {
 // ask): the load is refused.
 bool may_replace(int medium) {
     if (media_release(medium, "Replace")) return true;
-    load_refusal = media_refusal(medium);
+    load_refusal = media_refusal(1u << medium);
     return false;
 }
 

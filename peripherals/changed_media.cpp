@@ -3,6 +3,7 @@
 #include "core/questions.h"
 
 #include "core/held_things.h"
+#include "core/helpers.h"
 #include "core/filekinds.h"
 #include "core/loader.h"
 #include "core/machine_table.h"
@@ -14,6 +15,7 @@
 #include "platform/paths.h"
 
 #include <cctype>
+#include <vector>
 
 namespace {
 
@@ -51,30 +53,93 @@ void forget(int medium) {
 }
 
 std::string kept_refusal; // the last refusal for a kept medium, until taken
-int kept_refused = -1;     // the medium it names
+u32 kept_refused;         // the media it names, one bit each
+
+
+// The changed media, one bit each.
+u32 changed_media() {
+    u32 media = 0;
+    for (int m = 0; m < MEDIA; m++)
+        if (changed(m)) media |= 1u << m;
+    return media;
+}
+
+// What the question about `medium` says: it, why it stands in the way, and
+// the way on for where it is read (`action`: the window's button that lets
+// it go).
+std::string question_text(int medium, const char* action) {
+    std::string sentence = what(medium);
+    sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
+    // A command of the port or a script reads the commands that end it.
+    const std::string ways = ui_unattended ? media_ways_out(1u << medium, true)
+                                           : (is_disk(medium) ? "Update disk..."
+                                                              : "Update MDCR tape") +
+                                                 std::string(" saves it first; ") + action +
+                                                 " loses the changes";
+    return sentence + " (" + name(medium) + ") was changed since it was inserted or updated.\n" +
+           ways + ".";
+}
+
+// The media of `let_go`, one bit each.
+u32 let_go_mask(const bool (&let_go)[MEDIA]) {
+    u32 media = 0;
+    for (int m = 0; m < MEDIA; m++)
+        if (let_go[m]) media |= 1u << m;
+    return media;
+}
 
 } // namespace
 
-std::string media_refusal(int medium) {
-    kept_refusal = what(medium) + " was changed and not saved";
-    kept_refused = medium;
+std::string media_refusal(u32 media) {
+    std::vector<std::string> drives_named;
+    bool tape = false;
+    for (int m = 0; m < MEDIA; m++)
+        if (media >> m & 1) {
+            if (is_disk(m))
+                drives_named.push_back(std::to_string(m));
+            else
+                tape = true;
+        }
+    std::vector<std::string> items;
+    if (drives_named.size() == 1) items.push_back("the disk in drive " + drives_named[0]);
+    if (drives_named.size() > 1) items.push_back("the disks in drives " + text_listed(drives_named));
+    if (tape) items.push_back("the MDCR tape");
+    const bool one = drives_named.size() + (tape ? 1 : 0) == 1;
+    kept_refusal = text_listed(items) + (one ? " was" : " were") + " changed and not saved";
+    kept_refused = media;
     return kept_refusal;
 }
 
-std::string media_take_refusal(int* medium) {
+std::string media_take_refusal(u32* media) {
     std::string why;
     why.swap(kept_refusal);
-    if (medium) *medium = kept_refused;
-    kept_refused = -1;
+    if (media) *media = kept_refused;
+    kept_refused = 0;
     return why;
 }
 
-std::string media_ways_out(int medium, bool port) {
-    if (!is_disk(medium)) return "Update MDCR tape in the tape deck window saves it first";
-    const std::string d = std::to_string(medium);
-    if (port) return "UPDATEDISK " + d + " saves it first; EJECTDISK " + d + " drops its changes";
-    return "Update disk... in the floppy window (the port's UPDATEDISK " + d +
-           ") saves it first; Eject disk (EJECTDISK " + d + ") drops its changes";
+std::string media_ways_out(u32 media, bool port) {
+    int count = 0;
+    for (int m = 0; m < MEDIA; m++)
+        count += media >> m & 1;
+    std::string text;
+    for (int m = 0; m < MEDIA; m++) {
+        if (!(media >> m & 1)) continue;
+        // Several: each way names its medium.
+        const std::string it = count > 1 ? what(m) : "it", d = std::to_string(m);
+        if (!text.empty()) text += "; ";
+        if (!is_disk(m))
+            text += port ? "UPDATEMDCR saves " + it + " first; EJECTMDCR drops its changes"
+                         : "Update MDCR tape in the tape deck window (the port's UPDATEMDCR) "
+                           "saves " + it + " first; the port's EJECTMDCR drops its changes";
+        else if (port)
+            text += "UPDATEDISK " + d + " saves " + it + " first; EJECTDISK " + d +
+                    " drops its changes";
+        else
+            text += "Update disk... in the floppy window (the port's UPDATEDISK " + d + ") saves " +
+                    it + " first; Eject disk (EJECTDISK " + d + ") drops its changes";
+    }
+    return text;
 }
 
 int media_changed_kinds() {
@@ -173,16 +238,8 @@ bool media_changed_in_state(const std::string& path,
 bool media_release(int medium, const char* action) {
     if (!changed(medium)) return true;
     if (kept_unasked) return false;
-    std::string sentence = what(medium);
-    sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
     const char* update = is_disk(medium) ? "Update disk..." : "Update MDCR tape";
-    // A command of the port or a script reads the commands that end it.
-    const std::string ways = ui_unattended && is_disk(medium)
-                                 ? media_ways_out(medium, true)
-                                 : update + std::string(" saves it first; ") + action +
-                                       " loses the changes";
-    const std::string text = sentence + " (" + name(medium) +
-                             ") was changed since it was inserted or updated.\n" + ways + ".";
+    const std::string text = question_text(medium, action);
     // Nobody to ask answers with the last button: Cancel.
     for (;;) {
         const int answer = ui_ask(Question::changed_medium, text, update, action);
@@ -200,10 +257,22 @@ void media_update_all() {
 }
 
 std::string media_release_all() {
+    const u32 held = changed_media();
+    if (!held) return "";
+    if (kept_unasked) return media_refusal(held);
+    // Nobody to ask: every one is named at once, with its way on, and kept.
+    if (ui_nobody_to_ask()) {
+        std::string text;
+        for (int m = 0; m < MEDIA; m++)
+            if (held >> m & 1) text += (text.empty() ? "" : "\n") + question_text(m, "Drop");
+        ui_ask(Question::changed_medium, text, "Update", "Drop");
+        return media_refusal(held);
+    }
     bool let_go[MEDIA] = {};
     for (int m = 0; m < MEDIA; m++) {
         if (!changed(m)) continue;
-        if (!media_release(m, "Drop")) return media_refusal(m);
+        // Kept: what still stands in the way is named, this one and those not asked yet.
+        if (!media_release(m, "Drop")) return media_refusal(changed_media() & ~let_go_mask(let_go));
         let_go[m] = changed(m); // not saved: dropped as it is
     }
     // Asked once: the set-up that follows drops them without asking again.

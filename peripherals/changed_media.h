@@ -47,29 +47,35 @@ const char* media_kinds_name(int kinds);
 // user may update it first (asked again when that fails or is cancelled),
 // let it go with `action`, or keep it (false: Cancel, Escape, the close
 // gadget). With nobody to ask it is named on the console and in the reply,
-// and kept (Question::changed_medium).
+// with the port's commands that save or drop it, and kept
+// (Question::changed_medium).
 bool media_release(int medium, const char* action);
-// Why a load that would drop `medium` is refused when it is kept: "the disk
-// in drive 0 was changed and not saved". The last such reason is kept for
-// media_take_refusal.
-std::string media_refusal(int medium);
-// The reason of the last refusal for a kept medium (a load or a set-up
-// refused), forgotten once taken; "" when there was none since. `*medium`:
-// the medium it names.
-std::string media_take_refusal(int* medium = nullptr);
-// How the user saves or drops a changed `medium` from where the message is
-// read: the port's commands (`port`: "UPDATEDISK 0 saves it first; EJECTDISK
-// 0 drops its changes"), else the window's buttons and the port's commands
-// beside them, for a message read in the window and on the console alike.
-std::string media_ways_out(int medium, bool port);
+// Why a load or a set-up that would drop `media` (one bit per medium: 1u <<
+// drive, 1u << MEDIUM_MDCR) is refused while they are kept, naming every one:
+// "the disk in drive 0 was changed and not saved", "the disks in drives 0
+// and 1 and the MDCR tape were changed and not saved". The last such reason
+// is kept for media_take_refusal.
+std::string media_refusal(u32 media);
+// The reason of the last refusal for kept media (a load or a set-up
+// refused), forgotten once taken; "" when there was none since. `*media`:
+// the media it names, one bit each.
+std::string media_take_refusal(u32* media = nullptr);
+// How the user saves or drops each changed medium of `media` (one bit each)
+// from where the message is read: the port's commands (`port`: "UPDATEDISK 0
+// saves it first; EJECTDISK 0 drops its changes", "UPDATEMDCR saves it
+// first; EJECTMDCR drops its changes"), else the window's buttons and the
+// port's commands beside them, for a message read in the window and on the
+// console alike. Several are joined by "; ", each naming its medium.
+std::string media_ways_out(u32 media, bool port);
 // Every changed medium saved in turn (one never saved asks for a name).
 void media_update_all();
 // Before a state load or a switch to another machine (which drop the
 // media): each changed medium is offered for saving first ("Drop", may be
-// kept; with nobody to ask it is kept).
+// kept). With nobody to ask, every changed medium is named at once in one
+// report, each with its way on, and all are kept.
 // "" when every one may go: those let go unsaved are not asked about again
-// by the set-up that follows. Otherwise why the load is refused ("the MDCR
-// tape was changed and not saved"), and nothing was let go.
+// by the set-up that follows. Otherwise why the load is refused, naming every
+// medium still in the way (media_refusal), and nothing was let go.
 std::string media_release_all();
 // A switch from the current machine to `new_machine`, or a state loaded,
 // after media_release_all: the drives are emptied (floppy_leave_machine) and

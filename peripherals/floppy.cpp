@@ -343,13 +343,12 @@ void floppy_forget_file(int drive) {
 
 namespace {
 
-// Whether the disk's file is still the one the disk knows, or else holds the
-// disk's image byte for byte (then the disk takes the file as it is now).
-bool file_holds_disk(int drive) {
+// Whether the disk's file holds the disk's image byte for byte; then the
+// disk takes the file as it is now (the program wrote it there since, in
+// another session: its identity is that file's).
+bool file_is_disk(int drive) {
     FloppyDrive& d = drives[drive];
     const std::string host = path_to_host(d.file_name);
-    int error = 0;
-    if (file_identity_fate(host, d.file_identity, true, &error) == FileFate::same) return true;
     const u32 bytes = floppy_geometry().image_bytes;
     std::vector<u8> file;
     const int read = file_read_regular(host, bytes, [&](std::size_t n) {
@@ -360,6 +359,16 @@ bool file_holds_disk(int drive) {
         return false;
     d.file_identity = file_identity_at(host);
     return true;
+}
+
+// Whether the disk's file is still the one the disk knows, or else holds the
+// disk's image byte for byte (file_is_disk).
+bool file_holds_disk(int drive) {
+    int error = 0;
+    const FloppyDrive& d = drives[drive];
+    return file_identity_fate(path_to_host(d.file_name), d.file_identity, true, &error) ==
+               FileFate::same ||
+           file_is_disk(drive);
 }
 
 // The disk system of the machines whose disks have `layout`.
@@ -453,10 +462,11 @@ void floppy_file_field(int drive, bool present, bool recorded, DiskLayout layout
     }
     std::memcpy(d.file_name, name, length + 1);
     d.file_identity = name[0] ? id : FileIdentity{};
-    // What the disk holds and its file lacks: the change it had, or a file
-    // that is no longer the one it was when the state was saved and does not
-    // hold the disk as it is.
-    d.changed = changed || (name[0] && !file_holds_disk(drive));
+    // What the disk holds and its file lacks: the change it had, unless its
+    // file holds the disk as it is now (saved since, from another session
+    // whose autosave was not written), or a file that is no longer the one it
+    // was when the state was saved and does not hold the disk as it is.
+    d.changed = name[0] ? changed ? !file_is_disk(drive) : !file_holds_disk(drive) : changed;
 }
 
 bool floppy_state_brings_changes(const std::function<bool()>& check,

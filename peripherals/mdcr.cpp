@@ -479,6 +479,11 @@ void mdcr_reset() {
     mdcr_stop_deck();
 }
 
+void mdcr_eject() {
+    mdcr_reset();
+    changed();
+}
+
 void mdcr_stop_deck() {
     mdcr_state = MDCR_IDLE;
     mdcr_forward_state = MDCR_F_IDLE;

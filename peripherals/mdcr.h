@@ -80,6 +80,9 @@ int mdcr_save_image();
 // was then.
 const FileIdentity& mdcr_file_identity();
 
+// The tape taken off the deck, its changes dropped (the port's EJECTMDCR).
+void mdcr_eject();
+
 // "%d.%06d" seconds of `cycles` processor cycles at 3 microseconds each.
 void tape_format_seconds(char* text, std::size_t size, i32 cycles);
 

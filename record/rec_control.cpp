@@ -7,6 +7,7 @@
 #include "core/files_in_use.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
+#include "core/helpers.h"
 #include "core/loader.h"
 #include "core/machine_table.h"
 #include "core/machine_titles.h"
@@ -271,20 +272,51 @@ std::vector<std::string> rec_generated_files(const char* recording, bool psg) {
 }
 
 std::string rec_outputs_refusal(const char* recording, bool psg) {
+    // Every output in the way is gathered first, so that one refusal names
+    // them all: the files in use, and the files that are not this playback's
+    // own earlier outputs (plain ones, and those with a clause of whose they are).
+    std::vector<std::string> in_use, others, named;
+    std::vector<std::pair<std::string, std::string>> not_own; // path, whose ("" plain)
     for (const std::string& path : rec_generated_files(recording, psg)) {
         if (const std::string use = file_in_use(path); !use.empty()) {
-            const std::string why = path + " is " + use + ": no output is written over it";
-            if (!ui_nobody_to_ask()) ui_warning(("Not played: " + why + ".").c_str());
-            return why;
+            in_use.push_back(path + " is " + use);
+            continue;
         }
         struct stat st;
         if (::lstat(path.c_str(), &st) != 0 || own_output_is(path, playback_of(recording)))
             continue;
         // An earlier version's output is named as one.
         const std::string whose = own_output_not_own(path, "");
-        if (ui_nobody_to_ask())
-            return path + " exists" + (whose.empty() ? "" : ", " + whose + ",") +
-                   " and nobody can be asked to replace it";
+        not_own.emplace_back(path, whose);
+        if (whose.empty())
+            others.push_back(path);
+        else
+            named.push_back(path + " exists, " + whose);
+    }
+    const std::string recorded = path_file_part(recording);
+    std::string in_use_why;
+    if (!in_use.empty()) {
+        in_use_why = text_listed(in_use) + ": no output of the playback of " + recorded +
+                     " is written over " + (in_use.size() > 1 ? "them" : "it");
+        if (!ui_nobody_to_ask()) ui_warning(("Not played: " + in_use_why + ".").c_str());
+        if (!ui_nobody_to_ask() || not_own.empty()) return in_use_why;
+    }
+    if (not_own.empty()) return "";
+    if (ui_nobody_to_ask()) {
+        const bool one = not_own.size() == 1;
+        std::string why = in_use_why.empty() ? "" : in_use_why + "; ";
+        if (!others.empty())
+            why += text_listed(others) + (others.size() > 1 ? " exist" : " exists");
+        for (const std::string& clause : named)
+            why += (why.empty() || why.back() == ' ' ? "" : "; ") + clause;
+        // After a clause of whose a file is, a comma closes it.
+        return why + (named.empty() ? " and" : ", and") + " nobody can be asked to replace " +
+               (one ? "it" : "them") + ": the playback of " + recorded +
+               " generates its files there, and " +
+               (one ? "that file is not one it wrote" : "those files are not ones it wrote") +
+               ". Move or rename " + (one ? "it" : "them") + " (or the recording) and play it again";
+    }
+    for (const auto& [path, whose] : not_own) {
         const std::string question = std::string(path_file_part(path.c_str())) +
                                      " already exists" + (whose.empty() ? "" : " and " + whose) +
                                      ".\nThe playback generates it anew: replace it?";

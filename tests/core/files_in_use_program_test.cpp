@@ -61,7 +61,8 @@ TEST_F(FilesInUseProgram, NoWriterReplacesTheTapeInTheDeck) {
 }
 
 // On the port a generating playback over the user's files named after the
-// recording is refused with rc 10 while any of them is there, naming each.
+// recording is refused with rc 10 while any of them is there, naming every
+// one at once.
 TEST_F(FilesInUseProgram, AGeneratingPlaybackKeepsTheUsersFilesUnasked) {
     start_elektor("rec2.cor");
     ASSERT_FALSE(HasFatalFailure());
@@ -71,7 +72,11 @@ TEST_F(FilesInUseProgram, AGeneratingPlaybackKeepsTheUsersFilesUnasked) {
     std::string said;
     for (const fs::path& kept : {sound, picture}) {
         EXPECT_EQ(ask("OPEN " + take.string(), &said), 10);
-        EXPECT_NE(said.find(kept.string() + " exists"), std::string::npos) << said;
+        const std::string named = kept == sound
+                                      ? sound.string() + " and " + picture.string() + " exist"
+                                      : picture.string() + " exists";
+        EXPECT_NE(said.find(named + " and nobody can be asked to replace"), std::string::npos)
+            << said;
         EXPECT_TRUE(test_read_file(picture) == "the user's picture");
         fs::remove(kept);
     }

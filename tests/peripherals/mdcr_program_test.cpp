@@ -64,7 +64,7 @@ TEST_F(MdcrProgram, AChangedTapeIsKeptOrNamedOnEveryPathThatDropsIt) {
     for (const char* file : {"u.mdcr", "p.cos"}) {
         EXPECT_EQ(send(std::string("OPEN ") + path(file), &result), 10) << file;
         EXPECT_NE(result.find("The MDCR tape (\"t.mdcr\") was changed since it was inserted or "
-                              "updated.\nUpdate MDCR tape saves it first;"),
+                              "updated.\nUPDATEMDCR saves it first; EJECTMDCR drops its changes.\n"),
                   std::string::npos)
             << file << ": " << result;
         EXPECT_NE(result.find("Answered \"Cancel\""), std::string::npos) << result;
