@@ -10,6 +10,7 @@
 #include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
 #include "tests/support/small_disk.h"
+#include "tests/support/wait_until.h"
 #include "tests/support/x_display.h"
 
 #include <gtest/gtest.h>
@@ -49,27 +50,37 @@ class DesktopProgram : public ProgramTest {
     // waited for up to five seconds (or, with `to_go`, waited out): its
     // geometry, or an empty name.
     XWindow wait_for(const std::string& name, bool whole = true, bool to_go = false) const {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        for (;;) {
-            XWindow found;
+        XWindow found;
+        wait_until([&] {
+            found = {};
             for (const XWindow& w : x.windows())
                 if (found.name.empty() && (whole ? w.name == name : w.name.rfind(name, 0) == 0)) found = w;
-            if (found.name.empty() == to_go || std::chrono::steady_clock::now() > end) return found;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+            return found.name.empty() == to_go;
+        }, 5, 50);
+        return found;
     }
-    // The user's keys and clicks, through the X server's test extension.
+    // The number of the program's windows titled `name` once it is `count`
+    // (up to TEST_HANG_SECONDS): a question comes titled as the requester
+    // it asks over.
+    int titled(const std::string& name, int count) const {
+        int now = 0;
+        wait_until([&] {
+            now = 0;
+            for (const XWindow& w : x.windows())
+                now += w.name == name;
+            return now == count;
+        });
+        return now;
+    }    // The user's keys and clicks, through the X server's test extension.
     void keys(const std::string& names) { x.run("/usr/bin/xdotool key --delay 80 " + names); }
     // The keyboard to the main window (its title names the file loaded, if
     // any), for its menus' shortcuts.
     // A machine switch may open the main window anew: wait until it is shown.
     void focus_main() {
-        for (int i = 0; i < 50; i++) {
-            if (x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox .*[0-9](: .*)?$' "
-                      "windowfocus --sync") == 0)
-                return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
+        wait_until([&] {
+            return x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox .*[0-9](: .*)?$' "
+                         "windowfocus --sync") == 0;
+        }, TEST_HANG_SECONDS, 100);
     }
     void click(int left, int top) {
         x.run("/usr/bin/xdotool mousemove " + std::to_string(left) + " " + std::to_string(top) +
@@ -97,7 +108,7 @@ class DesktopProgram : public ProgramTest {
         click(main.left + 30, main.top + 10); // the "Project" menu
         keys("Up Return");                    // its last item, Quit
         ASSERT_FALSE(wait_for(title).name.empty()) << log();
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ASSERT_TRUE(x.keys_reach(title)) << title;
         keys(yes);
         ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
     }
@@ -321,16 +332,17 @@ TEST_F(DesktopProgram, SaveRequestersAskAboutTheNameWithItsSuffix) {
         focus_main();
         keys(s.keys);
         ASSERT_FALSE(wait_for(s.title).name.empty()) << s.title << "\n" << log();
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ASSERT_TRUE(x.keys_reach(s.title)) << s.title;
         keys("ctrl+a");
         x.run(std::string("/usr/bin/xdotool type --delay 40 ") + s.typed);
         keys("Return");
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
-        int asked = 0; // the question, titled as the requester, over it
-        for (const XWindow& w : x.windows())
-            asked += w.name == s.title;
-        EXPECT_EQ(asked, 2) << s.file;
-        keys("Return Escape"); // No, and the requester cancelled
+        // The question, titled as the requester, over it.
+        ASSERT_EQ(titled(s.title, 2), 2) << s.file;
+        ASSERT_TRUE(x.keys_reach(s.title)) << s.file;
+        keys("Return"); // No
+        ASSERT_EQ(titled(s.title, 1), 1) << s.file;
+        ASSERT_TRUE(x.keys_reach(s.title)) << s.file;
+        keys("Escape"); // the requester cancelled
         ASSERT_TRUE(wait_for(s.title, true, true).name.empty()) << s.title;
         EXPECT_EQ(read_bytes(mine), (std::vector<u8>{'m', 'i', 'n', 'e'})) << s.file;
     }
@@ -348,9 +360,11 @@ TEST_F(DesktopProgram, SavingOverTheLoadedStateKeepsItsSuffix) {
     focus_main();
     keys("ctrl+s");
     ASSERT_FALSE(wait_for("Save State").name.empty()) << log();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(x.keys_reach("Save State")) << "Save State";
     keys("Return");
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // The question, titled as the requester, over it.
+    ASSERT_EQ(titled("Save State", 2), 2);
+    ASSERT_TRUE(x.keys_reach("Save State"));
     keys("shift+Tab space"); // Yes
     ASSERT_TRUE(wait_for("Save State", true, true).name.empty());
     EXPECT_FALSE(fs::exists(autosave.parent_path() / "AUTOSAVE.cos"));
@@ -368,21 +382,17 @@ TEST_F(DesktopProgram, SaveRequestersKeepAWriteProtectedFile) {
     focus_main();
     keys("ctrl+s");
     ASSERT_FALSE(wait_for("Save State").name.empty()) << log();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(x.keys_reach("Save State")) << "Save State";
     keys("ctrl+a");
     x.run("/usr/bin/xdotool type --delay 40 locked");
     keys("Return");
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
-    int said = 0; // the notice, titled as the requester, over it
-    for (const XWindow& w : x.windows())
-        said += w.name == "Save State";
-    EXPECT_EQ(said, 2);
+    // The notice, titled as the requester, over it.
+    ASSERT_EQ(titled("Save State", 2), 2);
+    ASSERT_TRUE(x.keys_reach("Save State"));
     keys("shift+Tab space"); // the other button, where there is one
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    int left = 0; // the requester, still asking for a name
-    for (const XWindow& w : x.windows())
-        left += w.name == "Save State";
-    EXPECT_EQ(left, 1);
+    // The requester, still asking for a name.
+    EXPECT_EQ(titled("Save State", 1), 1);
+    ASSERT_TRUE(x.keys_reach("Save State"));
     keys("Escape");
     ASSERT_TRUE(wait_for("Save State", true, true).name.empty());
     EXPECT_EQ(read_bytes(mine), (std::vector<u8>{'m', 'i', 'n', 'e'}));
@@ -570,7 +580,7 @@ TEST_F(DesktopProgram, TheOpenRequesterTakesANameTypedWithoutItsSuffix) {
         focus_main();
         keys("ctrl+o");
         ASSERT_FALSE(wait_for(title).name.empty()) << log();
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ASSERT_TRUE(x.keys_reach(title)) << title;
         keys("ctrl+a BackSpace");
         if (t.name[0]) x.run(std::string("/usr/bin/xdotool type --delay 40 ") + t.name);
         keys("Return");
@@ -714,7 +724,7 @@ TEST_F(DesktopProgram, TheGameListStepsFromTheRowOfWhatRuns) {
     focus_main();
     keys("ctrl+braceleft");
     ASSERT_FALSE(wait_for("Start Recording").name.empty()) << log();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(x.keys_reach("Start Recording")) << "Start Recording";
     keys("ctrl+a");
     x.run("/usr/bin/xdotool type --delay 40 aa"); // listed before what runs
     keys("Return");
@@ -764,7 +774,7 @@ TEST_F(DesktopProgram, AFileRequesterPutAwayLeavesThePlaybackRunning) {
             focus_main();
             keys(keys_down);
             ASSERT_FALSE(wait_for(title).name.empty()) << log();
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            ASSERT_TRUE(x.keys_reach(title)) << title;
             keys(away);
             ASSERT_TRUE(wait_for(title, true, true).name.empty());
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -962,7 +972,7 @@ TEST_F(DesktopProgram, SaveStateAsRevertAndTheRecentFilesNameWhatRuns) {
         focus_main();
         keys(shortcut);
         ASSERT_FALSE(wait_for(requester).name.empty()) << log();
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ASSERT_TRUE(x.keys_reach(requester)) << requester;
         keys("ctrl+a");
         x.run("/usr/bin/xdotool type --delay 40 " + name);
         keys("Return");
