@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <csignal>
@@ -82,6 +83,13 @@ class DesktopProgram : public ProgramTest {
                          "windowfocus --sync") == 0;
         }, TEST_HANG_SECONDS, 100);
     }
+    // The program's windows shown now (menus too).
+    int shown() const {
+        int status = 0;
+        const std::string ids =
+            run_tool("DISPLAY=" + x.name() + " /usr/bin/xdotool search --onlyvisible --class brindlemox", &status);
+        return static_cast<int>(std::count(ids.begin(), ids.end(), '\n'));
+    }
     void click(int left, int top) {
         x.run("/usr/bin/xdotool mousemove " + std::to_string(left) + " " + std::to_string(top) +
               " click 1");
@@ -105,8 +113,10 @@ class DesktopProgram : public ProgramTest {
     // be finished is up. Check with ASSERT_NO_FATAL_FAILURE.
     void quit_from_the_menu(const XWindow& main, const std::string& title,
                             const char* yes = "Return") {
+        const int before = shown();
         click(main.left + 30, main.top + 10); // the "Project" menu
-        keys("Up Return");                    // its last item, Quit
+        ASSERT_TRUE(wait_until([&] { return shown() > before; })) << "the menu did not open";
+        keys("Up Return"); // its last item, Quit
         ASSERT_FALSE(wait_for(title).name.empty()) << log();
         ASSERT_TRUE(x.keys_reach(title)) << title;
         keys(yes);
@@ -117,8 +127,8 @@ class DesktopProgram : public ProgramTest {
     // the program ends with 0. Check with ASSERT_NO_FATAL_FAILURE.
     void quit_and_read_the_notice(const XWindow& main) {
         ASSERT_NO_FATAL_FAILURE(quit_from_the_menu(main, "Brindlemox 36.4"));
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
         EXPECT_TRUE(running()) << "the program did not wait for the notice to be read";
+        ASSERT_TRUE(x.keys_reach("Warning"));
         keys("Return"); // OK
         EXPECT_EQ(wait_exit(), 0) << log();
         pid = -1;
@@ -193,7 +203,8 @@ TEST_F(DesktopProgram, QuitFromTheMenuShowsWhatCouldNotBeFinished) {
     ASSERT_EQ(statvfs(dir.c_str(), &room), 0);
     write_bytes(dir / "filler2", std::vector<u8>(u64(room.f_bavail) * room.f_frsize, 'f'));
     ASSERT_EQ(ask("MENU SETTINGS.SPEED.TURBO"), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(guest_ran(u32(100 * machine_table[ARCADIA].start.clocks_per_frame)))
+        << "a hundred frames recorded";
 
     const XWindow main = wait_for("Brindlemox ", false);
     ASSERT_FALSE(main.name.empty());
@@ -294,10 +305,11 @@ TEST_F(DesktopProgram, ARecordingThatFailsToLoadLeavesTheTitle) {
     focus_main();
     keys("ctrl+Down"); // from take.cor, selected as it was opened, to take_bad.cor
     ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
+    ASSERT_TRUE(x.keys_reach("Warning"));
     keys("Return");
     ASSERT_TRUE(wait_for("Warning", true, true).name.empty());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(wait_for("Brindlemox 36.4:", false).name, "Brindlemox 36.4: take.cor");
+    EXPECT_FALSE(wait_for("Brindlemox 36.4: take.cor").name.empty())
+        << wait_for("Brindlemox 36.4:", false).name;
     std::string after;
     ASSERT_EQ(send("GETNAME", &after), 0);
     EXPECT_EQ(after, name);
@@ -644,6 +656,13 @@ TEST_F(DesktopProgram, AKeyReleasedUnseenIsUpForTheGuest) {
         EXPECT_EQ(send("DEBUGGER \"READPORT 7\"", &read), 0);
         return read.substr(0, read.find('\n'));
     };
+    // The guest's port 7 once it reads `wanted` (up to TEST_HANG_SECONDS).
+    const auto port7_reads = [&](const std::string& wanted) {
+        std::string now;
+        wait_until([&] { return (now = port7()) == wanted; });
+        return now;
+    };
+    // Where nothing is to change, a time for a change to show, if it came.
     const auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
     // Held in the main window, let go in the Adjust Sound window.
     const auto let_go_elsewhere = [&](const char* key) {
@@ -652,7 +671,7 @@ TEST_F(DesktopProgram, AKeyReleasedUnseenIsUpForTheGuest) {
         settle();
         EXPECT_EQ(ask("MENU SETTINGS.SOUND.ADJUST"), 0);
         ASSERT_FALSE(wait_for("Adjust Sound").name.empty());
-        x.run("/usr/bin/xdotool search --name '^Adjust Sound$' windowfocus --sync");
+        ASSERT_TRUE(x.keys_reach("Adjust Sound"));
         x.run(std::string("/usr/bin/xdotool keyup ") + key);
         settle();
         keys("Escape");
@@ -660,12 +679,12 @@ TEST_F(DesktopProgram, AKeyReleasedUnseenIsUpForTheGuest) {
         focus_main();
         settle();
     };
+    // Reading the port takes the character typed: it is read once typed.
     focus_main();
     keys("e");
-    settle();
-    EXPECT_EQ(port7(), "$45");
+    EXPECT_EQ(port7_reads("$45"), "$45");
     let_go_elsewhere("f");
-    EXPECT_EQ(port7(), "$46");
+    EXPECT_EQ(port7_reads("$46"), "$46");
     keys("f");
     settle();
     EXPECT_EQ(port7(), "$46") << "the press after was not typed";
@@ -673,11 +692,9 @@ TEST_F(DesktopProgram, AKeyReleasedUnseenIsUpForTheGuest) {
     ASSERT_EQ(ask("MENU SETTINGS.INPUT.QUEUEKEYSTROKES"), 0); // off: the latch
     focus_main();
     x.run("/usr/bin/xdotool keydown a");
-    settle();
-    EXPECT_EQ(port7(), "$41");
+    EXPECT_EQ(port7_reads("$41"), "$41");
     x.run("/usr/bin/xdotool keydown alt keyup a keyup alt");
-    settle();
-    EXPECT_EQ(port7(), "$80");
+    EXPECT_EQ(port7_reads("$80"), "$80");
     let_go_elsewhere("b");
     EXPECT_EQ(port7(), "$80");
 }
@@ -713,9 +730,7 @@ TEST_F(DesktopProgram, TheGameListStepsFromTheRowOfWhatRuns) {
 
     focus_main();
     keys("alt+s");
-    for (int i = 0; i < 50 && !fs::exists(games / "QUICKSAV.COS"); i++)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ASSERT_TRUE(fs::exists(games / "QUICKSAV.COS")) << log();
+    ASSERT_TRUE(wait_until([&] { return fs::exists(games / "QUICKSAV.COS"); })) << log();
     nothing_past_the_last_row("the quicksave");
 
     ASSERT_EQ(ask("MENU VIEW.BUILTINGAMES"), 0);
@@ -777,8 +792,7 @@ TEST_F(DesktopProgram, AFileRequesterPutAwayLeavesThePlaybackRunning) {
             ASSERT_TRUE(x.keys_reach(title)) << title;
             keys(away);
             ASSERT_TRUE(wait_for(title, true, true).name.empty());
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            EXPECT_TRUE(playing()) << "the title no longer says so";
+            EXPECT_TRUE(wait_until(playing, 5)) << "the title no longer says so";
             // Restart playback is offered only while a recording plays.
             EXPECT_EQ(ask("MENU MACRO.RESTARTPLAYBACK"), 0) << "the playback stopped";
         }
@@ -879,7 +893,7 @@ TEST_F(DesktopProgram, TheTitleAndRevertFollowWhatRuns) {
     // The title once it names `file` (a playback's title goes on with its
     // state), waited for up to five seconds; else what it says.
     const auto title_naming = [this](const std::string& file) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
         std::string seen;
         for (;;) {
             for (const XWindow& w : x.windows())
@@ -961,11 +975,11 @@ TEST_F(DesktopProgram, SaveStateAsRevertAndTheRecentFilesNameWhatRuns) {
     // What the title names, once it is `wanted` (waited for up to five seconds).
     const auto title = [this](const std::string& wanted) {
         std::string named;
-        for (int i = 0; i < 50 && named != wanted; i++) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        wait_until([&] {
             const std::string name = wait_for("Brindlemox ", false).name;
             named = name.find(": ") == std::string::npos ? "" : name.substr(name.find(": ") + 2);
-        }
+            return named == wanted;
+        }, TEST_HANG_SECONDS, 100);
         return named;
     };
     const auto save_through = [this](const char* shortcut, const char* requester, const std::string& name) {
@@ -1033,12 +1047,14 @@ TEST_F(DesktopProgram, SaveStateAsRevertAndTheRecentFilesNameWhatRuns) {
 TEST_F(DesktopProgram, OnlyTheUsersOwnPauseOutlivesTheRun) {
     const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
     test_write_file(home.path() / "a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
-    const auto paused_shown = [&] {
-        for (int i = 0; i < 30; i++) {
-            if (wait_for("Brindlemox 36", false).name.find("paused") != std::string::npos) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return false;
+    // Whether the title says "paused" (waited for up to `seconds`, after a
+    // pass of the program's loop has put its title on the display).
+    const auto paused_shown = [&](double seconds = TEST_HANG_SECONDS) {
+        std::string version;
+        send("GETVERSION", &version);
+        return wait_until([&] {
+            return wait_for("Brindlemox 36", false).name.find("paused") != std::string::npos;
+        }, seconds, 100);
     };
     const auto quit = [&](int rc) {
         EXPECT_EQ(ask("QUIT"), rc);
@@ -1059,10 +1075,9 @@ TEST_F(DesktopProgram, OnlyTheUsersOwnPauseOutlivesTheRun) {
             focus_main();
             x.run("/usr/bin/xmessage -geometry +700+700 other & echo $! > '" +
                   (home.path() / "other.pid").string() + "'");
-            for (int i = 0; i < 50 && x.run("/usr/bin/xdotool search --name '^xmessage$' "
-                                             "windowfocus --sync") != 0;
-                 i++)
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            wait_until([&] {
+                return x.run("/usr/bin/xdotool search --name '^xmessage$' windowfocus --sync") == 0;
+            }, TEST_HANG_SECONDS, 100);
             EXPECT_TRUE(paused_shown());
             x.run("kill $(cat '" + (home.path() / "other.pid").string() + "')");
             focus_main();
@@ -1097,7 +1112,7 @@ TEST_F(DesktopProgram, OnlyTheUsersOwnPauseOutlivesTheRun) {
         EXPECT_NE(test_read_file(ini).find(users ? "\npaused=true\n" : "\npaused=false\n"),
                   std::string::npos);
         ASSERT_FALSE(start_on_display().name.empty()) << log();
-        EXPECT_EQ(paused_shown(), users);
+        EXPECT_EQ(paused_shown(users ? TEST_HANG_SECONDS : 0), users);
         ASSERT_EQ(ask("UNPAUSE"), 0);
         quit(0);
     }
