@@ -1,6 +1,9 @@
 #include "platform/audio.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <vector>
 
@@ -21,6 +24,68 @@ std::int64_t level_avg = 0; // scaled by 2^EMA_SHIFT
 std::uint64_t carried = 0; // the part of a sample that the frames so far owed, in 1e-6
 std::vector<std::int16_t> frame_samples;
 
+// The gaps in the output, told apart by who made them. A gap is a run of
+// takes that found the queue short. At the next frame it is the host's when,
+// had the host run the program whenever it was ready (the time it kept the
+// main thread waiting to run taken off), that frame would have come before
+// the queue ran out; else the program's own. Kept only while
+// BRINDLEMOX_SOUND_GAPS names a file: each gap is a line there.
+struct Gap {
+    std::uint64_t at = 0, samples = 0; // in the samples given since the device started
+};
+std::uint64_t given = 0;   // samples the device took since it started
+bool fed = false;          // a frame was queued since the device started
+std::vector<Gap> pending;  // gaps since the last frame (under `lock`)
+FILE* gap_log = nullptr;
+bool gap_log_tried = false;
+std::chrono::steady_clock::time_point last_frame;
+std::uint64_t last_wait_ns = 0, last_level = 0;
+
+// The nanoseconds the calling thread has waited to run, runnable but not
+// running, as the kernel counts them (0 where it does not).
+std::uint64_t run_queue_wait_ns() {
+    FILE* f = std::fopen("/proc/thread-self/schedstat", "r");
+    if (!f) return 0;
+    unsigned long long ran = 0, waited = 0;
+    const int got = std::fscanf(f, "%llu %llu", &ran, &waited);
+    std::fclose(f);
+    return got == 2 ? waited : 0;
+}
+
+// Called at each frame, before it is queued (the lock not held).
+void tell_gaps() {
+    if (!gap_log_tried) {
+        gap_log_tried = true;
+        if (const char* name = std::getenv("BRINDLEMOX_SOUND_GAPS"); name && *name)
+            gap_log = std::fopen(name, "a");
+    }
+    if (!gap_log) return;
+    const auto now = std::chrono::steady_clock::now();
+    const std::uint64_t waited = run_queue_wait_ns();
+    std::vector<Gap> gaps;
+    std::uint64_t level = 0;
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        gaps.swap(pending);
+        level = last_level;
+    }
+    if (!gaps.empty()) {
+        const double took_ms =
+            std::chrono::duration<double, std::milli>(now - last_frame).count();
+        const double held_ms = static_cast<double>(waited - last_wait_ns) / 1e6;
+        const double covered_ms = 1000.0 * static_cast<double>(level) / AUDIO_OUTPUT_RATE;
+        const char* who = took_ms - held_ms < covered_ms ? "host" : "program";
+        for (const Gap& g : gaps)
+            std::fprintf(gap_log, "%llu %llu %s %.1f %.1f %.1f\n",
+                         static_cast<unsigned long long>(g.at),
+                         static_cast<unsigned long long>(g.samples), who, took_ms, held_ms,
+                         covered_ms);
+        std::fflush(gap_log);
+    }
+    last_frame = now;
+    last_wait_ns = waited;
+}
+
 void put(const std::int16_t* s, std::uint64_t n) {
     for (std::uint64_t i = 0; i < n; i++)
         ring[(tail + i) % CAPACITY] = s[i];
@@ -35,32 +100,10 @@ void pad(std::uint64_t n) {
 }
 } // namespace
 
-void audio_queue_reset(int chunk) {
-    std::lock_guard<std::mutex> hold(lock);
-    head = tail = 0;
-    last = 0;
-    device_chunk = std::max(chunk, 1);
-    level_known = false;
-    level_avg = 0;
-    carried = 0;
-}
-
-int audio_queue_level() {
-    std::lock_guard<std::mutex> hold(lock);
-    return static_cast<int>(tail - head);
-}
-
-// The kept level, on average: two device chunks and one frame, give or take a
-// chunk (where it settles depends on when the device takes); below half a
-// chunk the device is about to run dry.
-void audio_queue_frame(std::uint32_t frame_us) {
-    carried += static_cast<std::uint64_t>(AUDIO_OUTPUT_RATE) * frame_us;
-    const std::uint64_t share = carried / 1000000;
-    carried %= 1000000;
-    frame_samples.resize(share);
-    audio_mix(frame_samples.data(), static_cast<int>(share), AUDIO_OUTPUT_RATE);
-
-    std::lock_guard<std::mutex> hold(lock);
+namespace {
+// Queues the frame's `share` samples from frame_samples, holding the level
+// (the lock held).
+void queue_share(std::uint64_t share) {
     const std::uint64_t chunk = static_cast<std::uint64_t>(device_chunk);
     const std::uint64_t target = 2 * chunk + share;
     const std::uint64_t level = tail - head;
@@ -94,6 +137,42 @@ void audio_queue_frame(std::uint32_t frame_us) {
     }
     put(frame_samples.data() + skip, share - skip);
 }
+} // namespace
+
+void audio_queue_reset(int chunk) {
+    std::lock_guard<std::mutex> hold(lock);
+    head = tail = 0;
+    last = 0;
+    device_chunk = std::max(chunk, 1);
+    level_known = false;
+    level_avg = 0;
+    carried = 0;
+    given = 0;
+    fed = false;
+    pending.clear();
+}
+
+int audio_queue_level() {
+    std::lock_guard<std::mutex> hold(lock);
+    return static_cast<int>(tail - head);
+}
+
+// The kept level, on average: two device chunks and one frame, give or take a
+// chunk (where it settles depends on when the device takes); below half a
+// chunk the device is about to run dry.
+void audio_queue_frame(std::uint32_t frame_us) {
+    carried += static_cast<std::uint64_t>(AUDIO_OUTPUT_RATE) * frame_us;
+    const std::uint64_t share = carried / 1000000;
+    carried %= 1000000;
+    frame_samples.resize(share);
+    audio_mix(frame_samples.data(), static_cast<int>(share), AUDIO_OUTPUT_RATE);
+    tell_gaps();
+
+    std::lock_guard<std::mutex> hold(lock);
+    queue_share(share);
+    fed = true;
+    last_level = tail - head;
+}
 
 int audio_queue_take(std::int16_t* out, int n) {
     if (n <= 0) return 0;
@@ -103,5 +182,13 @@ int audio_queue_take(std::int16_t* out, int n) {
         out[i] = ring[(head + i) % CAPACITY];
     head += have;
     std::fill(out + have, out + n, std::int16_t{0});
+    if (fed && have < static_cast<std::uint64_t>(n)) {
+        const std::uint64_t from = given + have, samples = static_cast<std::uint64_t>(n) - have;
+        if (!pending.empty() && pending.back().at + pending.back().samples == from)
+            pending.back().samples += samples; // the same gap, run on
+        else
+            pending.push_back({from, samples});
+    }
+    given += static_cast<std::uint64_t>(n);
     return static_cast<int>(have);
 }

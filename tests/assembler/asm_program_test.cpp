@@ -3,6 +3,7 @@
 // help without a display, and what they leave alone.
 #include "tests/support/child_wait.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <regex>
 #include <spawn.h>
@@ -43,9 +45,10 @@ class AsmProgram : public ::testing::Test {
     // seconds for its end. Without `display` it gets no display variables.
     // With `file_size_limit` every file it writes stops at that many bytes,
     // as on a full disk.
-    // With `break_after` it gets SIGINT that many seconds after its start.
+    // `meanwhile` is called with the child's id once it is started (to
+    // break it, say).
     Outcome launch(std::vector<std::string> args, bool display, rlim_t file_size_limit = 0,
-                   double break_after = 0) {
+                   const std::function<void(pid_t)>& meanwhile = {}) {
         std::vector<std::string> env = {"BRINDLEMOX_HOME=" + home.path().string(),
                                         "XDG_RUNTIME_DIR=" + home.path().string(),
                                         "SDL_AUDIODRIVER=dummy"};
@@ -89,10 +92,7 @@ class AsmProgram : public ::testing::Test {
         posix_spawn_file_actions_destroy(&actions);
         Outcome run;
         if (spawned != 0) return run;
-        if (break_after > 0) {
-            std::this_thread::sleep_for(std::chrono::duration<double>(break_after));
-            ::kill(pid, SIGINT);
-        }
+        if (meanwhile) meanwhile(pid);
         run.code = wait_child(pid, TEST_HANG_SECONDS);
         run.out = test_read_file(out);
         run.err = test_read_file(err);
@@ -287,23 +287,77 @@ TEST_F(AsmProgram, ABreakLeavesTheOutputsAsTheyWereOrWhole) {
     const auto began = std::chrono::steady_clock::now();
     ASSERT_GE(launch({"ASM", (src / "big.asm").string()}, false).code, 0);
     const std::chrono::duration<double> whole = std::chrono::steady_clock::now() - began;
-    // From early in the run to well past its end: on a busy machine a run may
-    // take twice as long as the one timed.
-    constexpr int BREAKS = 16;
+    std::vector<std::string> before;
+    const auto written = [&] {
+        for (std::size_t o = 0; o < std::size(outputs); o++)
+            if (test_read_file(outputs[o]) == before[o]) return false;
+        return true;
+    };
+    const auto gone = [](pid_t child) {
+        siginfo_t ended{};
+        return waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+               ended.si_pid != 0;
+    };
+    // Whether the child takes a break (its handler is in place).
+    const auto takes_breaks = [](pid_t child) {
+        const std::string status = test_read_file("/proc/" + std::to_string(child) + "/status");
+        const std::size_t at = status.find("SigCgt:");
+        return at != std::string::npos &&
+               (std::stoull(status.substr(at + 7, status.find('\n', at) - at - 7), nullptr, 16) >>
+                (SIGINT - 1)) & 1;
+    };
+    // The break reaches the run held while it assembles (it said so and its
+    // outputs are not written yet; a run that got past that point before it
+    // was held is tried again), or once its outputs are written.
+    bool held = false;
+    const auto while_assembling = [&](pid_t child) {
+        wait_until([&] {
+            return gone(child) || (takes_breaks(child) &&
+                                   has(test_read_file(home.path() / "stderr.log"), "Assembling "));
+        }, TEST_HANG_SECONDS, 1);
+        ::kill(child, SIGSTOP);
+        held = !gone(child) && test_read_file(outputs[0]) == before[0] &&
+               test_read_file(outputs[1]) == before[1];
+        ::kill(child, SIGINT);
+        ::kill(child, SIGCONT);
+    };
+    const auto once_written = [&](pid_t child) {
+        wait_until([&] { return gone(child) || written(); }, TEST_HANG_SECONDS, 1);
+        ::kill(child, SIGINT);
+    };
+    // Then breaks at times from early in the run to well past its end, timed
+    // by the first run: wherever they land, the outputs are as they were or whole.
+    constexpr int TIMED = 12;
     int kept = 0, finished = 0;
-    for (int b = 1; b <= BREAKS; b++) {
+    for (int b = 1, tries = 0; b <= 2 + TIMED; b += b != 1 || held || ++tries == 8) {
         SCOPED_TRACE(b);
-        std::vector<std::string> before;
+        before.clear();
         for (const fs::path& out : outputs)
             before.push_back(test_read_file(out));
         source(b); // each run's outputs differ from the last's
+        const double after = whole.count() * (0.3 + 2.2 * (b - 2) / TIMED);
         const Outcome run = launch({"ASM", (src / "big.asm").string()}, false, 0,
-                                   whole.count() * (0.3 + 2.2 * b / BREAKS));
-        const bool broken = has(run.err, "Assembly stopped by a break: no files written.");
+                                   b == 1   ? std::function<void(pid_t)>(while_assembling)
+                                   : b == 2 ? std::function<void(pid_t)>(once_written)
+                                            : [after](pid_t child) {
+                                                  std::this_thread::sleep_for(std::chrono::duration<double>(after));
+                                                  ::kill(child, SIGINT);
+                                              });
+        // A break before the program takes breaks ends it at once (code -1),
+        // before it has written anything.
+        const bool broken = has(run.err, "Assembly stopped by a break: no files written.") ||
+                            (run.code < 0 && run.err.empty());
         (broken ? kept : finished)++;
+        if (b == 1 && held) {
+            EXPECT_TRUE(broken) << "a break while it assembled\n" << run.err;
+        }
+        if (b == 2) {
+            EXPECT_FALSE(broken) << "a break once the outputs were written\n" << run.err;
+        }
         for (std::size_t o = 0; o < std::size(outputs); o++) {
             ASSERT_TRUE(fs::exists(outputs[o])) << outputs[o] << run.err;
-            EXPECT_EQ(test_read_file(outputs[o]) == before[o], broken) << outputs[o] << run.err;
+            EXPECT_EQ(test_read_file(outputs[o]) == before[o], broken)
+                << outputs[o] << ", code " << run.code << ": " << run.err;
         }
     }
     EXPECT_GT(kept, 0); // the breaks reached the run both while it assembled

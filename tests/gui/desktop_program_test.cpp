@@ -10,10 +10,12 @@
 #include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
 #include "tests/support/small_disk.h"
+#include "tests/support/wait_until.h"
 #include "tests/support/x_display.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <csignal>
@@ -49,27 +51,44 @@ class DesktopProgram : public ProgramTest {
     // waited for up to five seconds (or, with `to_go`, waited out): its
     // geometry, or an empty name.
     XWindow wait_for(const std::string& name, bool whole = true, bool to_go = false) const {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        for (;;) {
-            XWindow found;
+        XWindow found;
+        wait_until([&] {
+            found = {};
             for (const XWindow& w : x.windows())
                 if (found.name.empty() && (whole ? w.name == name : w.name.rfind(name, 0) == 0)) found = w;
-            if (found.name.empty() == to_go || std::chrono::steady_clock::now() > end) return found;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+            return found.name.empty() == to_go;
+        }, 5, 50);
+        return found;
     }
-    // The user's keys and clicks, through the X server's test extension.
+    // The number of the program's windows titled `name` once it is `count`
+    // (up to TEST_HANG_SECONDS): a question comes titled as the requester
+    // it asks over.
+    int titled(const std::string& name, int count) const {
+        int now = 0;
+        wait_until([&] {
+            now = 0;
+            for (const XWindow& w : x.windows())
+                now += w.name == name;
+            return now == count;
+        });
+        return now;
+    }    // The user's keys and clicks, through the X server's test extension.
     void keys(const std::string& names) { x.run("/usr/bin/xdotool key --delay 80 " + names); }
     // The keyboard to the main window (its title names the file loaded, if
     // any), for its menus' shortcuts.
     // A machine switch may open the main window anew: wait until it is shown.
     void focus_main() {
-        for (int i = 0; i < 50; i++) {
-            if (x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox .*[0-9](: .*)?$' "
-                      "windowfocus --sync") == 0)
-                return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
+        wait_until([&] {
+            return x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox .*[0-9](: .*)?$' "
+                         "windowfocus --sync") == 0;
+        }, TEST_HANG_SECONDS, 100);
+    }
+    // The program's windows shown now (menus too).
+    int shown() const {
+        int status = 0;
+        const std::string ids =
+            run_tool("DISPLAY=" + x.name() + " /usr/bin/xdotool search --onlyvisible --class brindlemox", &status);
+        return static_cast<int>(std::count(ids.begin(), ids.end(), '\n'));
     }
     void click(int left, int top) {
         x.run("/usr/bin/xdotool mousemove " + std::to_string(left) + " " + std::to_string(top) +
@@ -94,10 +113,12 @@ class DesktopProgram : public ProgramTest {
     // be finished is up. Check with ASSERT_NO_FATAL_FAILURE.
     void quit_from_the_menu(const XWindow& main, const std::string& title,
                             const char* yes = "Return") {
+        const int before = shown();
         click(main.left + 30, main.top + 10); // the "Project" menu
-        keys("Up Return");                    // its last item, Quit
+        ASSERT_TRUE(wait_until([&] { return shown() > before; })) << "the menu did not open";
+        keys("Up Return"); // its last item, Quit
         ASSERT_FALSE(wait_for(title).name.empty()) << log();
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ASSERT_TRUE(x.keys_reach(title)) << title;
         keys(yes);
         ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
     }
@@ -106,8 +127,8 @@ class DesktopProgram : public ProgramTest {
     // the program ends with 0. Check with ASSERT_NO_FATAL_FAILURE.
     void quit_and_read_the_notice(const XWindow& main) {
         ASSERT_NO_FATAL_FAILURE(quit_from_the_menu(main, "Brindlemox 36.4"));
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
         EXPECT_TRUE(running()) << "the program did not wait for the notice to be read";
+        ASSERT_TRUE(x.keys_reach("Warning"));
         keys("Return"); // OK
         EXPECT_EQ(wait_exit(), 0) << log();
         pid = -1;
@@ -182,7 +203,8 @@ TEST_F(DesktopProgram, QuitFromTheMenuShowsWhatCouldNotBeFinished) {
     ASSERT_EQ(statvfs(dir.c_str(), &room), 0);
     write_bytes(dir / "filler2", std::vector<u8>(u64(room.f_bavail) * room.f_frsize, 'f'));
     ASSERT_EQ(ask("MENU SETTINGS.SPEED.TURBO"), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(guest_ran(u32(100 * machine_table[ARCADIA].start.clocks_per_frame)))
+        << "a hundred frames recorded";
 
     const XWindow main = wait_for("Brindlemox ", false);
     ASSERT_FALSE(main.name.empty());
@@ -283,10 +305,11 @@ TEST_F(DesktopProgram, ARecordingThatFailsToLoadLeavesTheTitle) {
     focus_main();
     keys("ctrl+Down"); // from take.cor, selected as it was opened, to take_bad.cor
     ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
+    ASSERT_TRUE(x.keys_reach("Warning"));
     keys("Return");
     ASSERT_TRUE(wait_for("Warning", true, true).name.empty());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(wait_for("Brindlemox 36.4:", false).name, "Brindlemox 36.4: take.cor");
+    EXPECT_FALSE(wait_for("Brindlemox 36.4: take.cor").name.empty())
+        << wait_for("Brindlemox 36.4:", false).name;
     std::string after;
     ASSERT_EQ(send("GETNAME", &after), 0);
     EXPECT_EQ(after, name);
@@ -321,16 +344,17 @@ TEST_F(DesktopProgram, SaveRequestersAskAboutTheNameWithItsSuffix) {
         focus_main();
         keys(s.keys);
         ASSERT_FALSE(wait_for(s.title).name.empty()) << s.title << "\n" << log();
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ASSERT_TRUE(x.keys_reach(s.title)) << s.title;
         keys("ctrl+a");
         x.run(std::string("/usr/bin/xdotool type --delay 40 ") + s.typed);
         keys("Return");
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
-        int asked = 0; // the question, titled as the requester, over it
-        for (const XWindow& w : x.windows())
-            asked += w.name == s.title;
-        EXPECT_EQ(asked, 2) << s.file;
-        keys("Return Escape"); // No, and the requester cancelled
+        // The question, titled as the requester, over it.
+        ASSERT_EQ(titled(s.title, 2), 2) << s.file;
+        ASSERT_TRUE(x.keys_reach(s.title)) << s.file;
+        keys("Return"); // No
+        ASSERT_EQ(titled(s.title, 1), 1) << s.file;
+        ASSERT_TRUE(x.keys_reach(s.title)) << s.file;
+        keys("Escape"); // the requester cancelled
         ASSERT_TRUE(wait_for(s.title, true, true).name.empty()) << s.title;
         EXPECT_EQ(read_bytes(mine), (std::vector<u8>{'m', 'i', 'n', 'e'})) << s.file;
     }
@@ -348,9 +372,11 @@ TEST_F(DesktopProgram, SavingOverTheLoadedStateKeepsItsSuffix) {
     focus_main();
     keys("ctrl+s");
     ASSERT_FALSE(wait_for("Save State").name.empty()) << log();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(x.keys_reach("Save State")) << "Save State";
     keys("Return");
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // The question, titled as the requester, over it.
+    ASSERT_EQ(titled("Save State", 2), 2);
+    ASSERT_TRUE(x.keys_reach("Save State"));
     keys("shift+Tab space"); // Yes
     ASSERT_TRUE(wait_for("Save State", true, true).name.empty());
     EXPECT_FALSE(fs::exists(autosave.parent_path() / "AUTOSAVE.cos"));
@@ -368,21 +394,17 @@ TEST_F(DesktopProgram, SaveRequestersKeepAWriteProtectedFile) {
     focus_main();
     keys("ctrl+s");
     ASSERT_FALSE(wait_for("Save State").name.empty()) << log();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(x.keys_reach("Save State")) << "Save State";
     keys("ctrl+a");
     x.run("/usr/bin/xdotool type --delay 40 locked");
     keys("Return");
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
-    int said = 0; // the notice, titled as the requester, over it
-    for (const XWindow& w : x.windows())
-        said += w.name == "Save State";
-    EXPECT_EQ(said, 2);
+    // The notice, titled as the requester, over it.
+    ASSERT_EQ(titled("Save State", 2), 2);
+    ASSERT_TRUE(x.keys_reach("Save State"));
     keys("shift+Tab space"); // the other button, where there is one
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    int left = 0; // the requester, still asking for a name
-    for (const XWindow& w : x.windows())
-        left += w.name == "Save State";
-    EXPECT_EQ(left, 1);
+    // The requester, still asking for a name.
+    EXPECT_EQ(titled("Save State", 1), 1);
+    ASSERT_TRUE(x.keys_reach("Save State"));
     keys("Escape");
     ASSERT_TRUE(wait_for("Save State", true, true).name.empty());
     EXPECT_EQ(read_bytes(mine), (std::vector<u8>{'m', 'i', 'n', 'e'}));
@@ -570,7 +592,7 @@ TEST_F(DesktopProgram, TheOpenRequesterTakesANameTypedWithoutItsSuffix) {
         focus_main();
         keys("ctrl+o");
         ASSERT_FALSE(wait_for(title).name.empty()) << log();
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ASSERT_TRUE(x.keys_reach(title)) << title;
         keys("ctrl+a BackSpace");
         if (t.name[0]) x.run(std::string("/usr/bin/xdotool type --delay 40 ") + t.name);
         keys("Return");
@@ -634,6 +656,13 @@ TEST_F(DesktopProgram, AKeyReleasedUnseenIsUpForTheGuest) {
         EXPECT_EQ(send("DEBUGGER \"READPORT 7\"", &read), 0);
         return read.substr(0, read.find('\n'));
     };
+    // The guest's port 7 once it reads `wanted` (up to TEST_HANG_SECONDS).
+    const auto port7_reads = [&](const std::string& wanted) {
+        std::string now;
+        wait_until([&] { return (now = port7()) == wanted; });
+        return now;
+    };
+    // Where nothing is to change, a time for a change to show, if it came.
     const auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
     // Held in the main window, let go in the Adjust Sound window.
     const auto let_go_elsewhere = [&](const char* key) {
@@ -642,7 +671,7 @@ TEST_F(DesktopProgram, AKeyReleasedUnseenIsUpForTheGuest) {
         settle();
         EXPECT_EQ(ask("MENU SETTINGS.SOUND.ADJUST"), 0);
         ASSERT_FALSE(wait_for("Adjust Sound").name.empty());
-        x.run("/usr/bin/xdotool search --name '^Adjust Sound$' windowfocus --sync");
+        ASSERT_TRUE(x.keys_reach("Adjust Sound"));
         x.run(std::string("/usr/bin/xdotool keyup ") + key);
         settle();
         keys("Escape");
@@ -650,12 +679,12 @@ TEST_F(DesktopProgram, AKeyReleasedUnseenIsUpForTheGuest) {
         focus_main();
         settle();
     };
+    // Reading the port takes the character typed: it is read once typed.
     focus_main();
     keys("e");
-    settle();
-    EXPECT_EQ(port7(), "$45");
+    EXPECT_EQ(port7_reads("$45"), "$45");
     let_go_elsewhere("f");
-    EXPECT_EQ(port7(), "$46");
+    EXPECT_EQ(port7_reads("$46"), "$46");
     keys("f");
     settle();
     EXPECT_EQ(port7(), "$46") << "the press after was not typed";
@@ -663,11 +692,9 @@ TEST_F(DesktopProgram, AKeyReleasedUnseenIsUpForTheGuest) {
     ASSERT_EQ(ask("MENU SETTINGS.INPUT.QUEUEKEYSTROKES"), 0); // off: the latch
     focus_main();
     x.run("/usr/bin/xdotool keydown a");
-    settle();
-    EXPECT_EQ(port7(), "$41");
+    EXPECT_EQ(port7_reads("$41"), "$41");
     x.run("/usr/bin/xdotool keydown alt keyup a keyup alt");
-    settle();
-    EXPECT_EQ(port7(), "$80");
+    EXPECT_EQ(port7_reads("$80"), "$80");
     let_go_elsewhere("b");
     EXPECT_EQ(port7(), "$80");
 }
@@ -703,9 +730,7 @@ TEST_F(DesktopProgram, TheGameListStepsFromTheRowOfWhatRuns) {
 
     focus_main();
     keys("alt+s");
-    for (int i = 0; i < 50 && !fs::exists(games / "QUICKSAV.COS"); i++)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ASSERT_TRUE(fs::exists(games / "QUICKSAV.COS")) << log();
+    ASSERT_TRUE(wait_until([&] { return fs::exists(games / "QUICKSAV.COS"); })) << log();
     nothing_past_the_last_row("the quicksave");
 
     ASSERT_EQ(ask("MENU VIEW.BUILTINGAMES"), 0);
@@ -714,7 +739,7 @@ TEST_F(DesktopProgram, TheGameListStepsFromTheRowOfWhatRuns) {
     focus_main();
     keys("ctrl+braceleft");
     ASSERT_FALSE(wait_for("Start Recording").name.empty()) << log();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(x.keys_reach("Start Recording")) << "Start Recording";
     keys("ctrl+a");
     x.run("/usr/bin/xdotool type --delay 40 aa"); // listed before what runs
     keys("Return");
@@ -764,11 +789,10 @@ TEST_F(DesktopProgram, AFileRequesterPutAwayLeavesThePlaybackRunning) {
             focus_main();
             keys(keys_down);
             ASSERT_FALSE(wait_for(title).name.empty()) << log();
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            ASSERT_TRUE(x.keys_reach(title)) << title;
             keys(away);
             ASSERT_TRUE(wait_for(title, true, true).name.empty());
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            EXPECT_TRUE(playing()) << "the title no longer says so";
+            EXPECT_TRUE(wait_until(playing, 5)) << "the title no longer says so";
             // Restart playback is offered only while a recording plays.
             EXPECT_EQ(ask("MENU MACRO.RESTARTPLAYBACK"), 0) << "the playback stopped";
         }
@@ -869,7 +893,7 @@ TEST_F(DesktopProgram, TheTitleAndRevertFollowWhatRuns) {
     // The title once it names `file` (a playback's title goes on with its
     // state), waited for up to five seconds; else what it says.
     const auto title_naming = [this](const std::string& file) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
         std::string seen;
         for (;;) {
             for (const XWindow& w : x.windows())
@@ -951,18 +975,18 @@ TEST_F(DesktopProgram, SaveStateAsRevertAndTheRecentFilesNameWhatRuns) {
     // What the title names, once it is `wanted` (waited for up to five seconds).
     const auto title = [this](const std::string& wanted) {
         std::string named;
-        for (int i = 0; i < 50 && named != wanted; i++) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        wait_until([&] {
             const std::string name = wait_for("Brindlemox ", false).name;
             named = name.find(": ") == std::string::npos ? "" : name.substr(name.find(": ") + 2);
-        }
+            return named == wanted;
+        }, TEST_HANG_SECONDS, 100);
         return named;
     };
     const auto save_through = [this](const char* shortcut, const char* requester, const std::string& name) {
         focus_main();
         keys(shortcut);
         ASSERT_FALSE(wait_for(requester).name.empty()) << log();
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ASSERT_TRUE(x.keys_reach(requester)) << requester;
         keys("ctrl+a");
         x.run("/usr/bin/xdotool type --delay 40 " + name);
         keys("Return");
@@ -1023,12 +1047,14 @@ TEST_F(DesktopProgram, SaveStateAsRevertAndTheRecentFilesNameWhatRuns) {
 TEST_F(DesktopProgram, OnlyTheUsersOwnPauseOutlivesTheRun) {
     const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
     test_write_file(home.path() / "a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
-    const auto paused_shown = [&] {
-        for (int i = 0; i < 30; i++) {
-            if (wait_for("Brindlemox 36", false).name.find("paused") != std::string::npos) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return false;
+    // Whether the title says "paused" (waited for up to `seconds`, after a
+    // pass of the program's loop has put its title on the display).
+    const auto paused_shown = [&](double seconds = TEST_HANG_SECONDS) {
+        std::string version;
+        send("GETVERSION", &version);
+        return wait_until([&] {
+            return wait_for("Brindlemox 36", false).name.find("paused") != std::string::npos;
+        }, seconds, 100);
     };
     const auto quit = [&](int rc) {
         EXPECT_EQ(ask("QUIT"), rc);
@@ -1049,10 +1075,9 @@ TEST_F(DesktopProgram, OnlyTheUsersOwnPauseOutlivesTheRun) {
             focus_main();
             x.run("/usr/bin/xmessage -geometry +700+700 other & echo $! > '" +
                   (home.path() / "other.pid").string() + "'");
-            for (int i = 0; i < 50 && x.run("/usr/bin/xdotool search --name '^xmessage$' "
-                                             "windowfocus --sync") != 0;
-                 i++)
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            wait_until([&] {
+                return x.run("/usr/bin/xdotool search --name '^xmessage$' windowfocus --sync") == 0;
+            }, TEST_HANG_SECONDS, 100);
             EXPECT_TRUE(paused_shown());
             x.run("kill $(cat '" + (home.path() / "other.pid").string() + "')");
             focus_main();
@@ -1087,7 +1112,7 @@ TEST_F(DesktopProgram, OnlyTheUsersOwnPauseOutlivesTheRun) {
         EXPECT_NE(test_read_file(ini).find(users ? "\npaused=true\n" : "\npaused=false\n"),
                   std::string::npos);
         ASSERT_FALSE(start_on_display().name.empty()) << log();
-        EXPECT_EQ(paused_shown(), users);
+        EXPECT_EQ(paused_shown(users ? TEST_HANG_SECONDS : 0), users);
         ASSERT_EQ(ask("UNPAUSE"), 0);
         quit(0);
     }

@@ -3,6 +3,7 @@
 // lie and which lies above which, as the X server reports them. Skipped where
 // Xvfb or xwininfo (or the window manager, openbox) is missing.
 #include "tests/support/program_test.h"
+#include "tests/support/wait_until.h"
 #include "tests/support/x_display.h"
 
 #include "commands/command_table.h"
@@ -299,12 +300,21 @@ void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager) {
     std::map<std::string, ToolWindow> open; // title: window
     std::set<ToolWindow> met;
     std::string result;
-    // Every open window is minimised, or closed where `may_close`.
+    // Every open window is minimised, or closed where `may_close`: waited
+    // for while the rebuild reopens them and the window manager answers.
     const auto all_minimised = [&](bool may_close) {
         std::vector<std::string> shown;
         for (const auto& o : open)
             shown.push_back(o.first);
-        std::map<std::string, std::string> states = states_of(shown);
+        std::map<std::string, std::string> states;
+        std::string version;
+        send("GETVERSION", &version); // a pass of the program's loop after the command
+        wait_until([&] {
+            states = states_of(shown);
+            for (const std::string& title : shown)
+                if (states[title] != "Iconic" && !(may_close && states[title].empty())) return false;
+            return true;
+        }, TEST_HANG_SECONDS, 100);
         for (auto it = open.begin(); it != open.end();) {
             const std::string now = states[it->first];
             if (now.empty() && may_close) {
@@ -319,7 +329,6 @@ void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager) {
         const std::string setmachine = std::string("SETMACHINE ") + machine;
         SCOPED_TRACE(setmachine);
         ASSERT_LE(send(setmachine, &result), 5) << result; // 5: a machine's ROMs are missing
-        settle();
         all_minimised(true);
         if (met.size() == openers.size()) break;
         for (const auto& [window, line] : openers) {
@@ -329,8 +338,16 @@ void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager) {
             if (is_open) continue;
             const std::set<std::string> before = titles();
             if (send(line, &result) != 0) continue; // not this machine's
-            settle();
-            for (const std::string& title : titles())
+            // Its window, once shown (an opener whose window is there already
+            // opens none: ten seconds stand for that).
+            std::set<std::string> now;
+            wait_until([&] {
+                now = titles();
+                for (const std::string& title : now)
+                    if (!before.count(title)) return true;
+                return false;
+            }, 10, 100);
+            for (const std::string& title : now)
                 if (!before.count(title) && !open.count(title) && title.rfind("Brindlemox", 0) != 0) {
                     open[title] = window;
                     met.insert(window);
@@ -352,7 +369,6 @@ void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager) {
                                          std::string("MENU PROJECT.REVERT")}) {
             SCOPED_TRACE(again);
             EXPECT_EQ(send(again, &result), 0) << result;
-            settle();
             all_minimised(false);
         }
     }

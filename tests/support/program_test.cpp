@@ -6,6 +6,7 @@
 #include "tests/support/child_wait.h"
 #include "tests/support/count_of.h"
 #include "tests/support/port_client.h"
+#include "tests/support/wait_until.h"
 
 #include <chrono>
 #include <csignal>
@@ -176,10 +177,13 @@ std::string ProgramTest::log() const {
 }
 
 bool ProgramTest::printed(const std::string& text, int times) const {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
-    for (;;) {
-        if (count_of(log(), text) >= times) return true;
-        if (std::chrono::steady_clock::now() >= end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    return wait_until([&] { return count_of(log(), text) >= times; });
+}
+
+bool ProgramTest::guest_ran(std::uint32_t clocks) {
+    const std::uint32_t from = guest_clocks();
+    return wait_until([&] {
+        const std::uint32_t now = guest_clocks();
+        return now != 0 && now - from >= clocks;
+    });
 }

@@ -9,6 +9,7 @@
 #include "tests/support/fresh_state.h"
 #include "tests/support/hang_deadline.h"
 #include "tests/support/indexed_png.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,10 @@ class ProgramTest : public ::testing::Test {
     // The guest's time in clock periods, as the debugger's processor view
     // shows it (0 when it cannot be read).
     std::uint32_t guest_clocks();
+    // Waits until the guest's clock has run `clocks` clock periods on from
+    // where it is now (up to TEST_HANG_SECONDS): whether it did. A state
+    // loaded meanwhile may take it back.
+    bool guest_ran(std::uint32_t clocks);
     // The picture shown now, saved with SAVEPNG as `name` in the home and
     // read back.
     IndexedPicture picture(const std::string& name);

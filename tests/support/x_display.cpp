@@ -1,6 +1,7 @@
 #include "tests/support/x_display.h"
 
 #include "tests/support/hang_deadline.h"
+#include "tests/support/wait_until.h"
 
 #include <chrono>
 #include <csignal>
@@ -119,6 +120,7 @@ static std::vector<XWindow> listed(const std::string& display, const char* which
         const std::size_t open = text.find('"'), close = text.find("\": (\"brindlemox\"");
         if (open == std::string::npos || close == std::string::npos) continue;
         XWindow w;
+        w.id = std::strtoul(text.c_str(), nullptr, 16);
         w.name = text.substr(open + 1, close - open - 1);
         const std::size_t at = text.find(')', close);
         int x = 0, y = 0;
@@ -136,6 +138,33 @@ std::vector<XWindow> XDisplay::windows() const {
 
 std::vector<XWindow> XDisplay::client_windows() const {
     return listed(display_, "-tree");
+}
+
+unsigned long XDisplay::focus() const {
+    const std::string command = "DISPLAY=" + display_ + " /usr/bin/xdotool getwindowfocus 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return 0;
+    unsigned long id = 0;
+    if (std::fscanf(pipe, "%lu", &id) != 1) id = 0;
+    pclose(pipe);
+    return id;
+}
+
+bool XDisplay::keys_reach(const std::string& name) const {
+    return wait_until(
+        [&] {
+            const unsigned long has = focus();
+            for (const XWindow& w : windows()) {
+                if (w.name != name) continue;
+                if (has == w.id) return true;
+                // With no window manager the keyboard goes back to the root
+                // when a window over this one goes: given to it, as a click would.
+                run("/usr/bin/xdotool windowfocus " + std::to_string(w.id) + " 2>/dev/null");
+                return false;
+            }
+            return false;
+        },
+        TEST_HANG_SECONDS, 50);
 }
 
 int XDisplay::run(const std::string& command) const {

@@ -13,6 +13,7 @@
 #include <vector>
 
 struct XWindow {
+    unsigned long id = 0;
     std::string name;
     int width = 0, height = 0, left = 0, top = 0;
 };
@@ -41,6 +42,14 @@ class XDisplay {
     // (inside a window manager's frames too), each with the place of its own
     // area on the screen.
     std::vector<XWindow> client_windows() const;
+    // The window that has the keyboard (xdotool's answer), 0 when none does
+    // or xdotool is missing.
+    unsigned long focus() const;
+    // Waits until the topmost of the program's windows titled `name` has the
+    // keyboard, giving it the keyboard when another window or none has it (as
+    // a click on it would), up to TEST_HANG_SECONDS: whether it came to have
+    // it. Keys typed then reach it, not the window under it.
+    bool keys_reach(const std::string& name) const;
     // Runs `command` (a shell command line) with DISPLAY naming this display:
     // its exit status, -1 when it could not run.
     int run(const std::string& command) const;
