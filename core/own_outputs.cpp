@@ -401,19 +401,20 @@ bool folder_stayed(const Thing& thing) {
 // it was made of, the output lies beside it, and so does every other output
 // of its write (the listing and the object file of one assembly), each as it
 // was written. Outputs found so were moved or copied whole with their thing,
-// whatever became of the thing since (edited, on another filesystem): its
-// outputs, all moved away from their thing left in its place, are not; nor is
-// one output of several alone. A write of one output (a playback generating
-// one file) is proved only by its thing's folder having left its place (the
-// project moved): copied, it cannot be told from the output copied alone.
-bool came_with_project(const Entry& e, const OwnWriter& w, const Thing& now,
+// whatever became of the thing since (edited, on another filesystem); one
+// output of several alone is not. A write of one output (a playback
+// generating one file) is proved only by its thing's folder having left its
+// place (the project moved): copied, it cannot be told from the output copied
+// alone.
+enum class Came { no, whole, moved };
+Came came_with_project(const Entry& e, const OwnWriter& w, const Thing& now,
                        const std::string& host, const std::vector<Entry>& record) {
     if (e.who.empty() || e.who != w.who || !e.of_some || w.of.empty() || !now.file.known())
-        return false;
+        return Came::no;
     const std::string leaf = leaf_of(e.of.where);
     const std::string beside = folder_of(now.where);
     if (leaf.empty() || leaf != leaf_of(now.where) || folder_of(real_name(host)) != beside)
-        return false;
+        return Came::no;
     std::vector<const Entry*> outputs; // one a place, the newest
     for (auto at = record.rbegin(); at != record.rend(); ++at) {
         if (&*at != &e && (!e.write || at->write != e.write)) continue;
@@ -423,20 +424,30 @@ bool came_with_project(const Entry& e, const OwnWriter& w, const Thing& now,
     }
     bool host_among = false;
     for (const Entry* o : outputs) {
-        if (o->path == "-") return false;
+        if (o->path == "-") return Came::no;
         const std::string there = (beside == "/" ? "" : beside) + "/" + leaf_of(o->path);
-        if (!holds(there, o->size, o->check)) return false;
+        if (!holds(there, o->size, o->check)) return Came::no;
         host_among = host_among || leaf_of(o->path) == leaf_of(real_name(host));
     }
-    if (!host_among) return false;
-    if (!folder_stayed(e.of)) return true; // the project moved
-    if (outputs.size() < 2) return false;
-    // Moved away alone: their thing still at its place, their places empty.
+    if (!host_among) return Came::no;
+    return outputs.size() > 1 ? Came::whole : folder_stayed(e.of) ? Came::no : Came::moved;
+}
+
+// What else the file at `host`, holding what `e` of `w` recorded elsewhere,
+// may be: that output moved away alone (the folder and the thing it was made
+// of still at their places, its own place empty), or a copy of it (it is
+// still at its place): outputs of the same contents that came with another
+// project do not make it that project's.
+enum class Alone { no, moved, copied };
+Alone alone_from(const Entry& e, const OwnWriter& w, const std::string& host) {
+    if (!e.of_some || e.who != w.who || e.path == "-" || real_name(host) == e.path)
+        return Alone::no;
     struct stat st;
-    const bool thing_stayed = ::stat(e.of.where.c_str(), &st) == 0;
-    return !thing_stayed || std::none_of(outputs.begin(), outputs.end(), [&](const Entry* o) {
-        return ::lstat(o->path.c_str(), &st) != 0;
-    });
+    if (::lstat(e.path.c_str(), &st) != 0)
+        return e.of.folder.known() && folder_stayed(e.of) && ::stat(e.of.where.c_str(), &st) == 0
+                   ? Alone::moved
+                   : Alone::no;
+    return holds(e.path, e.size, e.check) ? Alone::copied : Alone::no;
 }
 
 // The record's head, before its entries.
@@ -564,10 +575,22 @@ bool append_to_record(const std::string& record, const std::string& text) {
 bool own_output_is(const std::string& host, const OwnWriter& writer) {
     const Thing of = made_of(writer);
     const std::vector<Entry>& record = read_record();
-    for (const Entry* e : entries_holding(host, record))
-        if (written_by(*e, writer, of) || came_with_project(*e, writer, of, host, record))
-            return true;
-    return false;
+    const std::vector<const Entry*> found = entries_holding(host, record);
+    for (const Entry* e : found)
+        if (written_by(*e, writer, of)) return true;
+    // Came with its project: the outputs of its write beside it, or the one
+    // output of a write whose project moved, unless a copy of an output kept
+    // in its place could be what it is.
+    bool whole = false, moved = false, copied = false;
+    for (const Entry* e : found) {
+        const Alone alone = alone_from(*e, writer, host);
+        if (alone == Alone::moved) return false;
+        copied = copied || alone == Alone::copied;
+        const Came came = came_with_project(*e, writer, of, host, record);
+        whole = whole || came == Came::whole;
+        moved = moved || came == Came::moved;
+    }
+    return whole || (moved && !copied);
 }
 
 std::string own_output_not_own(const std::string& host, const std::string& other) {

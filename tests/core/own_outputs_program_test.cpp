@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -55,31 +58,50 @@ enum class Record { as_written, previous_version, spelled_version, older };
 enum class Move {
     folder_moved,
     renamed,
+    copied_written_first,
     copied,
     thing_saved_anew,
     copy_changed,
     copied_alone,
     moved_alone,
-    copy_edited_first
+    one_moved_alone
 };
 const struct {
     const char* name;
     Move move;
+    bool across;   // to the other filesystem (a memory filesystem)
+    bool edited;   // its thing edited before the next write
     bool own;      // whether the writer's next run replaces them
+    bool own_one;  // the same for a writer of something that wrote one output
     bool of_thing; // only a writer of something (a source, a recording) meets it
 } moves[] = {
-    {"folder moved, another write", Move::folder_moved, true, false},
-    {"renamed, another write", Move::renamed, true, false},
+    {"folder moved, another write, its thing edited", Move::folder_moved, false, true, true, true,
+     false},
+    {"folder moved, another write", Move::folder_moved, false, false, true, true, false},
+    {"folder moved to another filesystem, its thing edited", Move::folder_moved, true, true, true,
+     true, false},
+    {"folder moved to another filesystem", Move::folder_moved, true, false, true, true, false},
+    {"renamed, another write", Move::renamed, false, true, true, true, false},
     {"project copied, the original written again, the copy written, its thing edited after",
-     Move::copied, true, false},
-    {"folder moved, the thing saved anew", Move::thing_saved_anew, true, true},
-    {"copied, an output changed since", Move::copy_changed, false, false},
-    {"outputs copied alone beside another thing of the same name", Move::copied_alone, false,
-     true},
-    {"outputs moved alone beside another thing of the same name", Move::moved_alone, false, true},
-    // Not told from outputs copied alone: the window asks, the port keeps.
-    {"project copied, its thing edited before the copy's first write", Move::copy_edited_first,
-     false, true},
+     Move::copied_written_first, false, true, true, true, false},
+    // A copy of one output cannot be told from that output copied alone:
+    // the window asks, the port and a batch run keep it.
+    {"project copied, the original written again, its thing edited", Move::copied, false, true,
+     true, false, false},
+    {"project copied, the original written again", Move::copied, false, false, true, true, false},
+    {"project copied to another filesystem, its thing edited", Move::copied, true, true, true,
+     false, false},
+    {"project copied to another filesystem", Move::copied, true, false, true, true, false},
+    {"folder moved, the thing saved anew", Move::thing_saved_anew, false, true, true, true, true},
+    {"copied, an output changed since", Move::copy_changed, false, false, false, false, false},
+    {"one output copied alone beside another thing of the same name", Move::copied_alone, false,
+     false, false, false, true},
+    {"outputs moved alone beside another thing of the same name", Move::moved_alone, false, false,
+     false, false, true},
+    {"outputs moved alone to another filesystem beside another thing of the same name",
+     Move::moved_alone, true, false, false, false, true},
+    {"one output of several moved alone beside another thing of the same name",
+     Move::one_moved_alone, false, false, false, false, true},
 };
 
 class OwnOutputsProgram : public ProgramTest {
@@ -89,6 +111,25 @@ class OwnOutputsProgram : public ProgramTest {
         fs::create_directories(real() / "Projects");
         fs::create_directory_symlink(real(), link());
     }
+    void TearDown() override {
+        ProgramTest::TearDown();
+        std::error_code ec;
+        if (!other_fs.empty()) fs::remove_all(other_fs, ec);
+    }
+    // A folder of this test's on the other filesystem (a memory filesystem).
+    fs::path other() {
+        if (other_fs.empty()) {
+            char name[] = "/dev/shm/bmx-outputs-XXXXXX";
+            EXPECT_NE(::mkdtemp(name), nullptr);
+            other_fs = name;
+            struct stat here, there;
+            EXPECT_EQ(::stat(real().c_str(), &here), 0);
+            EXPECT_EQ(::stat(name, &there), 0);
+            EXPECT_NE(here.st_dev, there.st_dev) << name << " is on the home's filesystem";
+        }
+        return other_fs;
+    }
+    fs::path other_fs;
     fs::path real() const { return home.path() / "real"; }
     fs::path link() const { return home.path() / "link"; }
     fs::path record() const { return real() / "Configs" / "Outputs.txt"; }
@@ -166,6 +207,7 @@ class OwnOutputsProgram : public ProgramTest {
     // `w`'s outputs made, then moved, renamed or copied as the move `m` says,
     // and written again where they are now: replaced as its own, or kept.
     void try_move(const Writer& w, int m);
+    std::vector<std::string> answers; // each writer's, move's and answer's row
     void try_moves(const Writer& w) {
         for (int m = 0; m < static_cast<int>(std::size(moves)); m++)
             try_move(w, m);
@@ -173,28 +215,39 @@ class OwnOutputsProgram : public ProgramTest {
 };
 
 void OwnOutputsProgram::try_move(const Writer& w, int m) {
-    const Move move = moves[m].move;
-    if (moves[m].of_thing && !w.thing) return; // a saver writes of nothing
-    SCOPED_TRACE(w.name + ": " + moves[m].name);
+    const auto& row = moves[m];
+    if (row.of_thing && !w.thing) return; // a saver writes of nothing
+    SCOPED_TRACE(w.name + ": " + row.name);
     const fs::path dir = real() / "Projects" / new_row();
     std::string said;
     w.make(dir, "a", 1);
     ASSERT_EQ(w.write(dir, "a", &said), 0) << said;
     const std::vector<fs::path> written = outputs_of(w, dir, "a");
     ASSERT_FALSE(written.empty()) << said;
+    if (row.move == Move::one_moved_alone && written.size() < 2) return; // all moved alone
     const auto another_write = [&] {
         const fs::path other = real() / "Projects" / new_row();
         w.make(other, "o", 1);
         ASSERT_EQ(w.write(other, "o", &said), 0) << said;
     };
-    fs::path at = dir;
+    // As a move does across filesystems: copied, then the original removed.
+    const auto move_across = [](const fs::path& from, const fs::path& to) {
+        fs::copy(from, to, fs::copy_options::recursive);
+        fs::remove_all(from);
+    };
+    fs::path at = row.across ? other() / dir.filename() : dir;
     std::string stem = "a";
-    switch (move) {
+    std::size_t alone = 0; // the outputs moved or copied alone
+    switch (row.move) {
     case Move::folder_moved:
     case Move::thing_saved_anew:
-        at += "-moved";
-        fs::rename(dir, at);
-        if (move == Move::folder_moved) {
+        if (row.across) {
+            move_across(dir, at);
+        } else {
+            at += "-moved";
+            fs::rename(dir, at);
+        }
+        if (row.move == Move::folder_moved) {
             ASSERT_NO_FATAL_FAILURE(another_write());
         }
         break;
@@ -205,52 +258,61 @@ void OwnOutputsProgram::try_move(const Writer& w, int m) {
                 fs::rename(entry.path(), dir / ("b" + entry.path().extension().string()));
         ASSERT_NO_FATAL_FAILURE(another_write());
         break;
+    case Move::copied_written_first:
     case Move::copied:
     case Move::copy_changed:
-    case Move::copy_edited_first:
         at += "-copy";
         fs::copy(dir, at, fs::copy_options::recursive);
-        if (move == Move::copy_changed) {
+        if (row.move == Move::copy_changed) {
             std::ofstream(at / written[0].filename(), std::ios::app) << "the user's line\n";
             break;
         }
         w.make(dir, "a", 2);
         ASSERT_EQ(w.write(dir, "a", &said), 0) << said;
-        if (move == Move::copied) { // its thing still a copy of what the outputs were made of
+        if (row.move == Move::copied_written_first) { // its thing still a copy of what the outputs were made of
             ASSERT_EQ(w.write(at, stem, &said), 0) << said;
         }
         break;
     case Move::copied_alone:
     case Move::moved_alone:
-        at = real() / "Projects" / new_row(); // the user's other project, a thing of the name
+    case Move::one_moved_alone:
+        // The user's other project, a thing of the name.
+        at = (row.across ? other() : real() / "Projects") / new_row();
+        fs::create_directories(at);
         w.make(at, stem, 2);
-        for (const fs::path& output : written)
-            if (move == Move::copied_alone)
-                fs::copy_file(output, at / output.filename());
+        alone = row.move == Move::moved_alone ? written.size() : 1;
+        for (std::size_t i = 0; i < alone; i++)
+            if (row.move == Move::copied_alone)
+                fs::copy_file(written[i], at / written[i].filename());
+            else if (row.across)
+                move_across(written[i], at / written[i].filename());
             else
-                fs::rename(output, at / output.filename());
+                fs::rename(written[i], at / written[i].filename());
         break;
     }
-    if (move == Move::thing_saved_anew) { // as an editor saves: a new file renamed over the old
+    if (row.move == Move::thing_saved_anew) { // as an editor saves: a new file renamed over the old
         w.make(at, ".saved", 3);
         fs::rename(at / (".saved" + std::string(w.thing)), at / (stem + w.thing));
-    } else if (move != Move::copied_alone && move != Move::moved_alone) {
+    } else if (row.edited) {
         w.make(at, stem, 3);
     }
     const std::vector<fs::path> there = outputs_of(w, at, stem);
-    ASSERT_EQ(there.size(), written.size());
+    ASSERT_EQ(there.size(), alone ? alone : written.size());
     std::vector<std::string> before;
     for (const fs::path& output : there)
         before.push_back(test_read_file(output));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const auto made = fs::last_write_time(there[0]);
-    if (!moves[m].own) {
-        EXPECT_EQ(w.write(at, stem, &said), 10) << said;
+    const bool own = w.thing && written.size() == 1 ? row.own_one : row.own;
+    const int rc = w.write(at, stem, &said);
+    answers.push_back(w.name + " | " + row.name + " | " + std::to_string(rc));
+    if (!own) {
+        EXPECT_EQ(rc, 10) << said;
         for (std::size_t i = 0; i < there.size(); i++)
             EXPECT_EQ(test_read_file(there[i]), before[i]) << there[i];
         return;
     }
-    EXPECT_EQ(w.write(at, stem, &said), 0) << said;
+    EXPECT_EQ(rc, 0) << said;
     EXPECT_NE(fs::last_write_time(there[0]), made) << there[0] << " not written anew";
 }
 
@@ -434,20 +496,25 @@ TEST_F(OwnOutputsProgram, ASaverRecordsWhatItWroteHoweverItsNameWasTyped) {
     }
 }
 
-// Every writer × every move of its project: the assembler through the port
-// and from the command line, a playback of its recording, and each command of
-// the debugger command table's `writes` column (on the first machine that
-// takes it). What holds exactly what its writer wrote is its own wherever it
-// lies; what was changed since is not.
+// Every writer × every move of its project, within the home's filesystem and
+// to another, its thing edited before the next write or not: the assembler
+// through the port and from the command line (two outputs a write), a
+// playback of its recording (one), and each command of the debugger command
+// table's `writes` column (on the first machine that takes it). What holds
+// exactly what its writer wrote is its own wherever it lies, and outputs that
+// came with their project are the project's; what was changed since is not,
+// nor is an output moved or copied alone beside another thing of its name.
 TEST_F(OwnOutputsProgram, AnOutputMovedRenamedOrCopiedWithItsProjectIsStillItsWritersOwn) {
     start_in(real());
     const auto source = [](const fs::path& dir, const std::string& stem, int v) {
         test_write_file(dir / (stem + ".asm"),
                         "\tORG $900\n\tLODI,R0 " + std::to_string(v) + "\n\tEND\n");
     };
-    // The file `stem` of the project `dir` as a debugger command names it.
-    const auto in_project = [](const fs::path& dir, const std::string& stem) {
-        return dir.filename().string() + "/" + stem;
+    // The file `stem` of the project `dir` as a debugger command names it:
+    // in the projects drawer by its name there.
+    const auto in_project = [&](const fs::path& dir, const std::string& stem) {
+        return dir.parent_path() == real() / "Projects" ? dir.filename().string() + "/" + stem
+                                                        : (dir / stem).string();
     };
     try_moves({"ASM through the port", ".asm", source,
                [&](const auto& dir, const auto& stem, std::string* said) {
@@ -455,10 +522,15 @@ TEST_F(OwnOutputsProgram, AnOutputMovedRenamedOrCopiedWithItsProjectIsStillItsWr
                }});
     const fs::path state = home.path() / "take.cos";
     ASSERT_NO_FATAL_FAILURE(sounding_state_generating_wav(state));
-    // Each take its own length: a take of another row is no copy of this one's.
+    // Each take its own length and pitch: a take of another row is no copy
+    // of this one's, nor is what it generates.
     int takes = 0;
     try_moves({"PLAYBACK", ".cor",
                [&](const auto& dir, const auto& stem, int v) {
+                   char pitch[32];
+                   std::snprintf(pitch, sizeof pitch, "DEBUGGER \"E 18FD %02X\"", 0x20 + takes);
+                   ASSERT_EQ(ask(pitch), 0);
+                   ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
                    ASSERT_TRUE(write_recording(state, dir / (stem + ".cor"), 40 + v + 4 * takes++,
                                                std::vector<u8>(6, 0)));
                },
@@ -506,6 +578,10 @@ TEST_F(OwnOutputsProgram, AnOutputMovedRenamedOrCopiedWithItsProjectIsStillItsWr
                    *said = test_read_file(real() / "program.log");
                    return rc;
                }});
+    std::string table;
+    for (const std::string& answer : answers)
+        table += answer + "\n";
+    RecordProperty("answers", table);
 }
 
 } // namespace
