@@ -552,22 +552,20 @@ std::uint64_t write_of(const Entry& added) {
     return current.number;
 }
 
-// Adds `text` to the end of the record (a line cut short at its end, by a
-// run that ended during its write, is ended first); false when it cannot.
-bool append_to_record(const std::string& record, const std::string& text) {
-    unsigned long long size = 0;
-    const int in = path_open_regular(record, &size);
-    if (in < 0) return false;
-    char last = '\n';
-    const bool read = size == 0 || ::pread(in, &last, 1, static_cast<off_t>(size - 1)) == 1;
-    ::close(in);
-    if (!read || size == 0) return false; // made anew whole
+// Adds `text` to the end of the record, after a line end of its own (a line
+// cut short by a run that ended during its write stays a line apart, and a
+// blank line is passed over): the record's size after it, 0 when it cannot
+// (no record yet: it is made whole).
+std::uint64_t append_to_record(const std::string& record, const std::string& text) {
+    struct stat st;
+    if (::stat(record.c_str(), &st) != 0 || st.st_size == 0) return 0;
     const int out = path_open_regular_write(record, true);
-    if (out < 0) return false;
-    const std::string added = (last == '\n' ? "" : "\n") + text;
+    if (out < 0) return 0;
+    const std::string added = "\n" + text;
     const bool written =
-        ::write(out, added.data(), added.size()) == static_cast<ssize_t>(added.size());
-    return ::close(out) == 0 && written;
+        ::write(out, added.data(), added.size()) == static_cast<ssize_t>(added.size()) &&
+        ::fstat(out, &st) == 0;
+    return ::close(out) == 0 && written ? static_cast<std::uint64_t>(st.st_size) : 0;
 }
 
 } // namespace
@@ -623,10 +621,8 @@ void own_output_note(const std::string& host, const void* data, std::size_t size
                 made_of(writer)};
     added.write = write_of(added);
     const std::string record = record_path();
-    struct stat record_st;
-    if (append_to_record(record, entry_text(added)) && ::stat(record.c_str(), &record_st) == 0 &&
-        static_cast<std::uint64_t>(record_st.st_size) <= RECORD_LIMIT)
-        return;
+    const std::uint64_t grown = append_to_record(record, entry_text(added));
+    if (grown && grown <= RECORD_LIMIT) return;
     std::vector<Entry> entries = read_record();
     const Entry* last = entries.empty() ? nullptr : &entries.back();
     if (!last || !same_output(*last, added) || last->path != added.path ||

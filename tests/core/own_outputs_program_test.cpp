@@ -7,6 +7,7 @@
 // name was typed. An output is its writer's by what it holds, wherever it
 // lies: moved, renamed or copied with its project.
 #include "core/machine_table.h"
+#include "core/own_outputs.h"
 #include "debugger/commands.h"
 #include "tests/record/tools.h"
 #include "tests/support/child_wait.h"
@@ -428,6 +429,62 @@ TEST_F(OwnOutputsProgram, AFullRecordGivesUpTheOldestOfTheNewFilesFolderFirst) {
     EXPECT_EQ(send("DEBUGGER \"ASM " + first.filename().string() + "/a\"", &said), 0) << said;
     EXPECT_NE(test_read_file(first / "a.lst"), listing);
     EXPECT_EQ(send("OPEN " + (busy / "b.asm").string(), &said), 0) << said;
+}
+
+// Years of daily use: 100,000 edit-and-assemble cycles over 1,000 projects,
+// each assembly's listing and object file written anew at their places and
+// noted by the record's owner as the assembler notes them, with a snapshot
+// saved under a name of its own every 30 cycles. The record stays within
+// what the previous version reads, and the daily loop in the oldest project,
+// the newest and a new one answers in the program as on a fresh home.
+TEST_F(OwnOutputsProgram, YearsOfDailyUseLeaveEveryProjectsLoopAsOnAFreshHome) {
+    // A home in memory: the years go by in seconds.
+    const fs::path years = other() / "home";
+    fs::create_directories(years / "Projects");
+    ASSERT_EQ(::setenv("BRINDLEMOX_HOME", years.c_str(), 1), 0);
+    constexpr int projects = 1000, cycles = 100000;
+    const auto write_new = [](const fs::path& at, const std::string& text) {
+        const fs::path made = at.string() + ".new"; // a new file, as the assembler's
+        test_write_file(made, text);
+        fs::rename(made, at);
+    };
+    int snapshots = 0;
+    for (int c = 0; c < cycles; c++) {
+        const fs::path dir = years / "Projects" / ("p" + std::to_string(c / (cycles / projects)));
+        const std::string v = std::to_string(c);
+        test_write_file(dir / "a.asm", "\tORG $900\n\tLODI,R0 " + v + "\n\tEND\n");
+        const OwnWriter assembler{"ASM", (dir / "a.asm").string()};
+        for (const auto& [suffix, text] :
+             {std::pair<std::string, std::string>{".lst", "listing " + v}, {".bin", "object " + v}}) {
+            write_new(dir / ("a" + suffix), text);
+            own_output_note(dir / ("a" + suffix), text.data(), text.size(), assembler);
+        }
+        if (c % 30 == 0) {
+            const fs::path shot =
+                years / "Screenshots" / ("shot" + std::to_string(snapshots++) + ".png");
+            const std::string picture = "picture " + v;
+            test_write_file(shot, picture);
+            own_output_note(shot, picture.data(), picture.size(), {"PICTURE", ""});
+        }
+    }
+    const auto size = fs::file_size(years / "Configs" / "Outputs.txt");
+    RecordProperty("record_bytes", std::to_string(size));
+    EXPECT_LT(size, 1u << 20) << "more than the previous version reads";
+    start_in(years);
+    for (const std::string project : {"p0", "p999", "new"}) {
+        SCOPED_TRACE(project);
+        const fs::path dir = years / "Projects" / project;
+        std::string said;
+        for (int v = 1; v <= 2; v++) {
+            test_write_file(dir / "a.asm",
+                            "\tORG $900\n\tLODI,R0 " + std::to_string(v) + "\n\tEND\n");
+            EXPECT_EQ(send("DEBUGGER \"ASM " + project + "/a\"", &said), 0) << said;
+        }
+        EXPECT_NE(test_read_file(dir / "a.lst").find("LODI,R0 2"), std::string::npos);
+    }
+    std::string said;
+    ASSERT_EQ(send("QUIT", &said), 0) << said;
+    EXPECT_EQ(wait_exit(), 0);
 }
 
 // A playback generates anew over what it generated from the same recording
