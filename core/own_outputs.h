@@ -13,10 +13,11 @@
 // (size and check) and folder of what it wrote of. An output is known by
 // what it holds, not where it lies: a file reached by another name, moved,
 // renamed or copied with its project is still found, and no entry goes for
-// its place (the record keeps the newest entries); a file the user put there
-// later, or changed since, is not the program's any more, another writer's
-// output is not this writer's, and an output moved or copied alone beside
-// another source of its source's name is not that source's.
+// its place alone (each write is appended; a record nearing the size the
+// previous version reads is cleared of what is no longer on disk); a file the
+// user put there later, or changed since, is not the program's any more,
+// another writer's output is not this writer's, and an output moved or copied
+// alone beside another source of its source's name is not that source's.
 //
 //   const OwnWriter me{"ASM", source};
 //   if (!own_output_may_go(name, me, question)) ... kept ...
@@ -46,9 +47,14 @@ struct OwnWriter {
 // "./", ".."; renamed or moved), a copy of it (holding what it held when the
 // output was written: the source of a project copied whole), or a file of
 // its name in its folder, wherever that folder went (an editor's new file at
-// its place, in a project moved or renamed). A source of the same name
-// elsewhere is another thing (a listing copied alone beside it is the
-// user's), and so is a source of another name: the listing of a.asm is not
+// its place, in a project moved or renamed). Outputs that came with their
+// project are its own whatever became of the source: every output of one
+// write beside a source of its name, each as written (a project moved or
+// copied whole, to any filesystem, its source edited since), or the one
+// output of a one-output write whose source's folder left its place (the
+// project moved). A source of the same name elsewhere is another thing (a
+// listing copied alone beside it is the user's), and so is a source of
+// another name: the listing of a.asm is not
 // the assembler's own output of a.s. An entry of a record written
 // before writers were kept names no writer: it is the output of the one
 // writer that makes files of its suffix (a listing the assembler's), and

@@ -7,6 +7,7 @@
 // name was typed. An output is its writer's by what it holds, wherever it
 // lies: moved, renamed or copied with its project.
 #include "core/machine_table.h"
+#include "core/own_outputs.h"
 #include "debugger/commands.h"
 #include "tests/record/tools.h"
 #include "tests/support/child_wait.h"
@@ -14,6 +15,9 @@
 #include "tests/support/writer_lines.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -55,31 +59,50 @@ enum class Record { as_written, previous_version, spelled_version, older };
 enum class Move {
     folder_moved,
     renamed,
+    copied_written_first,
     copied,
     thing_saved_anew,
     copy_changed,
     copied_alone,
     moved_alone,
-    copy_edited_first
+    one_moved_alone
 };
 const struct {
     const char* name;
     Move move;
+    bool across;   // to the other filesystem (a memory filesystem)
+    bool edited;   // its thing edited before the next write
     bool own;      // whether the writer's next run replaces them
+    bool own_one;  // the same for a writer of something that wrote one output
     bool of_thing; // only a writer of something (a source, a recording) meets it
 } moves[] = {
-    {"folder moved, another write", Move::folder_moved, true, false},
-    {"renamed, another write", Move::renamed, true, false},
+    {"folder moved, another write, its thing edited", Move::folder_moved, false, true, true, true,
+     false},
+    {"folder moved, another write", Move::folder_moved, false, false, true, true, false},
+    {"folder moved to another filesystem, its thing edited", Move::folder_moved, true, true, true,
+     true, false},
+    {"folder moved to another filesystem", Move::folder_moved, true, false, true, true, false},
+    {"renamed, another write", Move::renamed, false, true, true, true, false},
     {"project copied, the original written again, the copy written, its thing edited after",
-     Move::copied, true, false},
-    {"folder moved, the thing saved anew", Move::thing_saved_anew, true, true},
-    {"copied, an output changed since", Move::copy_changed, false, false},
-    {"outputs copied alone beside another thing of the same name", Move::copied_alone, false,
-     true},
-    {"outputs moved alone beside another thing of the same name", Move::moved_alone, false, true},
-    // Not told from outputs copied alone: the window asks, the port keeps.
-    {"project copied, its thing edited before the copy's first write", Move::copy_edited_first,
-     false, true},
+     Move::copied_written_first, false, true, true, true, false},
+    // A copy of one output cannot be told from that output copied alone:
+    // the window asks, the port and a batch run keep it.
+    {"project copied, the original written again, its thing edited", Move::copied, false, true,
+     true, false, false},
+    {"project copied, the original written again", Move::copied, false, false, true, true, false},
+    {"project copied to another filesystem, its thing edited", Move::copied, true, true, true,
+     false, false},
+    {"project copied to another filesystem", Move::copied, true, false, true, true, false},
+    {"folder moved, the thing saved anew", Move::thing_saved_anew, false, true, true, true, true},
+    {"copied, an output changed since", Move::copy_changed, false, false, false, false, false},
+    {"one output copied alone beside another thing of the same name", Move::copied_alone, false,
+     false, false, false, true},
+    {"outputs moved alone beside another thing of the same name", Move::moved_alone, false, false,
+     false, false, true},
+    {"outputs moved alone to another filesystem beside another thing of the same name",
+     Move::moved_alone, true, false, false, false, true},
+    {"one output of several moved alone beside another thing of the same name",
+     Move::one_moved_alone, false, false, false, false, true},
 };
 
 class OwnOutputsProgram : public ProgramTest {
@@ -89,6 +112,25 @@ class OwnOutputsProgram : public ProgramTest {
         fs::create_directories(real() / "Projects");
         fs::create_directory_symlink(real(), link());
     }
+    void TearDown() override {
+        ProgramTest::TearDown();
+        std::error_code ec;
+        if (!other_fs.empty()) fs::remove_all(other_fs, ec);
+    }
+    // A folder of this test's on the other filesystem (a memory filesystem).
+    fs::path other() {
+        if (other_fs.empty()) {
+            char name[] = "/dev/shm/bmx-outputs-XXXXXX";
+            EXPECT_NE(::mkdtemp(name), nullptr);
+            other_fs = name;
+            struct stat here, there;
+            EXPECT_EQ(::stat(real().c_str(), &here), 0);
+            EXPECT_EQ(::stat(name, &there), 0);
+            EXPECT_NE(here.st_dev, there.st_dev) << name << " is on the home's filesystem";
+        }
+        return other_fs;
+    }
+    fs::path other_fs;
     fs::path real() const { return home.path() / "real"; }
     fs::path link() const { return home.path() / "link"; }
     fs::path record() const { return real() / "Configs" / "Outputs.txt"; }
@@ -166,6 +208,7 @@ class OwnOutputsProgram : public ProgramTest {
     // `w`'s outputs made, then moved, renamed or copied as the move `m` says,
     // and written again where they are now: replaced as its own, or kept.
     void try_move(const Writer& w, int m);
+    std::vector<std::string> answers; // each writer's, move's and answer's row
     void try_moves(const Writer& w) {
         for (int m = 0; m < static_cast<int>(std::size(moves)); m++)
             try_move(w, m);
@@ -173,28 +216,39 @@ class OwnOutputsProgram : public ProgramTest {
 };
 
 void OwnOutputsProgram::try_move(const Writer& w, int m) {
-    const Move move = moves[m].move;
-    if (moves[m].of_thing && !w.thing) return; // a saver writes of nothing
-    SCOPED_TRACE(w.name + ": " + moves[m].name);
+    const auto& row = moves[m];
+    if (row.of_thing && !w.thing) return; // a saver writes of nothing
+    SCOPED_TRACE(w.name + ": " + row.name);
     const fs::path dir = real() / "Projects" / new_row();
     std::string said;
     w.make(dir, "a", 1);
     ASSERT_EQ(w.write(dir, "a", &said), 0) << said;
     const std::vector<fs::path> written = outputs_of(w, dir, "a");
     ASSERT_FALSE(written.empty()) << said;
+    if (row.move == Move::one_moved_alone && written.size() < 2) return; // all moved alone
     const auto another_write = [&] {
         const fs::path other = real() / "Projects" / new_row();
         w.make(other, "o", 1);
         ASSERT_EQ(w.write(other, "o", &said), 0) << said;
     };
-    fs::path at = dir;
+    // As a move does across filesystems: copied, then the original removed.
+    const auto move_across = [](const fs::path& from, const fs::path& to) {
+        fs::copy(from, to, fs::copy_options::recursive);
+        fs::remove_all(from);
+    };
+    fs::path at = row.across ? other() / dir.filename() : dir;
     std::string stem = "a";
-    switch (move) {
+    std::size_t alone = 0; // the outputs moved or copied alone
+    switch (row.move) {
     case Move::folder_moved:
     case Move::thing_saved_anew:
-        at += "-moved";
-        fs::rename(dir, at);
-        if (move == Move::folder_moved) {
+        if (row.across) {
+            move_across(dir, at);
+        } else {
+            at += "-moved";
+            fs::rename(dir, at);
+        }
+        if (row.move == Move::folder_moved) {
             ASSERT_NO_FATAL_FAILURE(another_write());
         }
         break;
@@ -205,52 +259,61 @@ void OwnOutputsProgram::try_move(const Writer& w, int m) {
                 fs::rename(entry.path(), dir / ("b" + entry.path().extension().string()));
         ASSERT_NO_FATAL_FAILURE(another_write());
         break;
+    case Move::copied_written_first:
     case Move::copied:
     case Move::copy_changed:
-    case Move::copy_edited_first:
         at += "-copy";
         fs::copy(dir, at, fs::copy_options::recursive);
-        if (move == Move::copy_changed) {
+        if (row.move == Move::copy_changed) {
             std::ofstream(at / written[0].filename(), std::ios::app) << "the user's line\n";
             break;
         }
         w.make(dir, "a", 2);
         ASSERT_EQ(w.write(dir, "a", &said), 0) << said;
-        if (move == Move::copied) { // its thing still a copy of what the outputs were made of
+        if (row.move == Move::copied_written_first) { // its thing still a copy of what the outputs were made of
             ASSERT_EQ(w.write(at, stem, &said), 0) << said;
         }
         break;
     case Move::copied_alone:
     case Move::moved_alone:
-        at = real() / "Projects" / new_row(); // the user's other project, a thing of the name
+    case Move::one_moved_alone:
+        // The user's other project, a thing of the name.
+        at = (row.across ? other() : real() / "Projects") / new_row();
+        fs::create_directories(at);
         w.make(at, stem, 2);
-        for (const fs::path& output : written)
-            if (move == Move::copied_alone)
-                fs::copy_file(output, at / output.filename());
+        alone = row.move == Move::moved_alone ? written.size() : 1;
+        for (std::size_t i = 0; i < alone; i++)
+            if (row.move == Move::copied_alone)
+                fs::copy_file(written[i], at / written[i].filename());
+            else if (row.across)
+                move_across(written[i], at / written[i].filename());
             else
-                fs::rename(output, at / output.filename());
+                fs::rename(written[i], at / written[i].filename());
         break;
     }
-    if (move == Move::thing_saved_anew) { // as an editor saves: a new file renamed over the old
+    if (row.move == Move::thing_saved_anew) { // as an editor saves: a new file renamed over the old
         w.make(at, ".saved", 3);
         fs::rename(at / (".saved" + std::string(w.thing)), at / (stem + w.thing));
-    } else if (move != Move::copied_alone && move != Move::moved_alone) {
+    } else if (row.edited) {
         w.make(at, stem, 3);
     }
     const std::vector<fs::path> there = outputs_of(w, at, stem);
-    ASSERT_EQ(there.size(), written.size());
+    ASSERT_EQ(there.size(), alone ? alone : written.size());
     std::vector<std::string> before;
     for (const fs::path& output : there)
         before.push_back(test_read_file(output));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const auto made = fs::last_write_time(there[0]);
-    if (!moves[m].own) {
-        EXPECT_EQ(w.write(at, stem, &said), 10) << said;
+    const bool own = w.thing && written.size() == 1 ? row.own_one : row.own;
+    const int rc = w.write(at, stem, &said);
+    answers.push_back(w.name + " | " + row.name + " | " + std::to_string(rc));
+    if (!own) {
+        EXPECT_EQ(rc, 10) << said;
         for (std::size_t i = 0; i < there.size(); i++)
             EXPECT_EQ(test_read_file(there[i]), before[i]) << there[i];
         return;
     }
-    EXPECT_EQ(w.write(at, stem, &said), 0) << said;
+    EXPECT_EQ(rc, 0) << said;
     EXPECT_NE(fs::last_write_time(there[0]), made) << there[0] << " not written anew";
 }
 
@@ -330,10 +393,12 @@ TEST_F(OwnOutputsProgram, TheAssemblerKnowsItsSourceHoweverItsPathIsSpelled) {
     EXPECT_NE(test_read_file(dir / "p.lst").find("LODI,R0 2"), std::string::npos);
 }
 
-// A record full by its size gives up the oldest entries of the new output's
-// own folder first: a project assembled once, then another under a long
-// path assembled anew until the record has to drop entries, keeps the first
-// project's listing and object file the assembler's own.
+// A record full by its size gives up first what is no longer on disk as it
+// was written (each output rewritten at its place): a project assembled
+// once, then another under a long path assembled anew until the record has
+// to drop entries, keeps the first project's listing and object file the
+// assembler's own, and the record stays within what the previous version
+// reads.
 TEST_F(OwnOutputsProgram, AFullRecordGivesUpTheOldestOfTheNewFilesFolderFirst) {
     start_in(real());
     const fs::path first = real() / "Projects" / new_row();
@@ -360,12 +425,68 @@ TEST_F(OwnOutputsProgram, AFullRecordGivesUpTheOldestOfTheNewFilesFolderFirst) {
         dropped = grew < per_run;
     }
     ASSERT_TRUE(dropped) << "the record never filled";
-    EXPECT_LE(fs::file_size(record()), 512u * 1024);
+    EXPECT_LT(fs::file_size(record()), 1u << 20);
     const std::string listing = test_read_file(first / "a.lst");
     test_write_file(first / "a.asm", source_v2);
     EXPECT_EQ(send("DEBUGGER \"ASM " + first.filename().string() + "/a\"", &said), 0) << said;
     EXPECT_NE(test_read_file(first / "a.lst"), listing);
     EXPECT_EQ(send("OPEN " + (busy / "b.asm").string(), &said), 0) << said;
+}
+
+// Years of daily use: 100,000 edit-and-assemble cycles over 1,000 projects,
+// each assembly's listing and object file written anew at their places and
+// noted by the record's owner as the assembler notes them, with a snapshot
+// saved under a name of its own every 30 cycles. The record stays within
+// what the previous version reads, and the daily loop in the oldest project,
+// the newest and a new one answers in the program as on a fresh home.
+TEST_F(OwnOutputsProgram, YearsOfDailyUseLeaveEveryProjectsLoopAsOnAFreshHome) {
+    // A home in memory: the years go by in seconds.
+    const fs::path years = other() / "home";
+    fs::create_directories(years / "Projects");
+    ASSERT_EQ(::setenv("BRINDLEMOX_HOME", years.c_str(), 1), 0);
+    constexpr int projects = 1000, cycles = 100000;
+    const auto write_new = [](const fs::path& at, const std::string& text) {
+        const fs::path made = at.string() + ".new"; // a new file, as the assembler's
+        test_write_file(made, text);
+        fs::rename(made, at);
+    };
+    int snapshots = 0;
+    for (int c = 0; c < cycles; c++) {
+        const fs::path dir = years / "Projects" / ("p" + std::to_string(c / (cycles / projects)));
+        const std::string v = std::to_string(c);
+        test_write_file(dir / "a.asm", "\tORG $900\n\tLODI,R0 " + v + "\n\tEND\n");
+        const OwnWriter assembler{"ASM", (dir / "a.asm").string()};
+        for (const auto& [suffix, text] :
+             {std::pair<std::string, std::string>{".lst", "listing " + v}, {".bin", "object " + v}}) {
+            write_new(dir / ("a" + suffix), text);
+            own_output_note(dir / ("a" + suffix), text.data(), text.size(), assembler);
+        }
+        if (c % 30 == 0) {
+            const fs::path shot =
+                years / "Screenshots" / ("shot" + std::to_string(snapshots++) + ".png");
+            const std::string picture = "picture " + v;
+            test_write_file(shot, picture);
+            own_output_note(shot, picture.data(), picture.size(), {"PICTURE", ""});
+        }
+    }
+    const auto size = fs::file_size(years / "Configs" / "Outputs.txt");
+    RecordProperty("record_bytes", std::to_string(size));
+    EXPECT_LT(size, 1u << 20) << "more than the previous version reads";
+    start_in(years);
+    for (const std::string project : {"p0", "p999", "new"}) {
+        SCOPED_TRACE(project);
+        const fs::path dir = years / "Projects" / project;
+        std::string said;
+        for (int v = 1; v <= 2; v++) {
+            test_write_file(dir / "a.asm",
+                            "\tORG $900\n\tLODI,R0 " + std::to_string(v) + "\n\tEND\n");
+            EXPECT_EQ(send("DEBUGGER \"ASM " + project + "/a\"", &said), 0) << said;
+        }
+        EXPECT_NE(test_read_file(dir / "a.lst").find("LODI,R0 2"), std::string::npos);
+    }
+    std::string said;
+    ASSERT_EQ(send("QUIT", &said), 0) << said;
+    EXPECT_EQ(wait_exit(), 0);
 }
 
 // A playback generates anew over what it generated from the same recording
@@ -434,20 +555,25 @@ TEST_F(OwnOutputsProgram, ASaverRecordsWhatItWroteHoweverItsNameWasTyped) {
     }
 }
 
-// Every writer × every move of its project: the assembler through the port
-// and from the command line, a playback of its recording, and each command of
-// the debugger command table's `writes` column (on the first machine that
-// takes it). What holds exactly what its writer wrote is its own wherever it
-// lies; what was changed since is not.
+// Every writer × every move of its project, within the home's filesystem and
+// to another, its thing edited before the next write or not: the assembler
+// through the port and from the command line (two outputs a write), a
+// playback of its recording (one), and each command of the debugger command
+// table's `writes` column (on the first machine that takes it). What holds
+// exactly what its writer wrote is its own wherever it lies, and outputs that
+// came with their project are the project's; what was changed since is not,
+// nor is an output moved or copied alone beside another thing of its name.
 TEST_F(OwnOutputsProgram, AnOutputMovedRenamedOrCopiedWithItsProjectIsStillItsWritersOwn) {
     start_in(real());
     const auto source = [](const fs::path& dir, const std::string& stem, int v) {
         test_write_file(dir / (stem + ".asm"),
                         "\tORG $900\n\tLODI,R0 " + std::to_string(v) + "\n\tEND\n");
     };
-    // The file `stem` of the project `dir` as a debugger command names it.
-    const auto in_project = [](const fs::path& dir, const std::string& stem) {
-        return dir.filename().string() + "/" + stem;
+    // The file `stem` of the project `dir` as a debugger command names it:
+    // in the projects drawer by its name there.
+    const auto in_project = [&](const fs::path& dir, const std::string& stem) {
+        return dir.parent_path() == real() / "Projects" ? dir.filename().string() + "/" + stem
+                                                        : (dir / stem).string();
     };
     try_moves({"ASM through the port", ".asm", source,
                [&](const auto& dir, const auto& stem, std::string* said) {
@@ -455,10 +581,15 @@ TEST_F(OwnOutputsProgram, AnOutputMovedRenamedOrCopiedWithItsProjectIsStillItsWr
                }});
     const fs::path state = home.path() / "take.cos";
     ASSERT_NO_FATAL_FAILURE(sounding_state_generating_wav(state));
-    // Each take its own length: a take of another row is no copy of this one's.
+    // Each take its own length and pitch: a take of another row is no copy
+    // of this one's, nor is what it generates.
     int takes = 0;
     try_moves({"PLAYBACK", ".cor",
                [&](const auto& dir, const auto& stem, int v) {
+                   char pitch[32];
+                   std::snprintf(pitch, sizeof pitch, "DEBUGGER \"E 18FD %02X\"", 0x20 + takes);
+                   ASSERT_EQ(ask(pitch), 0);
+                   ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
                    ASSERT_TRUE(write_recording(state, dir / (stem + ".cor"), 40 + v + 4 * takes++,
                                                std::vector<u8>(6, 0)));
                },
@@ -506,6 +637,10 @@ TEST_F(OwnOutputsProgram, AnOutputMovedRenamedOrCopiedWithItsProjectIsStillItsWr
                    *said = test_read_file(real() / "program.log");
                    return rc;
                }});
+    std::string table;
+    for (const std::string& answer : answers)
+        table += answer + "\n";
+    RecordProperty("answers", table);
 }
 
 } // namespace
