@@ -7,7 +7,6 @@
 #include "tests/support/gif_frames.h"
 #include "tests/support/indexed_png.h"
 #include "tests/support/program_test.h"
-#include "tests/support/wait_until.h"
 #include "tests/support/small_disk.h"
 #include "tests/support/x_display.h"
 
@@ -65,22 +64,9 @@ class RecordersProgram : public ProgramTest {
         return false;
     }
     // Waits until the Arcadia has run `frames` frames of its own time (at the
-    // faster of its frame rates), a playback's seams (its clock going back
-    // to the state's) counted as time run on; a minute of real time at most.
+    // faster of its frame rates), a playback's seams counted as time run on.
     bool played(double frames) {
-        const double clocks = machine_live[ARCADIA].clocks_per_frame * frames;
-        if (clocks <= 0) return false;
-        double ran = 0;
-        u32 last = guest_clocks();
-        return wait_until(
-            [&] {
-                const u32 now = guest_clocks();
-                if (now == 0) return false;
-                if (last != 0 && now > last) ran += now - last;
-                last = now;
-                return ran >= clocks;
-            },
-            60);
+        return ProgramTest::guest_ran(u32(machine_live[ARCADIA].clocks_per_frame * frames));
     }
     void toggle(std::initializer_list<const char*> items) {
         for (const char* item : items)
