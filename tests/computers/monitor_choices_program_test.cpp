@@ -40,7 +40,7 @@ class MonitorChoices : public ProgramTest {
                   std::string("DEBUGGER \"WRITEPORT DATA $60\"")})
                 said(line); // BCTR,UN $0900, then the tape forward with writing on
             // A quarter second of the guest's time on the tape, however busy the host.
-            EXPECT_TRUE(guest_ran(u32(15 * machine_table[PHUNSY].start.clocks_per_frame))) << log();
+            EXPECT_TRUE(guest_ran(frame_clocks(PHUNSY, 15))) << log();
             said("DEBUGGER \"WRITEPORT DATA 0\"");
             return;
         }

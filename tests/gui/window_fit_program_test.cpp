@@ -698,7 +698,7 @@ TEST_F(WindowManagerProgram, AfterAQuestionOfASwitchTheKeysGoBackToTheMainWindow
     ASSERT_EQ(send("OPEN " + tape, &result), 0) << result;
     ASSERT_EQ(send("DEBUGGER \"WRITEPORT DATA $60\"", &result), 0) << result; // writes on the tape
     // A quarter second of the guest's time on the tape, however busy the host.
-    ASSERT_TRUE(guest_ran(u32(15 * machine_table[PHUNSY].start.clocks_per_frame))) << log();
+    ASSERT_TRUE(guest_ran(frame_clocks(PHUNSY, 15))) << log();
     ASSERT_EQ(send("DEBUGGER \"WRITEPORT DATA 0\"", &result), 0) << result;
     ASSERT_EQ(send("OPENTAPEDECK", &result), 0) << result;
     ASSERT_EQ(send("OPENMEMORY", &result), 0) << result;

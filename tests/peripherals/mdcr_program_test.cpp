@@ -39,7 +39,7 @@ class MdcrProgram : public ProgramTest {
     void guest_writes() {
         ask("DEBUGGER \"WRITEPORT DATA $60\"");
         // A quarter second of the guest's time on the tape, however busy the host.
-        EXPECT_TRUE(guest_ran(u32(15 * machine_table[PHUNSY].start.clocks_per_frame))) << log();
+        EXPECT_TRUE(guest_ran(frame_clocks(PHUNSY, 15))) << log();
         ask("DEBUGGER \"WRITEPORT DATA 0\"");
     }
     std::string tape_file() {

@@ -165,7 +165,7 @@ class MediaStayProgram : public ProgramTest {
             fine("DEBUGGER \"JUMP 900\"");
             fine("DEBUGGER \"WRITEPORT DATA $60\"");
             // A quarter second of the guest's time on the tape, however busy the host.
-            EXPECT_TRUE(guest_ran(u32(15 * machine_table[PHUNSY].start.clocks_per_frame))) << log();
+            EXPECT_TRUE(guest_ran(frame_clocks(PHUNSY, 15))) << log();
             fine("DEBUGGER \"WRITEPORT DATA 0\"");
             changed = "Changed tapes not saved: MDCR tape";
         }

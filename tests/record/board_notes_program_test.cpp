@@ -78,7 +78,7 @@ TEST_F(BoardNotes, ATerminalBeepIsWrittenAsLoudAsItSounds) {
     ASSERT_EQ(send("OPEN " + take.string(), &said), 0) << said;
     ASSERT_EQ(send("DEBUGGER \"WRITEPORT E8 07\"", &said), 0) << said;
     // The beep sounds for a quarter second of the guest's time, however busy the host.
-    ASSERT_TRUE(guest_ran(u32(15 * machine_table[TWIN].start.clocks_per_frame))) << log();
+    ASSERT_TRUE(guest_ran(frame_clocks(TWIN, 15))) << log();
     ASSERT_EQ(send("MENU MACRO.STOP", &said), 0) << said;
     request("QUIT");
     ASSERT_EQ(wait_exit(), 0) << log();

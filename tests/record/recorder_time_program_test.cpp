@@ -264,7 +264,7 @@ TEST_F(RecorderTime, EveryRecorderLastsTheFramesPlayed) {
         ASSERT_EQ(send("OPEN " + recording.string(), &said), 0) << said;
         if (r.stop) {
             // Stopped after 60 of the guest's frames (the CD2650's row).
-            ASSERT_TRUE(guest_ran(u32(60 * machine_table[CD2650].start.clocks_per_frame))) << log();
+            ASSERT_TRUE(guest_ran(frame_clocks(CD2650, 60))) << log();
             request("MENU MACRO.STOP");
         }
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);

@@ -66,7 +66,7 @@ class RecordersProgram : public ProgramTest {
     // Waits until the Arcadia has run `frames` frames of its own time (at the
     // faster of its frame rates), a playback's seams counted as time run on.
     bool played(double frames) {
-        return ProgramTest::guest_ran(u32(machine_live[ARCADIA].clocks_per_frame * frames));
+        return ProgramTest::guest_ran(frame_clocks(ARCADIA, 1) * static_cast<u32>(frames));
     }
     void toggle(std::initializer_list<const char*> items) {
         for (const char* item : items)

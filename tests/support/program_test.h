@@ -96,6 +96,10 @@ class ProgramTest : public ::testing::Test {
     // steps forward count: a state loaded meanwhile (a playback's start or
     // its loop's seam) takes it back, and it runs on from there.
     bool guest_ran(std::uint32_t clocks);
+    // At least `frames` frames of machine `m` in clock periods. A console's
+    // frame is reckoned only while it runs (0 in its rows): there the
+    // shortest a 2650 console has (an NTSC frame, 14,900 clocks) stands in.
+    static std::uint32_t frame_clocks(unsigned m, unsigned frames);
     // The picture shown now, saved with SAVEPNG as `name` in the home and
     // read back.
     IndexedPicture picture(const std::string& name);
