@@ -1,5 +1,6 @@
 // A session quit paused starts paused, showing the picture it was quit with;
 // one quit while stopped in the middle of a frame says that it saved no state.
+#include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -97,8 +98,9 @@ TEST_F(PausedStart, AStateOpenedWhilePausedShowsItsPicture) {
         ASSERT_EQ(send("SAVEAS " + path("again.cos"), &result), 0) << result;
         EXPECT_TRUE(test_read_file(home.path() / "again.cos") == test_read_file(home.path() / "a.cos"));
         // One frame on, the machine draws what was shown.
+        const int frames = count_of(log(), "Reached next frame");
         ASSERT_EQ(send("DEBUGGER \"R F\"", &result), 0) << result;
-        usleep(300000);
+        ASSERT_TRUE(printed("Reached next frame", frames + 1)) << log();
         EXPECT_TRUE(picture("next.png").pixels == after.pixels);
         last = after;
     }

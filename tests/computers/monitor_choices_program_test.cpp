@@ -4,6 +4,7 @@
 // so each item goes ahead without a question, and the medium stays in,
 // changed, to be named when the program ends; the TWIN's disk systems set
 // nothing up.
+#include "core/machine_table.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,8 @@ class MonitorChoices : public ProgramTest {
                   std::string("DEBUGGER \"JUMP 900\""), "OPEN " + (home.path() / "t.mdcr").string(),
                   std::string("DEBUGGER \"WRITEPORT DATA $60\"")})
                 said(line); // BCTR,UN $0900, then the tape forward with writing on
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            // A quarter second of the guest's time on the tape, however busy the host.
+            EXPECT_TRUE(guest_ran(frame_clocks(PHUNSY, 15))) << log();
             said("DEBUGGER \"WRITEPORT DATA 0\"");
             return;
         }

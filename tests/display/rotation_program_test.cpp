@@ -1,5 +1,6 @@
 // Settings > Graphics > Rotate screen? in the running program, driven over
 // its scripting port: the picture turns at once, both ways.
+#include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -31,10 +32,11 @@ TEST_F(RotationProgram, TheItemTurnsThePictureAtOnceBothWays) {
     ASSERT_EQ(send("PAUSE", &result), 0);
     // The video chip's first object: a solid block near the board's top-left
     // corner, in a colour, drawn by one frame.
+    const int frames = count_of(log(), "Reached next frame");
     for (const char* poke : {"FILL $1500 $1509 $FF", "FILL $150A $150B 20", "FILL $150C $150D 30",
                              "POKE $15C1 $08", "R F"})
         ASSERT_EQ(send(std::string("DEBUGGER \"") + poke + "\"", &result), 0) << poke << result;
-    usleep(300000);
+    ASSERT_TRUE(printed("Reached next frame", frames + 1)) << log(); // the frame drawn
 
     const IndexedPicture turned = picture("turned.png");
     EXPECT_EQ(screen_view(), "---Left Half---");

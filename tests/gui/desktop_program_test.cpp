@@ -203,7 +203,7 @@ TEST_F(DesktopProgram, QuitFromTheMenuShowsWhatCouldNotBeFinished) {
     ASSERT_EQ(statvfs(dir.c_str(), &room), 0);
     write_bytes(dir / "filler2", std::vector<u8>(u64(room.f_bavail) * room.f_frsize, 'f'));
     ASSERT_EQ(ask("MENU SETTINGS.SPEED.TURBO"), 0);
-    ASSERT_TRUE(guest_ran(u32(100 * machine_table[ARCADIA].start.clocks_per_frame)))
+    ASSERT_TRUE(guest_ran(frame_clocks(ARCADIA, 100)))
         << "a hundred frames recorded";
 
     const XWindow main = wait_for("Brindlemox ", false);

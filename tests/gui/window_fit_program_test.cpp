@@ -7,6 +7,7 @@
 #include "tests/support/x_display.h"
 
 #include "commands/command_table.h"
+#include "core/machine_table.h"
 #include "gui/tool_windows.h"
 
 #include <gtest/gtest.h>
@@ -55,10 +56,24 @@ class WindowFitProgram : public ProgramTest {
     XWindow main_window(const char* title = "Brindlemox ") {
         std::string result;
         send("GETVERSION", &result);
-        std::this_thread::sleep_for(std::chrono::milliseconds(framed ? 700 : 500));
-        for (const XWindow& w : windows())
-            if (w.name.rfind(title, 0) == 0) return w;
-        return {};
+        const auto find = [&] {
+            for (const XWindow& w : windows())
+                if (w.name.rfind(title, 0) == 0) return w;
+            return XWindow{};
+        };
+        // Settled: shown, and in the same place and size on two looks a
+        // fifth of a second apart (the window manager has answered).
+        XWindow seen = find();
+        wait_until(
+            [&] {
+                const XWindow now = find();
+                const bool same = !now.name.empty() && now.id == seen.id && now.left == seen.left &&
+                                  now.top == seen.top && now.width == seen.width && now.height == seen.height;
+                seen = now;
+                return same;
+            },
+            TEST_HANG_SECONDS, 200);
+        return seen;
     }
 
     int saved(const char* key) const {
@@ -151,16 +166,21 @@ class WindowFitProgram : public ProgramTest {
                     ASSERT_TRUE(start_on_display()) << log();
                     const std::string title = std::string("Brindlemox ") + (n.machine ? n.machine : "36.4");
                     ASSERT_FALSE(main_window(title.c_str()).name.empty()) << log();
-                    std::this_thread::sleep_for(std::chrono::seconds(1)); // a few frames
-                    const std::vector<XWindow> all = windows();
                     int tip_at = -1, warning = -1, main = -1;
                     std::string order; // top first
-                    for (std::size_t i = 0; i < all.size(); ++i) {
-                        order += "\"" + all[i].name + "\" ";
-                        if (all[i].name == "Tip of the Day") tip_at = static_cast<int>(i);
-                        if (all[i].name == "Warning") warning = static_cast<int>(i);
-                        if (all[i].name.rfind(title, 0) == 0) main = static_cast<int>(i);
-                    }
+                    // Until the notices are all open (up to the hang deadline).
+                    wait_until([&] {
+                        const std::vector<XWindow> all = windows();
+                        tip_at = warning = main = -1;
+                        order.clear();
+                        for (std::size_t i = 0; i < all.size(); ++i) {
+                            order += "\"" + all[i].name + "\" ";
+                            if (all[i].name == "Tip of the Day") tip_at = static_cast<int>(i);
+                            if (all[i].name == "Warning") warning = static_cast<int>(i);
+                            if (all[i].name.rfind(title, 0) == 0) main = static_cast<int>(i);
+                        }
+                        return main >= 0 && warning >= 0 && (tip_at >= 0) == tip;
+                    });
                     EXPECT_GE(main, 0) << order;
                     EXPECT_GE(warning, 0) << order;
                     EXPECT_EQ(tip_at >= 0, tip) << order;
@@ -643,14 +663,17 @@ TEST_F(WindowFitProgram, IconifyMinimisesUnderAnyWindowManagerAndElseKeepsRunnin
                 EXPECT_EQ(send("HIDE", &result), framed ? 0 : 10) << result;
                 EXPECT_EQ(result.find("no window manager") != std::string::npos, !framed) << result;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(500));
-            EXPECT_EQ(send("LOCKGUI", &result), framed ? 20 : 0) << result;
             if (framed) {
-                // A window manager on a loaded machine may take its time.
-                EXPECT_TRUE(within([&] { return one_in_state("Brindlemox ", "Iconic"); }, 100));
+                // Minimised at the next frame's boundary, and the window
+                // manager on a loaded machine may take its time.
+                EXPECT_TRUE(within([&] { return one_in_state("Brindlemox ", "Iconic"); }, 10 * TEST_HANG_SECONDS));
+                EXPECT_EQ(send("LOCKGUI", &result), 20) << result;
                 EXPECT_EQ(send("SHOW", &result), 0) << result;
                 EXPECT_TRUE(within([&] { return one_in_state("Brindlemox ", "Normal"); }, 100));
             } else {
+                // Still running: the key left it on the screen (it says so
+                // in the status bar only).
+                EXPECT_EQ(send("LOCKGUI", &result), 0) << result;
                 EXPECT_EQ(send("UNLOCKGUI", &result), 0) << result;
             }
             EXPECT_FALSE(main_window().name.empty()) << "not on the screen";
@@ -674,7 +697,8 @@ TEST_F(WindowManagerProgram, AfterAQuestionOfASwitchTheKeysGoBackToTheMainWindow
         ASSERT_EQ(send(line, &result), 0) << result;
     ASSERT_EQ(send("OPEN " + tape, &result), 0) << result;
     ASSERT_EQ(send("DEBUGGER \"WRITEPORT DATA $60\"", &result), 0) << result; // writes on the tape
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // A quarter second of the guest's time on the tape, however busy the host.
+    ASSERT_TRUE(guest_ran(frame_clocks(PHUNSY, 15))) << log();
     ASSERT_EQ(send("DEBUGGER \"WRITEPORT DATA 0\"", &result), 0) << result;
     ASSERT_EQ(send("OPENTAPEDECK", &result), 0) << result;
     ASSERT_EQ(send("OPENMEMORY", &result), 0) << result;
@@ -690,10 +714,12 @@ TEST_F(WindowManagerProgram, AfterAQuestionOfASwitchTheKeysGoBackToTheMainWindow
         ASSERT_TRUE(within([&] { return active_is("Brindlemox"); })) << "no question";
         x.hold_window_manager(true);
         x.run("/usr/bin/xdotool key --delay 80 Escape");
+        // The window manager busy for a while as the question goes (how
+        // long is the case, not what the verdict waits for).
         std::this_thread::sleep_for(std::chrono::milliseconds(700));
         x.hold_window_manager(false);
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
-        EXPECT_TRUE(active_is(main_title)) << "the keys are not the main window's";
+        EXPECT_TRUE(within([&] { return active_is(main_title); }, 10 * TEST_HANG_SECONDS))
+            << "the keys are not the main window's";
     }
     EXPECT_EQ(send("GETMACHINE", &result), 0);
     EXPECT_EQ(result, "PHUNSY"); // kept

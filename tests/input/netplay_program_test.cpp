@@ -8,6 +8,7 @@
 #include "tests/support/fresh_state.h"
 #include "tests/support/port_client.h"
 #include "tests/support/program_test.h"
+#include "tests/support/wait_until.h"
 #include "tests/support/x_display.h"
 
 #include <gtest/gtest.h>
@@ -576,11 +577,19 @@ class NetplayOnDisplay : public NetplayPrograms {
         platform = "xcb";
         NetplayPrograms::SetUp();
     }
-    // Holds the host key `key` down for a second in the main window of the
-    // side `role` ("server" or "client", the last word of its title).
-    void hold(const std::string& role, const std::string& key) {
-        x.run("/usr/bin/xdotool search --name '\\(" + role + "\\)$' windowfocus --sync keydown " +
-              key + " sleep 1 keyup " + key);
+    // Holds the host key `key` down in the main window of the side `role`
+    // ("server" or "client", the last word of its title) until both guests
+    // keep the byte `seen` it gives in $0900, then lets it go: whether they did.
+    bool hold(const std::string& role, const std::string& key, int seen) {
+        const std::string window = "/usr/bin/xdotool search --name '\\(" + role + "\\)$' ";
+        x.run(window + "windowfocus --sync keydown " + key);
+        const auto held = [&](Program& side) {
+            const std::vector<int> at = peeked(side.ask("DEBUGGER PEEK 900 90F"), "$0900");
+            return !at.empty() && at[0] == seen;
+        };
+        const bool reached = wait_until([&] { return held(server) && held(client); }, TEST_HANG_SECONDS, 100);
+        x.run(window + "windowfocus --sync keyup " + key);
+        return reached;
     }
 };
 
@@ -597,9 +606,9 @@ TEST_F(NetplayOnDisplay, AConsoleKeyHeldOnEitherSideReachesBothGuests) {
     };
     for (const Hold h : {Hold{"client", "F1", 0x4F}, Hold{"server", "F3", 0x2F}}) {
         SCOPED_TRACE(h.role);
-        hold(h.role, h.key);
+        ASSERT_TRUE(hold(h.role, h.key, h.seen)) << "the key did not reach both guests";
         std::vector<int> on_server, on_client;
-        const auto end = Clock::now() + std::chrono::seconds(10);
+        const auto end = Clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
         do { // until both guests stand still alike after the key's release
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             on_server = peeked(server.ask("DEBUGGER PEEK 900 90F"), "$0900");

@@ -1,6 +1,7 @@
 // The PHUNSY's MDCR deck in the running program, driven through its port: a
 // tape the guest wrote on is kept, or named as it goes, on every path that
 // would drop it, and never written back unasked.
+#include "core/machine_table.h"
 #include "tests/support/program_test.h"
 #include "tests/support/x_display.h"
 
@@ -37,7 +38,8 @@ class MdcrProgram : public ProgramTest {
     // clears it, as the monitor does before it writes a new catalogue.
     void guest_writes() {
         ask("DEBUGGER \"WRITEPORT DATA $60\"");
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // A quarter second of the guest's time on the tape, however busy the host.
+        EXPECT_TRUE(guest_ran(frame_clocks(PHUNSY, 15))) << log();
         ask("DEBUGGER \"WRITEPORT DATA 0\"");
     }
     std::string tape_file() {

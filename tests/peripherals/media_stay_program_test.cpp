@@ -164,7 +164,8 @@ class MediaStayProgram : public ProgramTest {
             fine("DEBUGGER \"POKE 901 7E\"");
             fine("DEBUGGER \"JUMP 900\"");
             fine("DEBUGGER \"WRITEPORT DATA $60\"");
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            // A quarter second of the guest's time on the tape, however busy the host.
+            EXPECT_TRUE(guest_ran(frame_clocks(PHUNSY, 15))) << log();
             fine("DEBUGGER \"WRITEPORT DATA 0\"");
             changed = "Changed tapes not saved: MDCR tape";
         }

@@ -96,6 +96,11 @@ std::string contents(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// The CD2650's processor clocks in a second.
+constexpr double CLOCKS_PER_SECOND = 1182720.0;
+// `ms` milliseconds of the guest's own time in its clocks.
+std::uint32_t guest_ms(int ms) { return static_cast<std::uint32_t>(ms * CLOCKS_PER_SECOND / 1000); }
+
 class TapeProgram : public ProgramTest {
   protected:
     std::string ask(const std::string& line) {
@@ -122,7 +127,7 @@ class TapeProgram : public ProgramTest {
         const int rc = send("DEBUGGER \"WRITEPORT DATA 8\"", reply);
         ask("DEBUGGER \"JUMP 500\"");
         ask("UNPAUSE");
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        EXPECT_TRUE(guest_ran(guest_ms(ms))) << log();
         ask("PAUSE");
         ask("DEBUGGER \"WRITEPORT DATA 0\"");
         return rc;
@@ -262,7 +267,7 @@ TEST_F(TapeProgram, ATapeRunsAtTheClockOfTheMachineThatRuns) {
     ask("DEBUGGER \"WRITEPORT DATA 8\"");
     ask("DEBUGGER \"JUMP 500\"");
     ask("UNPAUSE");
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_TRUE(guest_ran(guest_ms(500))) << log();
     ask("PAUSE");
     const std::uint32_t to = guest_clocks();
     ask("DEBUGGER \"WRITEPORT DATA 0\"");
@@ -271,7 +276,7 @@ TEST_F(TapeProgram, ATapeRunsAtTheClockOfTheMachineThatRuns) {
     const std::string recorded = contents(tape);
     ASSERT_GT(recorded.size(), 44u);
     const double samples = static_cast<double>(recorded.size() - 44);
-    const double expected = (to - from) * 22050.0 / 1182720.0;
+    const double expected = (to - from) * 22050.0 / CLOCKS_PER_SECOND;
     ASSERT_GT(expected, 1000.0);
     EXPECT_NEAR(samples / expected, 1.0, 0.02) << samples << " samples in " << (to - from);
 }

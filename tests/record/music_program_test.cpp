@@ -76,7 +76,7 @@ TEST_F(MusicProgram, ASilentChannelGetsNoNotes) {
     for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.MIDI"})
         ASSERT_EQ(send(std::string("MENU ") + item, &said), 0) << item;
     ASSERT_EQ(send("OPEN " + take.string(), &said), 0) << said;
-    ASSERT_TRUE(guest_ran(u32(50 * machine_table[ELEKTOR].start.clocks_per_frame)))
+    ASSERT_TRUE(guest_ran(frame_clocks(ELEKTOR, 50)))
         << "the 50 frames played";
     ASSERT_EQ(send("MENU MACRO.STOP", &said), 0) << said;
 
@@ -174,7 +174,7 @@ class LoopedMusic : public MusicProgram {
   protected:
     static constexpr u32 PASS = 30; // frames
     // The Interton's frame, in clock periods, the shortest of the machines played here.
-    static inline const u32 FRAME = u32(machine_table[INTERTON].start.clocks_per_frame);
+    static inline const u32 FRAME = ProgramTest::frame_clocks(INTERTON, 1);
 
     // The port lines that choose the machine (`setup`), put in a guest
     // program at `at` that, for each of `values`, holds off some 16 frames

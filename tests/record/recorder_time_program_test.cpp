@@ -263,7 +263,8 @@ TEST_F(RecorderTime, EveryRecorderLastsTheFramesPlayed) {
         std::string said;
         ASSERT_EQ(send("OPEN " + recording.string(), &said), 0) << said;
         if (r.stop) {
-            std::this_thread::sleep_for(std::chrono::seconds(3));
+            // Stopped after 60 of the guest's frames (the CD2650's row).
+            ASSERT_TRUE(guest_ran(frame_clocks(CD2650, 60))) << log();
             request("MENU MACRO.STOP");
         }
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);

@@ -63,6 +63,11 @@ class RecordersProgram : public ProgramTest {
         }
         return false;
     }
+    // Waits until the Arcadia has run `frames` frames of its own time (at the
+    // faster of its frame rates), a playback's seams counted as time run on.
+    bool played(double frames) {
+        return ProgramTest::guest_ran(frame_clocks(ARCADIA, 1) * static_cast<u32>(frames));
+    }
     void toggle(std::initializer_list<const char*> items) {
         for (const char* item : items)
             ASSERT_EQ(ask(std::string("MENU ") + item), 0) << item;
@@ -210,7 +215,7 @@ TEST_F(RecordersProgram, LoopedPlaybackSoundCoversWhatThePicturesCover) {
     start_with_a_take(dir);
     toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.SOUNDS.WAV", "MACRO.SOUNDS.MIDI"});
     ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
-    std::this_thread::sleep_for(std::chrono::seconds(4)); // a pass is at most a second
+    ASSERT_TRUE(played(200)) << log(); // a pass is 50 frames
     ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
 
     const std::vector<u32> delays = gif_delays(read_bytes(dir / "take.gif"));
@@ -243,7 +248,7 @@ TEST_F(RecordersProgram, ASilentPlaybackWritesScoresWithATrack) {
     start_with_a_take(dir, 50, false);
     toggle({"MACRO.GENERATE", "MACRO.SOUNDS.MIDI", "MACRO.SOUNDS.SMUS"});
     ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500)); // a pass is at most a second
+    ASSERT_TRUE(played(60)) << log(); // a pass is 50 frames
     ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
 
     const std::vector<u8> mid = read_bytes(dir / "take.mid");
@@ -368,7 +373,7 @@ TEST_F(RecordersProgram, AnimationsFollowNoLinkAndLeaveNothingWhenKilled) {
         toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.ANIMS.APNG", "MACRO.ANIMS.MNG",
                 "MACRO.ANIMS.ANIM", "MACRO.SOUNDS.WAV"});
         ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        ASSERT_TRUE(played(30)) << log();
     };
     generate();
     const std::string voices = "brindlemox-" + std::to_string(pid) + "-voice";
@@ -448,7 +453,7 @@ TEST_F(RecordersProgram, AnimationsOnAFullDiskSayWhy) {
             "MACRO.ANIMS.ANIM", "MACRO.SOUNDS.WAV"});
     std::string opened, stopped;
     ask("OPEN " + (dir / "take.cor").string(), &opened);
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    ASSERT_TRUE(played(30)) << log();
     ask("MENU MACRO.STOP", &stopped);
     const std::string said = opened + stopped;
     for (const char* name : {"take.gif", "take.png", "take.mng", "take.anim", "take.wav"}) {
@@ -477,7 +482,7 @@ TEST_F(RecordersProgram, AnInputRecordingThatCannotBeWrittenSaysWhy) {
             disk.fill();
         else
             fs::remove(take);
-        std::this_thread::sleep_for(std::chrono::seconds(1));
+        ASSERT_TRUE(played(60)) << log();
         std::string said;
         EXPECT_EQ(ask("MENU MACRO.STOP", &said), 10);
         const std::string line = failure_line(said, take);
@@ -537,7 +542,7 @@ TEST_F(RecordersProgram, APlaybackReplacesOnlyItsOwnEarlierOutputs) {
     const auto play = [&](const std::function<void()>& meanwhile = {}) {
         std::string said;
         ASSERT_EQ(ask("OPEN " + take.string(), &said), 0) << said;
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        ASSERT_TRUE(played(30)) << log();
         if (meanwhile) meanwhile();
         ASSERT_EQ(ask("MENU MACRO.STOP", &said), 0) << said;
     };
@@ -658,7 +663,7 @@ TEST_F(RecordersProgram, LeavingWhileGeneratingOntoAFullDiskAsksNobody) {
         }
         toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.SOUNDS.WAV"});
         ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        ASSERT_TRUE(played(60)) << log();
         for (const fs::path& p : {settings, scores, autosave})
             fs::remove(p);
         if (way[0] == 'Q')
@@ -698,7 +703,7 @@ TEST_F(RecordersProgram, AGeneratedAnimationBeginsWithTheRecordedPicture) {
     ASSERT_EQ(ask("SAVEPNG " + live.string()), 0);
     toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF"});
     ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ASSERT_TRUE(played(10)) << log();
     ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
 
     IndexedPicture shown;

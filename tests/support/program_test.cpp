@@ -3,6 +3,7 @@
 #include "computers/pipbug.h"
 #include "computers/twin_sdos.h"
 #include "core/guest_roms.h"
+#include "core/machine_table.h"
 #include "tests/support/child_wait.h"
 #include "tests/support/count_of.h"
 #include "tests/support/port_client.h"
@@ -180,10 +181,20 @@ bool ProgramTest::printed(const std::string& text, int times) const {
     return wait_until([&] { return count_of(log(), text) >= times; });
 }
 
+std::uint32_t ProgramTest::frame_clocks(unsigned m, unsigned frames) {
+    double row = machine_live[m].clocks_per_frame;
+    if (row < 1000.0) row = machine_table[m].start.clocks_per_frame;
+    return static_cast<std::uint32_t>((row >= 1000.0 ? row : 14900.0) * frames);
+}
+
 bool ProgramTest::guest_ran(std::uint32_t clocks) {
-    const std::uint32_t from = guest_clocks();
+    std::uint32_t last = guest_clocks();
+    std::uint64_t ran = 0;
     return wait_until([&] {
         const std::uint32_t now = guest_clocks();
-        return now != 0 && now - from >= clocks;
+        if (now == 0) return false;
+        if (last != 0 && now > last) ran += now - last; // a step back is a state loaded
+        last = now;
+        return ran >= clocks;
     });
 }

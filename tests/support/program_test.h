@@ -92,9 +92,14 @@ class ProgramTest : public ::testing::Test {
     // shows it (0 when it cannot be read).
     std::uint32_t guest_clocks();
     // Waits until the guest's clock has run `clocks` clock periods on from
-    // where it is now (up to TEST_HANG_SECONDS): whether it did. A state
-    // loaded meanwhile may take it back.
+    // where it is now (up to TEST_HANG_SECONDS): whether it did. Only its
+    // steps forward count: a state loaded meanwhile (a playback's start or
+    // its loop's seam) takes it back, and it runs on from there.
     bool guest_ran(std::uint32_t clocks);
+    // At least `frames` frames of machine `m` in clock periods. A console's
+    // frame is reckoned only while it runs (0 in its rows): there the
+    // shortest a 2650 console has (an NTSC frame, 14,900 clocks) stands in.
+    static std::uint32_t frame_clocks(unsigned m, unsigned frames);
     // The picture shown now, saved with SAVEPNG as `name` in the home and
     // read back.
     IndexedPicture picture(const std::string& name);
