@@ -307,15 +307,15 @@ const std::string& printer_pages_finished() {
 
 // "page 1 of the printer saved as \"/…/Printer-1.ilbm\" and \"/…/Printer.txt\"",
 // or of several pages "pages 1 to 3 … as \"…-1.ilbm\" to \"…-3.ilbm\" and …",
-// one clause for each printout.
-static std::string saved_clause(int unit, const SavedRuns& runs) {
+// one clause for each printout; `when` (" while it printed") follows "saved".
+static std::string saved_clause(int unit, const SavedRuns& runs, const char* when = "") {
     std::string said;
     for (const SavedRun& run : runs) {
         if (run.pages.empty() || run.first_picture.empty() || run.last_picture.empty() ||
             run.text.empty())
             continue;
         said += (said.empty() ? "" : "; ") + printout_pages_words(unit, run.printout, run.pages) +
-                " saved as \"" + run.first_picture + "\"" +
+                " saved" + when + " as \"" + run.first_picture + "\"" +
                 (run.pages.size() > 1 ? " to \"" + run.last_picture + "\"" : "") + " and \"" +
                 run.text + "\"";
     }
@@ -353,8 +353,9 @@ void printer_finish_pages() {
     pages_finished.clear();
     for (int u = 0; u < PRINTER_UNITS; u++) {
         // The pages saved while the guest printed are named with the rest.
-        if (const std::string saved = saved_clause(u, saved_in_run[u]); !saved.empty())
-            pages_finished += (pages_finished.empty() ? "" : "; ") + saved + " while it printed";
+        if (const std::string saved = saved_clause(u, saved_in_run[u], " while it printed");
+            !saved.empty())
+            pages_finished += (pages_finished.empty() ? "" : "; ") + saved;
         saved_in_run[u].clear();
         PrinterUnit& p = printer_units[u];
         if (p.save_failed && !retry_due[u] && printer_page_pending(u)) continue;
