@@ -154,13 +154,24 @@ std::string recorders_running() {
 std::string pages_finished() {
     return printer_pages_finished();
 }
-// Pages a unit could not save: kept by the autosave's pages file when the
-// way out writes both, else lost.
+// Pages a unit could not save: kept for the next start in a file of their
+// own whatever becomes of the autosave (said as the autosave's keeping when
+// it is written and they are beside it), lost only when that file could be
+// written nowhere.
 std::string pages_lost() {
-    return held_autosave_written() && app_printer_pages_kept() ? "" : printer_pages_unsaved();
+    return app_printer_pages_kept() ? "" : printer_pages_unsaved();
+}
+bool pages_beside_autosave() {
+    return held_autosave_written() &&
+           app_printer_pages_file() == app_printer_pages_files().front();
 }
 std::string pages_kept() {
-    return app_printer_pages_kept() ? printer_pages_unsaved() : "";
+    return app_printer_pages_kept() && pages_beside_autosave() ? printer_pages_unsaved() : "";
+}
+std::string pages_kept_apart() {
+    const std::string unsaved = printer_pages_unsaved();
+    if (unsaved.empty() || !app_printer_pages_kept() || pages_beside_autosave()) return "";
+    return unsaved + "; kept in \"" + app_printer_pages_file() + "\" for the next start";
 }
 std::string pages_half_printed() {
     std::string list;
@@ -226,7 +237,7 @@ void app_install_hooks() {
     app_install_keeper();
     held_things_add({"recorders", nullptr, recorders_running, rec_stop_all, true});
     held_things_add({"printer pages", pages_lost, pages_half_printed, printer_finish_all, true,
-                     pages_kept, pages_finished, nullptr, true});
+                     pages_kept, pages_finished, nullptr, true, pages_kept_apart});
     held_things_add({"cassette", nullptr, cassette_recording, cassette_finish, false});
     held_things_add({"papertapes", papertapes_held_back, papertapes_punching,
                      papertapes_write_back, false});

@@ -47,8 +47,10 @@ static bool autosave_failed = false;
 // and that file as it was then.
 static std::string autosave_kept_aside;
 static FileIdentity kept_aside_file;
-// The printers' unsaved pages could not be written beside the autosave.
+// The printers' unsaved pages could be written nowhere; where they went.
 static bool pages_unkept = false;
+static bool pages_taken = false;
+static std::string pages_file;
 // True while the port's QUIT writes ahead: a display that goes away then
 // starts the exit path afresh, which finishes what was not done.
 static bool writing_ahead = false;
@@ -69,7 +71,8 @@ void app_exit_reset() {
     session_exit_reset();
     app_exit_steps.clear();
     autosave_taken = windows_closed = files_taken = outputs_finished = writing_ahead =
-        unwritten_said = autosave_failed = pages_unkept = false;
+        unwritten_said = autosave_failed = pages_unkept = pages_taken = false;
+    pages_file.clear();
     autosave_kept_aside.clear();
     exit_stage = 0;
     ui_take_exit_reports();
@@ -165,26 +168,49 @@ static std::string older_autosave() {
 }
 
 bool app_printer_pages_kept() {
-    return !pages_unkept;
+    return !pages_unkept && session_writes();
 }
 
-// What the printers could not save goes beside the autosave just written,
-// for the next start; with nothing unsaved an earlier such file goes, its
-// pages saved since. Where no autosave is written, the file stays only while
-// it holds pages still unsaved.
-static void keep_printer_pages(bool autosave_written) {
-    const std::string path = path_to_host(autosave_pages_path());
+std::vector<std::string> app_printer_pages_files() {
+    const std::string beside = path_to_host(autosave_pages_path());
+    return {beside, path_to_host("PROGDIR:Configs/" +
+                                 std::filesystem::path(beside).filename().string())};
+}
+
+std::string app_printer_pages_file() {
+    return pages_file.empty() ? app_printer_pages_files().front() : pages_file;
+}
+
+// What the printers could not save is kept for the next start whatever
+// becomes of the autosave (a way out stopped mid-frame, the autosave off or
+// not written): beside it, else in the settings' folder. With nothing unsaved
+// an earlier such file goes, its pages saved since. Once a way out.
+static void keep_printer_pages() {
+    if (pages_taken) return;
+    pages_taken = true;
     const std::vector<u8> bytes = printer_kept_bytes();
+    const std::vector<std::string> files = app_printer_pages_files();
     std::error_code ec;
     if (bytes.empty()) {
-        if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
+        for (const std::string& path : files)
+            if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
         return;
     }
-    if (!autosave_written) return;
-    std::string error;
-    if (file_write_replace(path, bytes.data(), bytes.size(), &error)) return;
+    std::string why;
+    for (const std::string& path : files) {
+        std::string error;
+        if (file_write_replace(path, bytes.data(), bytes.size(), &error)) {
+            pages_file = path;
+            // An older file elsewhere holds what this one holds now.
+            for (const std::string& other : files)
+                if (other != path && std::filesystem::is_regular_file(other, ec))
+                    std::filesystem::remove(other, ec);
+            return;
+        }
+        why += file_failure_text("Can't write", path, error) + "\n";
+    }
     pages_unkept = true;
-    ui_report_failure(file_failure_text("Can't write", path, error) + "\n");
+    ui_report_failure(why);
 }
 
 // The autosave written once; false when it was due and could not be, said
@@ -203,7 +229,7 @@ static bool write_autosave(bool name_kept = true, std::string* why = nullptr) {
     // machine as the last frame left it, which a state holds.
     if (autosave && !upgrade_mode && aside.empty()) net_back_to_frame_end();
     std::string unsaved = autosave_on_exit(aside);
-    keep_printer_pages(unsaved.empty() && app_exit_autosaves());
+    keep_printer_pages();
     if (unsaved.empty()) return true;
     autosave_failed = aside.empty();
     if (why) *why = unsaved;
@@ -212,14 +238,22 @@ static bool write_autosave(bool name_kept = true, std::string* why = nullptr) {
     return false;
 }
 
-// A way out says the autosave keeps something only once it is written.
-// Written as the exit path writes it (a playback under way goes on).
+// A way out says the autosave keeps something only once it is written, and
+// the printers' pages (kept whatever becomes of the autosave) once they are.
+// Written as the exit path writes them (a playback under way goes on).
 static std::string keep_held() {
-    std::string why;
-    if (held_kept().empty()) return why;
     const bool exiting = app_exiting, ahead = writing_ahead;
     app_exiting = writing_ahead = true;
-    write_autosave(false, &why);
+    held_finish_first();
+    if (session_writes()) keep_printer_pages();
+    std::string why = pages_unkept ? "Printed pages not kept: \"" + app_printer_pages_file() +
+                                         "\" cannot be written."
+                                   : "";
+    if (!held_kept().empty()) {
+        std::string unwritten;
+        write_autosave(false, &unwritten);
+        if (!unwritten.empty()) why = unwritten + (why.empty() ? "" : " " + why);
+    }
     app_exiting = exiting;
     writing_ahead = ahead;
     return why;
@@ -229,7 +263,7 @@ static std::string keep_held() {
 // writes the autosave afresh, and says afresh what it could not finish.
 static void forget_kept() {
     if (app_exiting) return;
-    autosave_taken = autosave_failed = false;
+    autosave_taken = autosave_failed = pages_taken = pages_unkept = false;
     ui_take_exit_reports();
 }
 

@@ -38,9 +38,15 @@ bool app_exit_autosaves();
 // again): it keeps changed disks of an earlier run that this one did not
 // bring back. Its way out says so in place of writing it.
 void app_autosave_keep_aside(const std::string& why);
-// Whether what the printers could not save is kept beside the autosave:
-// false once writing it failed on this way out.
+// Whether what the printers could not save is kept for the next start,
+// whatever becomes of the autosave: false once it could be written nowhere
+// on this way out.
 bool app_printer_pages_kept();
+// Where it is kept: beside the autosave ("AUTOSAVE.PAGES"), or, where that
+// folder cannot be written, in the settings' folder under the same name; the
+// first of these until it is written. The next start looks in both.
+std::string app_printer_pages_file();
+std::vector<std::string> app_printer_pages_files();
 // Installs app_exit_autosaves and the autosave's writing ahead of a way out
 // that says it keeps something (held_set_keeper).
 void app_install_keeper();

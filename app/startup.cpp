@@ -282,13 +282,12 @@ static void keep_autosave_aside() {
                  "and leaves it as it is for the next start that does.");
 }
 
-// The pages the printers could not save at the last way out, kept beside
-// the autosave: saved now, in the printouts they were printed in, or, where
-// they still cannot be, kept on the units (the sheet back on its paper) and
-// in that file. A file that cannot be read stays as it is, and is named.
-static void restore_printer_pages() {
-    if (app_acquired.home_shared) return;
-    const std::string host = path_to_host(autosave_pages_path());
+// The pages the printers could not save at the last way out, kept in
+// `host` (beside the autosave, or in the settings' folder): saved now, each
+// in the printout it was printed in, or, where they still cannot be, kept on
+// the units (the sheet back on its paper) and in that file. A file that
+// cannot be read stays as it is, and is named.
+static void restore_printer_pages_from(const std::string& host) {
     std::error_code ec;
     if (!std::filesystem::exists(std::filesystem::symlink_status(host, ec))) return;
     std::string data, why;
@@ -313,6 +312,12 @@ static void restore_printer_pages() {
         std::string error;
         file_write_replace(host, left.data(), left.size(), &error);
     }
+}
+
+static void restore_printer_pages() {
+    if (app_acquired.home_shared) return;
+    for (const std::string& host : app_printer_pages_files())
+        restore_printer_pages_from(host);
 }
 
 // The console during a batch disassembly: what goes to the listing file is

@@ -15,6 +15,7 @@ std::string (*keeper)() = nullptr;
 void (*keeper_forget)() = nullptr;
 bool first_finished = false;       // held_finish_first ran on this way out
 std::vector<std::string> named_lost; // the clauses held_report_lost named
+std::vector<std::string> named_kept; // the sentences of what is kept it named
 
 // The clauses of one kind, the first letter of each after the first in lower case.
 std::string joined(const std::vector<std::string>& clauses) {
@@ -67,15 +68,30 @@ std::string held_kept_older_words() {
            "\" keeps them as they were when it was written";
 }
 
-// The clauses that follow `lost` (said with `what`): what the autosave
-// keeps, or else what the older one keeps.
+// What is kept for the next start, each clause with the words that say
+// where: what the autosave keeps (unless `keepers`: it was not written),
+// what is kept apart from it, what the older autosave keeps.
+static std::vector<std::string> kept_sentences(bool keepers) {
+    std::vector<std::string> said;
+    for (const std::string& clause : keepers ? std::vector<std::string>{} : held_kept())
+        said.push_back(clause + "; " + held_kept_words + ".");
+    for (const std::string& clause : held_kept_apart())
+        said.push_back(clause + ".");
+    for (const std::string& clause : held_kept_older())
+        said.push_back(clause + "; " + held_kept_older_words() + ".");
+    return said;
+}
+
+// The clauses that follow `lost` (said with `what`): what is kept.
 static std::string with_kept(std::string text, const char* what, bool keepers) {
     if (!text.empty()) text += std::string("; ") + what + ".";
-    for (const std::string& clause : keepers ? std::vector<std::string>{} : held_kept())
-        text += (text.empty() ? "" : " ") + clause + "; " + held_kept_words + ".";
-    for (const std::string& clause : held_kept_older())
-        text += (text.empty() ? "" : " ") + clause + "; " + held_kept_older_words() + ".";
+    for (const std::string& sentence : kept_sentences(keepers))
+        text += (text.empty() ? "" : " ") + sentence;
     return text;
+}
+
+std::vector<std::string> held_kept_apart() {
+    return clauses_of(&HeldThing::kept_apart);
 }
 
 std::string held_unkept_text() {
@@ -94,6 +110,7 @@ std::string held_keep() {
 void held_keep_forget() {
     first_finished = false;
     named_lost.clear();
+    named_kept.clear();
     if (keeper_forget) keeper_forget();
 }
 
@@ -116,6 +133,7 @@ void held_things_clear() {
     things.clear();
     first_finished = false;
     named_lost.clear();
+    named_kept.clear();
 }
 
 const std::vector<HeldThing>& held_things() {
@@ -135,6 +153,8 @@ void held_report_lost(const char* what) {
     held_keep(); // one not written says so, and what it was to keep is lost
     const std::vector<std::string> lost = held_lost();
     named_lost.insert(named_lost.end(), lost.begin(), lost.end());
+    const std::vector<std::string> kept = kept_sentences(false);
+    named_kept.insert(named_kept.end(), kept.begin(), kept.end());
     const std::string text = with_kept(joined(lost), what, false);
     if (text.empty()) return;
     if (!ui_unattended_report(text.c_str(), nullptr)) con_printf("%s\n", text.c_str());
@@ -163,7 +183,12 @@ void held_report_unnamed_lost(const char* what) {
     for (const std::string& clause : held_lost())
         if (std::find(named_lost.begin(), named_lost.end(), clause) == named_lost.end())
             lost.push_back(clause);
-    if (lost.empty()) return;
+    std::string text = lost.empty() ? "" : joined(lost) + "; " + what + ".";
     named_lost.insert(named_lost.end(), lost.begin(), lost.end());
-    ui_report_failure(joined(lost) + "; " + what + ".\n");
+    for (const std::string& sentence : kept_sentences(false))
+        if (std::find(named_kept.begin(), named_kept.end(), sentence) == named_kept.end()) {
+            named_kept.push_back(sentence);
+            text += (text.empty() ? "" : " ") + sentence;
+        }
+    if (!text.empty()) ui_report_failure(text + "\n");
 }

@@ -53,6 +53,11 @@ struct HeldThing {
     // autosave (held_finish_first): whether it is lost or kept is known only
     // once its finishing was tried.
     bool finish_first = false;
+    // What of it is kept for the next start apart from the autosave, whatever
+    // becomes of it: one clause that says where ("Printed pages not saved:
+    // page 1 of the printer; kept in \"…/AUTOSAVE.PAGES\" for the next start"),
+    // then `lost` leaves it out; "" when nothing. May be null.
+    std::string (*kept_apart)() = nullptr;
 };
 
 void held_things_add(const HeldThing& thing);
@@ -67,6 +72,8 @@ std::vector<std::string> held_running();
 // program writes the autosave; none otherwise. Each is said followed by
 // held_kept_words.
 std::vector<std::string> held_kept();
+// The clauses of `kept_apart` of every holder, each said as it stands.
+std::vector<std::string> held_kept_apart();
 // The clauses of `finished` of every holder (after held_finish).
 std::vector<std::string> held_finished();
 extern const char* const held_kept_words; // "the autosave keeps them for the next start"
@@ -115,6 +122,7 @@ void held_finish(HeldScope scope);
 // The holders that finish first finished, once per way out (until
 // held_keep_forget: the user stayed).
 void held_finish_first();
-// Names, as held_report_lost does, what is lost that no report named yet on
-// this way out (what a finishing tried after the question could not save).
+// Names, as held_report_lost does, what is lost and what is kept that no
+// report named yet on this way out (what a finishing tried after the
+// question could not save, or kept: the notice of a Quit from the window).
 void held_report_unnamed_lost(const char* what);

@@ -59,8 +59,22 @@ void ui_host_defaults() {
     ui_host = batch_host;
 }
 
+static int run_reporting = 0;        // UiRunReports alive
+static std::string run_reported;     // what the run reported since the port's last answer
+
 void ui_warning(const char* text) {
+    if (run_reporting) {
+        ui_report_in_run(text);
+        return;
+    }
     ui_host.warning(text);
+}
+
+UiRunReports::UiRunReports() {
+    run_reporting++;
+}
+UiRunReports::~UiRunReports() {
+    run_reporting--;
 }
 
 void ui_status_text(const char* text) {
@@ -105,6 +119,17 @@ void ui_report_failure(const std::string& text) {
     if (!ui_unattended_report(text.c_str(), nullptr)) con_printf("%s", text.c_str());
 }
 
+void ui_report_in_run(const std::string& text) {
+    std::string said = text;
+    if (said.empty() || said.back() != '\n') said += '\n';
+    if (!ui_unattended_report(said.c_str(), nullptr)) {
+        con_printf("%s", said.c_str());
+        run_reported += said;
+    }
+    const std::string line = said.substr(0, said.find('\n'));
+    ui_status_text(line.c_str());
+}
+
 std::string ui_take_exit_reports() {
     std::string said;
     said.swap(exit_reported);
@@ -113,7 +138,9 @@ std::string ui_take_exit_reports() {
 
 int ui_unattended_run(int (*command)(const char* line, std::string* result), const char* line,
                       std::string* result) {
-    reported.clear();
+    // What the run reported since the last answer leads this one.
+    reported.swap(run_reported);
+    run_reported.clear();
     const bool was = ui_unattended;
     ui_unattended = true;
     int rc = command(line, result);

@@ -137,6 +137,21 @@ void ui_report_failure(const std::string& text);
 // What was reported on the way out so far (every report of the exit path),
 // forgotten once taken.
 std::string ui_take_exit_reports();
+// A failure met while the guest runs, with no action of the user's behind it
+// (a printer page that could not be saved as it filled): said on the console
+// and the status line, and leading the port's next answer (its return code at
+// least 5); never in a window, which would hold a script. Within a command of
+// the port it goes into that command's reply.
+void ui_report_in_run(const std::string& text);
+// While one lives, the warnings raised on the program's own (ui_warning) are
+// reported as ui_report_in_run reports them.
+class UiRunReports {
+  public:
+    UiRunReports();
+    ~UiRunReports();
+    UiRunReports(const UiRunReports&) = delete;
+    UiRunReports& operator=(const UiRunReports&) = delete;
+};
 // Runs one command of the port unattended. What was reported meanwhile leads
 // its result (unless the result already holds it) and raises its return
 // code to at least 5.

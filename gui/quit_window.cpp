@@ -63,6 +63,8 @@ std::string lost_text() {
         text = lines(text, clause + ".");
     for (const std::string& clause : held_kept())
         text = lines(text, clause + "; " + held_kept_words + ".");
+    for (const std::string& clause : held_kept_apart())
+        text = lines(text, clause + ".");
     return text;
 }
 
@@ -250,7 +252,7 @@ int gui_confirm_quit() {
     // once it is written; otherwise the question is asked again, saying so.
     int yes = 0;
     for (unkept.clear();;) {
-        const bool promised = !held_kept().empty();
+        const bool promised = !held_kept().empty() || !held_kept_apart().empty();
         yes = ask_to_quit();
         if (!yes || !promised || (unkept = held_keep()).empty()) break;
     }

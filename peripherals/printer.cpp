@@ -2,6 +2,7 @@
 
 #include "core/message.h"
 #include "core/settings_vars.h"
+#include "core/ui_host.h"
 #include "peripherals/device_link.h"
 #include "peripherals/printer_export.h"
 #include "sound/effects.h"
@@ -134,6 +135,7 @@ namespace {
 // A page that filled and is not saved yet: its dots deflated (a page is
 // mostly paper), or as they are when deflating failed.
 struct KeptPage {
+    u32 printout; // the printout it was printed in
     u32 number, width, height;
     bool line_printer, packed;
     std::vector<u8> dots;
@@ -145,12 +147,17 @@ bool unit_ok(int unit) {
     return unit >= 0 && unit < PRINTER_UNITS;
 }
 
-// The first and last page saved by the last flush of a unit, and where the
-// first one's picture went.
+// A run of pages of one printout that one saving saved, and where their
+// pictures and text went.
 struct SavedRun {
-    u32 first = 0, last = 0;
-    std::string first_picture;
+    u32 printout = 0;
+    std::vector<u32> pages;
+    std::string first_picture, last_picture, text;
 };
+using SavedRuns = std::vector<SavedRun>;
+// The pages each unit saved while the guest printed (at once, or with
+// "eachpage" on) that no finishing named yet.
+SavedRuns saved_in_run[PRINTER_UNITS];
 } // namespace
 
 PrinterPage printer_sheet_page(int unit, int page_only) {
@@ -163,12 +170,20 @@ PrinterPage printer_sheet_page(int unit, int page_only) {
     const u8* dots = printer_units[unit].page;
     page.dots.assign(dots, dots + static_cast<std::size_t>(g.page_width) * g.page_height);
     page.text = printer_unit_text(unit, page_only);
+    page.printout = printout_id(unit);
     return page;
 }
 
 void printer_keep_page(int unit, const PrinterPage& page) {
     if (!unit_ok(unit)) return;
-    KeptPage k{page.number, page.width, page.height, page.line_printer, true, {}, page.text};
+    KeptPage k{page.printout ? page.printout : printout_id(unit),
+               page.number,
+               page.width,
+               page.height,
+               page.line_printer,
+               true,
+               {},
+               page.text};
     uLongf size = compressBound(static_cast<uLong>(page.dots.size()));
     k.dots.resize(size);
     if (compress2(k.dots.data(), &size, page.dots.data(), static_cast<uLong>(page.dots.size()),
@@ -194,9 +209,18 @@ std::vector<u32> printer_kept_numbers(int unit) {
     return numbers;
 }
 
+std::vector<u32> printer_kept_printouts(int unit) {
+    std::vector<u32> ids;
+    if (unit_ok(unit))
+        for (const KeptPage& k : kept[unit])
+            ids.push_back(k.printout);
+    return ids;
+}
+
 PrinterPage printer_kept_page(int unit, std::size_t i) {
     const KeptPage& k = kept[unit][i];
     PrinterPage page;
+    page.printout = k.printout;
     page.number = k.number;
     page.width = k.width;
     page.height = k.height;
@@ -227,17 +251,23 @@ bool printer_page_pending(int unit) {
     return (unit_ok(unit) && !kept[unit].empty()) || printer_sheet_pending(unit);
 }
 
-// Saves `page` of `unit`, its picture and its text; a writer that could not
-// save its part said why.
-static bool save_one(int unit, const PrinterPage& page, SavedRun* run) {
-    const bool picture = printer_page_out.picture(unit, page);
-    const bool text = printer_page_out.text(unit, page);
-    if (!picture || !text) return false;
-    if (!run->first) {
-        run->first = page.number;
-        run->first_picture = printout_picture_of(unit, page.number);
+// Saves `page` of `unit` whole, its picture and its text, or nothing of it:
+// a picture whose text could not follow is taken back. A writer that could
+// not save its part said why.
+static bool save_one(int unit, const PrinterPage& page, SavedRuns* runs) {
+    if (!printer_page_out.picture(unit, page)) return false;
+    if (!printer_page_out.text(unit, page)) {
+        printout_take_back_picture(unit, page);
+        return false;
     }
-    run->last = page.number;
+    if (runs->empty() || runs->back().printout != page.printout) {
+        runs->push_back({page.printout, {}, printout_picture_of(unit, page.printout, page.number),
+                         "", ""});
+    }
+    SavedRun& run = runs->back();
+    run.pages.push_back(page.number);
+    run.last_picture = printout_picture_of(unit, page.printout, page.number);
+    run.text = printout_text_of(unit, page.printout, page.number);
     return true;
 }
 
@@ -245,7 +275,7 @@ static bool save_one(int unit, const PrinterPage& page, SavedRun* run) {
 // on its sheet (unless `kept_only`). From the first that could not be saved
 // on, everything stays as it is, to be saved later in the same order, and the
 // unit is marked.
-static bool flush_unit(int unit, SavedRun* run, bool kept_only = false) {
+static bool flush_unit(int unit, SavedRuns* run, bool kept_only = false) {
     PrinterUnit& p = printer_units[unit];
     auto& list = kept[unit];
     std::size_t done = 0;
@@ -265,7 +295,7 @@ static bool flush_unit(int unit, SavedRun* run, bool kept_only = false) {
 }
 
 void printer_flush(int unit) {
-    SavedRun run;
+    SavedRuns run;
     if (printer_page_pending(unit)) flush_unit(unit, &run);
 }
 
@@ -276,28 +306,66 @@ const std::string& printer_pages_finished() {
 }
 
 // "page 1 of the printer saved as \"/…/Printer-1.ilbm\" and \"/…/Printer.txt\"",
-// or of several pages "pages 1 to 3 … as \"…-1.ilbm\" to \"…-3.ilbm\" and …".
-static std::string saved_clause(int unit, const SavedRun& run) {
-    const std::string last = printout_picture_of(unit, run.last);
-    const std::string text = printout_text_of(unit, run.last);
-    if (!run.first || run.first_picture.empty() || last.empty() || text.empty()) return "";
-    return printer_pages_words(unit, run.first, run.last) + " saved as \"" + run.first_picture +
-           "\"" + (run.first != run.last ? " to \"" + last + "\"" : "") + " and \"" + text + "\"";
+// or of several pages "pages 1 to 3 … as \"…-1.ilbm\" to \"…-3.ilbm\" and …",
+// one clause for each printout; `when` (" while it printed") follows "saved".
+static std::string saved_clause(int unit, const SavedRuns& runs, const char* when = "") {
+    std::string said;
+    for (const SavedRun& run : runs) {
+        if (run.pages.empty() || run.first_picture.empty() || run.last_picture.empty() ||
+            run.text.empty())
+            continue;
+        said += (said.empty() ? "" : "; ") + printout_pages_words(unit, run.printout, run.pages) +
+                " saved" + when + " as \"" + run.first_picture + "\"" +
+                (run.pages.size() > 1 ? " to \"" + run.last_picture + "\"" : "") + " and \"" +
+                run.text + "\"";
+    }
+    return said;
 }
 
+static std::string capitalised(std::string text) {
+    if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+// Saves the pages waiting on `unit` while the guest prints: what is saved and
+// what fails is said where the user is, never in a window (a script may be
+// waiting on the port).
+static void save_in_run(int unit) {
+    SavedRuns runs;
+    bool ok;
+    {
+        const UiRunReports quietly;
+        ok = flush_unit(unit, &runs, true);
+    }
+    if (const std::string saved = saved_clause(unit, runs); !saved.empty()) {
+        const std::string line = capitalised(saved) + ".";
+        con_printf("%s\n", line.c_str());
+        ui_status_text(line.c_str());
+        auto& named = saved_in_run[unit];
+        named.insert(named.end(), runs.begin(), runs.end());
+    }
+    if (!ok)
+        ui_report_in_run("Printed pages not saved: " + printer_pages_held(unit) +
+                         "; they wait on the printer, to be saved with its next pages or on "
+                         "the way out.");
+}
 void printer_finish_pages() {
     pages_finished.clear();
     for (int u = 0; u < PRINTER_UNITS; u++) {
+        // The pages saved while the guest printed are named with the rest.
+        if (const std::string saved = saved_clause(u, saved_in_run[u], " while it printed");
+            !saved.empty())
+            pages_finished += (pages_finished.empty() ? "" : "; ") + saved;
+        saved_in_run[u].clear();
         PrinterUnit& p = printer_units[u];
         if (p.save_failed && !retry_due[u] && printer_page_pending(u)) continue;
         if (printer_page_pending(u)) {
             const bool sheet = printer_sheet_pending(u);
-            SavedRun run;
-            const bool ok = flush_unit(u, &run);
-            const std::string saved = saved_clause(u, run);
+            SavedRuns runs;
+            const bool ok = flush_unit(u, &runs);
+            const std::string saved = saved_clause(u, runs);
             if (!saved.empty()) {
-                con_printf("%c%s.\n", std::toupper(static_cast<unsigned char>(saved[0])),
-                           saved.c_str() + 1);
+                con_printf("%s.\n", capitalised(saved).c_str());
                 pages_finished += (pages_finished.empty() ? "" : "; ") + saved;
             }
             // What could not be saved stays whole: the sheet goes on as it is.
@@ -319,10 +387,7 @@ std::string printer_pages_unsaved() {
     for (int u = 0; u < PRINTER_UNITS; u++) {
         const PrinterUnit& p = printer_units[u];
         if (!p.save_failed || !printer_page_pending(u)) continue;
-        std::vector<u32> pages = printer_kept_numbers(u);
-        if (printer_sheet_pending(u)) pages.push_back(p.page_number);
-        list += (list.empty() ? "" : ", ") +
-                printer_pages_words(u, pages.front(), pages.back());
+        list += (list.empty() ? "" : ", ") + printer_pages_held(u);
     }
     return list.empty() ? "" : "Printed pages not saved: " + list;
 }
@@ -378,11 +443,11 @@ void printer_line_feed() {
         // when the pages are finished.
         printer_keep_page(unit, printer_sheet_page(unit, 1));
         p.unsaved = 0;
+        // A unit whose saving failed tries again once as many more wait.
         const std::size_t waiting = kept[unit].size();
-        if (eachpage || (waiting >= PRINTER_KEPT_AT_ONCE && waiting % PRINTER_KEPT_AT_ONCE == 0)) {
-            SavedRun run;
-            flush_unit(unit, &run, true);
-        }
+        if ((eachpage && !p.save_failed) ||
+            (waiting >= PRINTER_KEPT_AT_ONCE && waiting % PRINTER_KEPT_AT_ONCE == 0))
+            save_in_run(unit);
         p.page_lines = 0;
         p.page_number++;
         p.lines_fed = 0;
@@ -574,7 +639,12 @@ void printer_test_page() {
 void printer_begin_printout() {
     printer_finish_pages();
     printer_printout++;
-    printout_begin();
+    std::vector<u32> waiting;
+    for (int u = 0; u < PRINTER_UNITS; u++) {
+        const std::vector<u32> ids = printer_kept_printouts(u);
+        waiting.insert(waiting.end(), ids.begin(), ids.end());
+    }
+    printout_begin(waiting);
     for (int u = 0; u < PRINTER_UNITS; u++) {
         // A sheet that could not be saved is the only copy of its printing.
         if (printer_units[u].save_failed && printer_sheet_pending(u)) continue;

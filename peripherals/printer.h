@@ -88,6 +88,9 @@ struct PrinterPage {
     bool line_printer = false;
     std::vector<u8> dots; // dot x, y at x + y * width
     std::string text;
+    // The printout it was printed in (printout_id), where it is saved; 0:
+    // the one its unit prints when it is kept.
+    u32 printout = 0;
 };
 // The sheet of `unit` as it stands, as a page (`page_only`: the text lines
 // of the page alone, else every line on the sheet).
@@ -96,11 +99,15 @@ PrinterPage printer_sheet_page(int unit, int page_only);
 // A page that filled is kept, compressed, until it is saved: at once with
 // "eachpage" on, else when the pages are finished, flushed or ejected, and
 // once PRINTER_KEPT_AT_ONCE of them wait. A unit whose saving failed keeps
-// them all, in order, with its sheet.
+// them all, in order, with its sheet, each page with its printout. What is
+// saved while the guest prints is named on the console and the status line,
+// and what fails then too and in the port's next answer: never in a window.
 constexpr std::size_t PRINTER_KEPT_AT_ONCE = 64;
 std::size_t printer_kept_count(int unit);
 // The page numbers of the kept pages of `unit`, in order.
 std::vector<u32> printer_kept_numbers(int unit);
+// The printouts the kept pages of `unit` were printed in, in order.
+std::vector<u32> printer_kept_printouts(int unit);
 // Kept page `i` of `unit` as a page.
 PrinterPage printer_kept_page(int unit, std::size_t i);
 // Puts `page` after the kept pages of `unit` (one a start brings back).

@@ -22,8 +22,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <list>
 #include <string>
 #include <sys/stat.h>
+#include <zlib.h>
 
 PrinterPageOut printer_page_out = {printout_save_picture, printout_save_text};
 
@@ -263,8 +265,10 @@ std::string numbered(int number) {
 // The program's own earlier printouts count as any file does, in this session,
 // an earlier one or an earlier version's.
 struct Printout {
-    bool begun = false;
+    u32 id = 0;            // what its kept pages name it by (PrinterPage::printout)
+    int unit = 0;
     u32 serial = 0;        // printer_printout it belongs to
+    int units = 1;         // the units of the machine it was printed on, for the messages
     std::string base;      // the name it is called after ("game.aof", "Printer", "LPT2")
     int number = -1;       // 0: every number is taken; -1: none taken yet
     std::string earlier;   // a file that took the number before it, for the messages
@@ -277,10 +281,15 @@ struct Printout {
     int picture_kind = -1;
     std::string picture_file;
     FileIdentity picture_identity;
+    bool picture_new = false; // that picture took a name nothing was at
     std::size_t page_text_from = 0;
     bool picture_told = false, text_told = false; // the console said where they went
 };
-Printout printouts[PRINTER_UNITS];
+// The printout each unit prints now, and the earlier ones whose pages are
+// still kept unsaved: each page is saved in the printout it was printed in.
+std::list<Printout> printouts;
+Printout* current[PRINTER_UNITS];
+u32 last_id = 0;
 
 std::string text_name(const std::string& base, int number) {
     return join(projects_path,
@@ -336,21 +345,39 @@ int free_printout_number(const std::string& base, std::string* earlier) {
 }
 
 // A new printout on `unit`, named after what runs now.
-void printout_begin_on(int unit) {
-    Printout& p = printouts[unit];
-    p = Printout{};
-    p.begun = true;
+Printout& printout_begin_on(int unit) {
+    Printout& p = printouts.emplace_back();
+    p.id = ++last_id;
+    p.unit = unit;
     p.serial = printer_printout;
+    p.units = device_link.printer_units;
     p.base = default_base(unit);
+    current[unit] = &p;
+    return p;
 }
 
-// The printout `unit` prints now, named when it began, and numbered at its
+// The printout `unit` prints now, named when it began.
+Printout& printout_now(int unit) {
+    Printout* p = current[unit];
+    return p && p->serial == printer_printout ? *p : printout_begin_on(unit);
+}
+
+// The printout `id` of `unit` (0: the one it prints now), numbered at its
 // first page.
-Printout& printout_of(int unit) {
-    Printout& p = printouts[unit];
-    if (!p.begun || p.serial != printer_printout) printout_begin_on(unit);
+Printout& printout_of(int unit, u32 id = 0) {
+    Printout* found = nullptr;
+    if (id)
+        for (Printout& p : printouts)
+            if (p.id == id && p.unit == unit) found = &p;
+    Printout& p = found ? *found : printout_now(unit);
     if (p.number < 0) p.number = free_printout_number(p.base, &p.earlier);
     return p;
+}
+
+const Printout* printout_find(int unit, u32 id) {
+    for (const Printout& p : printouts)
+        if (p.id == id && p.unit == unit) return &p;
+    return nullptr;
 }
 
 // The first name of `named` from `number` on that nothing is at, "" when
@@ -424,15 +451,16 @@ std::string picture_before(const Printout& p, int kind, u32 number) {
                : "";
 }
 
-// " of the printer", " of printer unit 2"
-std::string unit_words(int unit) {
-    return device_link.printer_units > 1 ? " of printer unit " + std::to_string(unit + 1)
-                                         : std::string(" of the printer");
+// " of the printer", " of printer unit 2", on a machine of `units` units.
+std::string unit_words(int unit, int units = device_link.printer_units) {
+    return units > 1 ? " of printer unit " + std::to_string(unit + 1)
+                     : std::string(" of the printer");
 }
 
 // "Page 3 of the printer", "Page 3 of printer unit 2", for the messages.
-std::string page_words(const char* lead, int unit, u32 number) {
-    return std::string(lead) + std::to_string(number) + unit_words(unit);
+std::string page_words(const char* lead, int unit, u32 number,
+                       int units = device_link.printer_units) {
+    return std::string(lead) + std::to_string(number) + unit_words(unit, units);
 }
 
 // The picture of kind `kind` of `page` in the printout of `unit`, written
@@ -441,16 +469,19 @@ std::string page_words(const char* lead, int unit, u32 number) {
 bool save_picture(int unit, const PrinterPage& page, int kind) {
     const std::vector<u8> bytes =
         kind == KIND_BMP ? printer_page_bmp(page) : printer_page_iff(page, kind == KIND_ACBM);
-    Printout& p = printout_of(unit);
+    Printout& p = printout_of(unit, page.printout);
     std::string path = picture_before(p, kind, page.number);
-    if (!path.empty()) {
+    const bool replaces = !path.empty();
+    if (replaces) {
         if (!write_whole(path, bytes.data(), bytes.size())) return false;
     } else {
         path = write_page_file(
             [&](int n) { return picture_name(p.base, kind, page.number, n); }, p.number, p.earlier,
-            page_words("Page ", unit, page.number), bytes.data(), bytes.size(), &p.picture_told);
+            page_words("Page ", unit, page.number, p.units), bytes.data(), bytes.size(),
+            &p.picture_told);
         if (path.empty()) return false;
     }
+    p.picture_new = !replaces;
     p.picture_page = page.number;
     p.picture_kind = kind;
     p.picture_file = path;
@@ -538,7 +569,7 @@ bool printout_save_text(int unit, const PrinterPage& page) {
     // The printout's first page starts its text file, later pages add to it
     // while it is still as the pages left it; once anything else changed it,
     // the next page starts another.
-    Printout& p = printout_of(unit);
+    Printout& p = printout_of(unit, page.printout);
     const std::string& text = page.text;
     if (text_as_left(p)) {
         // A page saved again replaces its own earlier lines.
@@ -552,7 +583,7 @@ bool printout_save_text(int unit, const PrinterPage& page) {
     }
     const std::string path =
         write_page_file([&](int n) { return text_name(p.base, n); }, p.number, p.earlier,
-                        page_words("The text of page ", unit, page.number), text.data(),
+                        page_words("The text of page ", unit, page.number, p.units), text.data(),
                         text.size(), &p.text_told);
     if (path.empty()) return false;
     p.text_file = path;
@@ -564,9 +595,17 @@ bool printout_save_text(int unit, const PrinterPage& page) {
     return true;
 }
 
-void printout_begin() {
+void printout_begin(const std::vector<u32>& kept) {
+    // An earlier printout is forgotten once none of its pages waits.
+    std::erase_if(printouts, [&](const Printout& p) {
+        return std::find(kept.begin(), kept.end(), p.id) == kept.end();
+    });
     for (int u = 0; u < PRINTER_UNITS; u++)
         printout_begin_on(u);
+}
+
+u32 printout_id(int unit) {
+    return printout_now(unit).id;
 }
 
 std::string printer_pages_words(int unit, u32 first, u32 last) {
@@ -574,54 +613,183 @@ std::string printer_pages_words(int unit, u32 first, u32 last) {
     return "pages " + std::to_string(first) + " to " + std::to_string(last) + unit_words(unit);
 }
 
+std::string printout_pages_words(int unit, u32 id, const std::vector<u32>& pages) {
+    const Printout* p = printout_find(unit, id);
+    const int units = p ? p->units : device_link.printer_units;
+    std::string words;
+    // Runs of consecutive pages: "pages 1 to 3 and 5".
+    for (std::size_t i = 0; i < pages.size();) {
+        std::size_t j = i;
+        while (j + 1 < pages.size() && pages[j + 1] == pages[j] + 1)
+            j++;
+        words += (words.empty() ? "" : " and ") + std::to_string(pages[i]) +
+                 (j > i ? " to " + std::to_string(pages[j]) : "");
+        i = j + 1;
+    }
+    words = (pages.size() > 1 ? "pages " : "page ") + words + unit_words(unit, units);
+    // Pages of an earlier printout than the unit's own say which.
+    if (p && &printout_now(unit) != p) words += " (printout \"" + p->base + "\")";
+    return words;
+}
+
+// The pages `unit` holds unsaved, in order, each run of one printout.
+static std::vector<std::pair<u32, std::vector<u32>>> pending_runs(int unit) {
+    std::vector<std::pair<u32, std::vector<u32>>> runs;
+    const auto add = [&](u32 id, u32 number) {
+        if (runs.empty() || runs.back().first != id) runs.push_back({id, {}});
+        runs.back().second.push_back(number);
+    };
+    const std::vector<u32> numbers = printer_kept_numbers(unit);
+    const std::vector<u32> ids = printer_kept_printouts(unit);
+    for (std::size_t i = 0; i < numbers.size(); i++)
+        add(ids[i], numbers[i]);
+    if (printer_sheet_pending(unit)) add(printout_id(unit), printer_units[unit].page_number);
+    return runs;
+}
+
+std::string printer_pages_held(int unit) {
+    std::string list;
+    for (const auto& [id, pages] : pending_runs(unit))
+        list += (list.empty() ? "" : ", ") + printout_pages_words(unit, id, pages);
+    return list;
+}
+
 std::string printer_page_in_progress(int unit) {
     if (!printer_page_pending(unit)) return "";
-    std::vector<u32> pages = printer_kept_numbers(unit);
-    if (printer_sheet_pending(unit)) pages.push_back(printer_units[unit].page_number);
-    if (pages.empty()) return "";
-    Printout& p = printout_of(unit);
-    const auto free_at = [&](const auto& named) { return first_free(named, p.number); };
-    const auto picture_of = [&](u32 page) {
-        const std::string before = picture_before(p, KIND_ILBM, page);
-        return before.empty()
-                   ? free_at([&](int n) { return picture_name(p.base, KIND_ILBM, page, n); })
-                   : before;
-    };
-    const std::string first = picture_of(pages.front());
-    const std::string last = pages.size() > 1 ? picture_of(pages.back()) : "";
-    const std::string text =
-        text_as_left(p) ? p.text_file : free_at([&](int n) { return text_name(p.base, n); });
-    const std::string words = printer_pages_words(unit, pages.front(), pages.back());
-    std::string files;
+    std::string list;
     const auto name = [](const std::string& file) {
         return "\"" + std::filesystem::path(file).filename().string() + "\"";
     };
-    if (!first.empty()) files = name(first);
-    if (!first.empty() && !last.empty()) files += " to " + name(last);
-    if (!text.empty()) files += (files.empty() ? "" : " and ") + name(text);
-    return files.empty() ? words : words + " (saved as " + files + ")";
+    for (const auto& [id, pages] : pending_runs(unit)) {
+        Printout& p = printout_of(unit, id);
+        const auto free_at = [&](const auto& named) { return first_free(named, p.number); };
+        const auto picture_of = [&](u32 page) {
+            const std::string before = picture_before(p, KIND_ILBM, page);
+            return before.empty()
+                       ? free_at([&](int n) { return picture_name(p.base, KIND_ILBM, page, n); })
+                       : before;
+        };
+        const std::string first = picture_of(pages.front());
+        const std::string last = pages.size() > 1 ? picture_of(pages.back()) : "";
+        const std::string text =
+            text_as_left(p) ? p.text_file : free_at([&](int n) { return text_name(p.base, n); });
+        std::string files;
+        if (!first.empty()) files = name(first);
+        if (!first.empty() && !last.empty()) files += " to " + name(last);
+        if (!text.empty()) files += (files.empty() ? "" : " and ") + name(text);
+        const std::string words = printout_pages_words(unit, id, pages);
+        list += (list.empty() ? "" : ", ") +
+                (files.empty() ? words : words + " (saved as " + files + ")");
+    }
+    return list;
 }
 
-std::string printout_picture_of(int unit, u32 number) {
-    const Printout& p = printouts[unit];
-    return p.begun && p.serial == printer_printout && saved_before(p.picture_page, number)
-               ? p.picture_file
-               : "";
+std::string printout_picture_of(int unit, u32 id, u32 number) {
+    const Printout* p = printout_find(unit, id ? id : printout_id(unit));
+    return p && saved_before(p->picture_page, number) ? p->picture_file : "";
 }
 
-std::string printout_text_of(int unit, u32 number) {
-    const Printout& p = printouts[unit];
-    return p.begun && p.serial == printer_printout && saved_before(p.text_page, number)
-               ? p.text_file
-               : "";
+std::string printout_text_of(int unit, u32 id, u32 number) {
+    const Printout* p = printout_find(unit, id ? id : printout_id(unit));
+    return p && saved_before(p->text_page, number) ? p->text_file : "";
+}
+
+void printout_take_back_picture(int unit, const PrinterPage& page) {
+    Printout& p = printout_of(unit, page.printout);
+    if (!p.picture_new || p.picture_page != page.number || !picture_as_left(p)) return;
+    std::error_code error;
+    std::filesystem::remove(p.picture_file, error);
+    p.picture_page = 0;
+    p.picture_file.clear();
+    p.picture_new = false;
 }
 
 void printout_resume(int unit, const std::string& base) {
-    printout_begin_on(unit);
-    if (!base.empty()) printouts[unit].base = base;
+    Printout& p = printout_begin_on(unit);
+    if (!base.empty()) p.base = base;
 }
 
 std::string printout_base(int unit) {
-    const Printout& p = printouts[unit];
-    return p.begun && p.serial == printer_printout ? p.base : default_base(unit);
+    return printout_now(unit).base;
+}
+
+namespace {
+void put_identity(PrintoutRecord::Identity* out, const FileIdentity& id) {
+    *out = {id.device, id.inode, id.size, static_cast<u64>(id.written_ns)};
+}
+FileIdentity identity_of(const PrintoutRecord::Identity& r) {
+    FileIdentity id;
+    id.known = true;
+    id.device = r.device;
+    id.inode = r.inode;
+    id.size = r.size;
+    id.written_ns = static_cast<std::int64_t>(r.written_ns);
+    return id;
+}
+} // namespace
+
+PrintoutRecord printout_record(int unit, u32 id) {
+    Printout& p = printout_of(unit, id);
+    PrintoutRecord r;
+    r.base = p.base;
+    r.units = static_cast<u32>(p.units);
+    r.number = p.number > 0 ? static_cast<u32>(p.number) : 0;
+    r.earlier = p.earlier;
+    if (text_as_left(p)) {
+        r.text_file = p.text_file;
+        r.text_check = static_cast<u32>(
+            crc32(0, reinterpret_cast<const Bytef*>(p.text.data()), static_cast<uInt>(p.text.size())));
+        r.text_size = p.text.size();
+        put_identity(&r.text_identity, p.text_identity);
+        r.text_page = p.text_page;
+        r.page_text_from = p.page_text_from;
+    }
+    if (picture_as_left(p)) {
+        r.picture_file = p.picture_file;
+        r.picture_page = p.picture_page;
+        r.picture_kind = static_cast<u32>(p.picture_kind);
+        put_identity(&r.picture_identity, p.picture_identity);
+    }
+    return r;
+}
+
+u32 printout_restore(int unit, const PrintoutRecord& r, bool now) {
+    Printout* was = current[unit];
+    Printout& p = printout_begin_on(unit);
+    // An earlier printout than the one the unit prints now.
+    if (!now) {
+        p.serial = 0;
+        current[unit] = was;
+    }
+    p.base = r.base;
+    p.units = static_cast<int>(r.units);
+    p.number = r.number > 0 && r.number < NUMBERS ? static_cast<int>(r.number) : -1;
+    p.earlier = r.earlier;
+    // Its text file goes on while it is as its pages left it.
+    std::string text;
+    int error = 0;
+    if (!r.text_file.empty() &&
+        file_identity_fate(r.text_file, identity_of(r.text_identity), true, &error) ==
+            FileFate::same &&
+        file_read_whole(r.text_file, &text, r.text_size + 1) && text.size() == r.text_size &&
+        crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size())) ==
+            r.text_check &&
+        r.page_text_from <= text.size()) {
+        p.text_file = r.text_file;
+        p.text = std::move(text);
+        p.text_identity = file_identity_at(p.text_file);
+        p.text_page = r.text_page;
+        p.page_text_from = r.page_text_from;
+        p.text_told = true;
+    }
+    if (!r.picture_file.empty() && r.picture_kind <= KIND_BMP &&
+        file_identity_fate(r.picture_file, identity_of(r.picture_identity), true, &error) ==
+            FileFate::same) {
+        p.picture_file = r.picture_file;
+        p.picture_page = r.picture_page;
+        p.picture_kind = static_cast<int>(r.picture_kind);
+        p.picture_identity = file_identity_at(p.picture_file);
+        p.picture_told = true;
+    }
+    return p.id;
 }

@@ -40,26 +40,68 @@ std::vector<u8> printer_page_bmp(const PrinterPage& page);
 std::string printer_unit_text(int unit, int page_only);
 
 // A new printout on both units (printer_begin_printout), named after what
-// runs now; its number is the first free at its first page.
-void printout_begin();
-// The page in progress on `unit` that finishing the pages would save, for
-// the list of what still runs: "page 2 of the printer (\"game-2.ilbm\",
-// \"game.txt\")"; "" when there is none.
+// runs now; its number is the first free at its first page. The earlier
+// printouts are forgotten but those of the pages `kept` names (their
+// PrinterPage::printout), which are still to be saved in them.
+void printout_begin(const std::vector<u32>& kept = {});
+// The printout `unit` prints now (begun, named after what runs, when none is),
+// as a page names it (PrinterPage::printout).
+u32 printout_id(int unit);
+// The pages `unit` holds unsaved, each run of one printout named with it:
+// "pages 1 to 3 of the printer (printout \"Printer\"), page 1 of printer unit 1";
+// "" when none.
+std::string printer_pages_held(int unit);
+// The pages in progress on `unit` that finishing the pages would save, for
+// the list of what still runs: "page 2 of the printer (saved as
+// \"game-2.ilbm\" and \"game.txt\")"; "" when there is none.
 std::string printer_page_in_progress(int unit);
 
 // "page 2 of the printer", "pages 1 to 3 of printer unit 2", for the messages.
 std::string printer_pages_words(int unit, u32 first, u32 last);
+// `pages` (in order) of printout `id` of `unit`, named as the machine it was
+// printed on names its printer, with the printout's name when it is not the
+// one the unit prints now: "pages 1 to 3 and 5 of the printer (printout \"Printer\")".
+std::string printout_pages_words(int unit, u32 id, const std::vector<u32>& pages);
 // The picture and the text file the automatic saving wrote page `number`
-// of `unit` to last, in the printout the unit prints now; "" when it wrote
-// none.
-std::string printout_picture_of(int unit, u32 number);
-std::string printout_text_of(int unit, u32 number);
+// of printout `id` (0: the one it prints now) of `unit` to last; "" when it
+// wrote none.
+std::string printout_picture_of(int unit, u32 id, u32 number);
+std::string printout_text_of(int unit, u32 id, u32 number);
+// The picture just saved of `page`, taken back when it took a name nothing
+// was at (its text could not be saved: a page is saved whole or not at all).
+void printout_take_back_picture(int unit, const PrinterPage& page);
 // A printout the next start finishes, named `base` as it was named when it
 // began ("game.aof", "Printer"), on `unit`: the pages a start brings back go
-// to it.
+// to it (what an earlier version kept).
 void printout_resume(int unit, const std::string& base);
 // The name the printout of `unit` is called after.
 std::string printout_base(int unit);
+
+// What a printout is, for the pages a way out keeps for the next start: its
+// name, number and the files its saved pages went to, so that the pages
+// saved at the next start join it.
+struct PrintoutRecord {
+    struct Identity {
+        u64 device = 0, inode = 0, size = 0, written_ns = 0;
+    };
+    std::string base;
+    u32 units = 1;
+    u32 number = 0; // 0: none taken yet
+    std::string earlier;
+    std::string text_file; // "" when it has none as its pages left it
+    u32 text_check = 0;    // crc32 of what that file holds
+    u64 text_size = 0;
+    Identity text_identity;
+    u32 text_page = 0;
+    u64 page_text_from = 0;
+    std::string picture_file; // the last page picture saved, "" none
+    u32 picture_page = 0, picture_kind = 0;
+    Identity picture_identity;
+};
+PrintoutRecord printout_record(int unit, u32 id);
+// The printout `r` back on `unit`, its files taken up again while they are
+// as its pages left them; `now`: the one the unit prints now. Its id.
+u32 printout_restore(int unit, const PrintoutRecord& r, bool now);
 
 // The automatic saving of `page` of `unit` as a page of the printout the
 // unit prints: its picture (IFF ILBM) and its lines added to the printout's

@@ -4,13 +4,16 @@
 #include "peripherals/printer.h"
 #include "peripherals/printer_export.h"
 
+#include <algorithm>
 #include <cstring>
 #include <zlib.h>
 
 namespace {
 
 constexpr char MAGIC[8] = {'B', 'M', 'X', 'P', 'A', 'G', 'E', 'S'};
-constexpr u32 VERSION = 1;
+// 1: one printout a unit, named; 2: each page with its printout, the
+// printouts with their numbers and files.
+constexpr u32 VERSION = 2, VERSION_ONE_PRINTOUT = 1;
 constexpr u32 MAX_NAME = 4096;
 constexpr u32 MAX_PAGES = 1u << 20;
 
@@ -53,6 +56,34 @@ void put_page(std::vector<u8>& o, const PrinterPage& page) {
     put_bytes(o, page.text.data(), page.text.size());
 }
 
+void put64(std::vector<u8>& o, u64 v) {
+    put32(o, static_cast<u32>(v >> 32));
+    put32(o, static_cast<u32>(v));
+}
+void put_string(std::vector<u8>& o, const std::string& s) {
+    put_bytes(o, s.data(), s.size());
+}
+void put_identity(std::vector<u8>& o, const PrintoutRecord::Identity& id) {
+    for (const u64 v : {id.device, id.inode, id.size, id.written_ns})
+        put64(o, v);
+}
+void put_printout(std::vector<u8>& o, const PrintoutRecord& r) {
+    put_string(o, r.base);
+    put32(o, r.units);
+    put32(o, r.number);
+    put_string(o, r.earlier);
+    put_string(o, r.text_file);
+    put32(o, r.text_check);
+    put64(o, r.text_size);
+    put_identity(o, r.text_identity);
+    put32(o, r.text_page);
+    put64(o, r.page_text_from);
+    put_string(o, r.picture_file);
+    put32(o, r.picture_page);
+    put32(o, r.picture_kind);
+    put_identity(o, r.picture_identity);
+}
+
 // Reads what put32 and put_bytes wrote; `ok` falls at the first short read.
 struct Reader {
     const u8* at;
@@ -74,6 +105,35 @@ struct Reader {
         std::string s(reinterpret_cast<const char*>(at), n);
         at += n;
         return s;
+    }
+    u64 get64() {
+        const u64 high = get32();
+        return high << 32 | get32();
+    }
+    void identity(PrintoutRecord::Identity* id) {
+        id->device = get64();
+        id->inode = get64();
+        id->size = get64();
+        id->written_ns = get64();
+    }
+    PrintoutRecord printout() {
+        PrintoutRecord r;
+        r.base = bytes(MAX_NAME);
+        r.units = get32();
+        r.number = get32();
+        r.earlier = bytes(MAX_NAME);
+        r.text_file = bytes(MAX_NAME);
+        r.text_check = get32();
+        r.text_size = get64();
+        identity(&r.text_identity);
+        r.text_page = get32();
+        r.page_text_from = get64();
+        r.picture_file = bytes(MAX_NAME);
+        r.picture_page = get32();
+        r.picture_kind = get32();
+        identity(&r.picture_identity);
+        if (r.units < 1 || r.units > PRINTER_UNITS) ok = false;
+        return r;
     }
     bool page(PrinterPage* page) {
         page->number = get32();
@@ -98,10 +158,14 @@ struct Reader {
     }
 };
 
-// What one unit brings back.
+// What one unit brings back: its printouts (one, named, from the first
+// version) and its pages, each with the index of its printout.
 struct UnitKept {
     int unit = -1;
     std::string base;
+    std::vector<PrintoutRecord> printouts;
+    std::vector<u32> page_printout;
+    u32 sheet_printout = 0;
     std::vector<PrinterPage> pages;
     bool has_sheet = false;
     PrinterPage sheet;
@@ -123,13 +187,30 @@ std::vector<u8> printer_kept_bytes() {
             put32(o, VERSION);
         }
         put32(o, static_cast<u32>(u));
-        const std::string base = printout_base(u);
-        put_bytes(o, base.data(), base.size());
+        // The printouts of its pages and sheet, each once, in order.
+        std::vector<u32> ids = printer_kept_printouts(u);
+        const u32 sheet_id = printout_id(u);
+        if (sheet) ids.push_back(sheet_id);
+        std::vector<u32> printouts;
+        for (const u32 id : ids)
+            if (std::find(printouts.begin(), printouts.end(), id) == printouts.end())
+                printouts.push_back(id);
+        const auto index_of = [&](u32 id) {
+            return static_cast<u32>(std::find(printouts.begin(), printouts.end(), id) -
+                                    printouts.begin());
+        };
+        put32(o, static_cast<u32>(printouts.size()));
+        for (const u32 id : printouts)
+            put_printout(o, printout_record(u, id));
         put32(o, static_cast<u32>(printer_kept_count(u)));
-        for (std::size_t i = 0; i < printer_kept_count(u); i++)
-            put_page(o, printer_kept_page(u, i));
+        for (std::size_t i = 0; i < printer_kept_count(u); i++) {
+            const PrinterPage page = printer_kept_page(u, i);
+            put32(o, index_of(page.printout));
+            put_page(o, page);
+        }
         put32(o, sheet ? 1 : 0);
         if (!sheet) continue;
+        put32(o, index_of(sheet_id));
         put_page(o, printer_sheet_page(u, 1));
         for (std::size_t i = 0; i < SHEET_FIELDS; i++)
             put32(o, *sheet_field(u, i));
@@ -145,7 +226,8 @@ bool printer_kept_restore(const u8* data, std::size_t size, std::string* why) {
         return false;
     }
     r.at += sizeof MAGIC;
-    if (r.get32() != VERSION) {
+    const u32 version = r.get32();
+    if (version != VERSION && version != VERSION_ONE_PRINTOUT) {
         *why = "made by another version of Brindlemox";
         return false;
     }
@@ -155,17 +237,36 @@ bool printer_kept_restore(const u8* data, std::size_t size, std::string* why) {
         const u32 unit = r.get32();
         if (unit >= PRINTER_UNITS) r.ok = false;
         k.unit = static_cast<int>(unit);
-        k.base = r.bytes(MAX_NAME);
+        if (version == VERSION_ONE_PRINTOUT) {
+            k.base = r.bytes(MAX_NAME);
+        } else {
+            const u32 printouts = r.get32();
+            if (printouts > MAX_PAGES + 1) r.ok = false;
+            for (u32 i = 0; r.ok && i < printouts; i++)
+                k.printouts.push_back(r.printout());
+        }
+        // A page's printout is one of the unit's.
+        const auto printout_index = [&] {
+            if (version == VERSION_ONE_PRINTOUT) return 0u;
+            const u32 index = r.get32();
+            if (index >= k.printouts.size()) r.ok = false;
+            return index;
+        };
         const u32 count = r.get32();
         if (count > MAX_PAGES) r.ok = false;
         for (u32 i = 0; r.ok && i < count; i++) {
+            const u32 index = printout_index();
             PrinterPage page;
-            if (r.page(&page)) k.pages.push_back(std::move(page));
+            if (r.page(&page)) {
+                k.pages.push_back(std::move(page));
+                k.page_printout.push_back(index);
+            }
         }
         const u32 sheet = r.get32();
         if (sheet > 1) r.ok = false;
         k.has_sheet = r.ok && sheet == 1;
         if (k.has_sheet) {
+            k.sheet_printout = printout_index();
             r.page(&k.sheet);
             for (u32& f : k.fields)
                 f = r.get32();
@@ -181,17 +282,29 @@ bool printer_kept_restore(const u8* data, std::size_t size, std::string* why) {
     const PrinterGeometry& g = printer_geometry;
     for (UnitKept& k : units) {
         printer_units[k.unit].save_failed = 0; // tried again by the next finishing
-        printout_resume(k.unit, k.base);
-        for (const PrinterPage& page : k.pages)
-            printer_keep_page(k.unit, page);
-        if (!k.has_sheet) continue;
-        PrinterUnit& p = printer_units[k.unit];
         // The sheet goes back on paper of its own size, as it was, unless
         // the paper there holds printing saved nowhere: then with the pages.
-        const bool fits = k.sheet.width == g.page_width && k.sheet.height == g.page_height &&
+        const bool fits = k.has_sheet && k.sheet.width == g.page_width &&
+                          k.sheet.height == g.page_height &&
                           k.sheet.line_printer == device_link.line_printer &&
                           k.unit < device_link.printer_units && !printer_sheet_pending(k.unit);
+        // Each page goes to the printout it was printed in; the one of a
+        // sheet back on the paper goes on as the unit's own.
+        std::vector<u32> ids;
+        if (version == VERSION_ONE_PRINTOUT) {
+            printout_resume(k.unit, k.base);
+            ids.push_back(printout_id(k.unit));
+        }
+        for (std::size_t i = 0; i < k.printouts.size(); i++)
+            ids.push_back(printout_restore(k.unit, k.printouts[i], fits && i == k.sheet_printout));
+        for (std::size_t i = 0; i < k.pages.size(); i++) {
+            k.pages[i].printout = ids[k.page_printout[i]];
+            printer_keep_page(k.unit, k.pages[i]);
+        }
+        if (!k.has_sheet) continue;
+        PrinterUnit& p = printer_units[k.unit];
         if (!fits) {
+            k.sheet.printout = ids[k.sheet_printout];
             printer_keep_page(k.unit, k.sheet);
             continue;
         }

@@ -639,8 +639,9 @@ TEST_F(PrinterPagesProgram, ALoadThatFailsLeavesThePrintoutWhole) {
 // What a way out cannot save (the drawers read-only to an ordinary user) is
 // kept beside the autosave and saved by the next start, both pages whole and
 // numbered as any printout's, the reply saying so; with the autosave off
-// nothing keeps it, and the reply says plainly that it is dropped. The next
-// printout names the file that took its number, not one that is not there.
+// the pages are kept all the same, in their own file beside it, and the
+// reply names it. The next printout names the file that took its number,
+// not one that is not there.
 TEST_F(PrinterPagesProgram, WhatAWayOutCannotSaveIsKeptForTheNextStart) {
     if (geteuid() != 0 || !fs::exists("/usr/bin/setpriv") || !fs::exists("/usr/bin/python3"))
         GTEST_SKIP() << "only the superuser can run the program as an ordinary user";
@@ -649,8 +650,10 @@ TEST_F(PrinterPagesProgram, WhatAWayOutCannotSaveIsKeptForTheNextStart) {
         const char* said; // after what is not saved
         bool back;        // the next start saves it
     };
+    const std::string pages_file = (home.path() / "Games" / "AUTOSAVE.PAGES").string();
+    const std::string kept_apart = "; kept in \"" + pages_file + "\" for the next start.";
     for (const Row& row : {Row{"true", "; the autosave keeps them for the next start.", true},
-                           Row{"false", "; they are dropped.", false}}) {
+                           Row{"false", kept_apart.c_str(), true}}) {
         SCOPED_TRACE(std::string("autosave=") + row.autosave);
         prefix.clear();
         for (const char* kept : {"AUTOSAVE.COS", "AUTOSAVE.PAGES"})
@@ -707,4 +710,298 @@ TEST_F(PrinterPagesProgram, WhatAWayOutCannotSaveIsKeptForTheNextStart) {
         EXPECT_EQ(log().find("or another file of that name is there already"), std::string::npos);
     }
     prefix.clear();
+}
+
+namespace {
+
+// The guest program that prints `pages` pages of `lines` lines on the
+// printer of `machine` (the unit the settings choose), each line labelled
+// with its number (two letters, "AA", "AB"...), then the line "ZZ" on the
+// next page, and then sets the byte after it, where it waits: with
+// the address of that byte. It runs at guest_origin(machine), in RAM, after
+// the four bytes where the guest waits while it is written.
+u32 guest_origin(u32 machine) {
+    return machine == CD2650 ? 0x1504 : 0x444; // the CD2650's low 4 KiB are its ROM
+}
+std::pair<std::vector<u8>, u32> guest_printing(u32 machine, u32 pages, u32 lines) {
+    // A character in R0 to the printer: the TWIN's line printer takes it on
+    // port $EB at a print request on port $EA.
+    const std::vector<u8> out = machine == TWIN ? std::vector<u8>{0xD4, 0xEB, 0x04, 0x02, 0xD4, 0xEA}
+                                                : std::vector<u8>{0xD4, u8(machine == CD2650 ? 0xFC : 0x19)};
+    const u8 end_line = machine == TWIN ? 0x0D : 0x0A;
+    std::vector<u8> code = {0x76, 0x20, 0x07, 0x00, 0x05, u8(pages)}; // PPSU II; R3 = 0; R1 = pages
+    const std::size_t page = code.size();
+    code.insert(code.end(), {0x06, u8(lines)}); // R2 = lines
+    const std::size_t line = code.size();
+    const auto put = [&](std::initializer_list<u8> bytes) {
+        code.insert(code.end(), bytes);
+        code.insert(code.end(), out.begin(), out.end());
+    };
+    put({0x03, 0x50, 0x50, 0x50, 0x50, 0x44, 0x0F, 0x84, 0x41}); // 'A' + R3's high nibble
+    put({0x03, 0x44, 0x0F, 0x84, 0x41});                         // 'A' + its low nibble
+    put({0x04, end_line});
+    code.insert(code.end(), {0x87, 0x01});                        // R3 + 1
+    code.insert(code.end(), {0xFA, u8((line - (code.size() + 2)) & 0x7F)}); // BDRR,R2
+    code.insert(code.end(), {0xF9, u8((page - (code.size() + 2)) & 0x7F)}); // BDRR,R1
+    put({0x04, 'Z'});
+    put({0x04, 'Z'});
+    put({0x04, end_line});
+    const u32 done = guest_origin(machine) + static_cast<u32>(code.size()) + 7;
+    code.insert(code.end(), {0x04, 0x5A, 0xCC, u8(done >> 8), u8(done), 0x1B, 0x7E}); // STRA; wait
+    return {code, done};
+}
+
+// The text lines guest_printing prints, one printout's worth.
+std::string guest_printed(u32 pages, u32 lines) {
+    std::string text;
+    for (u32 i = 0; i < pages * lines; i++)
+        text += std::string{char('A' + (i >> 4 & 15)), char('A' + (i & 15)), '\n'};
+    return text + "ZZ\n";
+}
+
+// A printout's text as its lines read, without the line printer's CRs and
+// the empty lines.
+std::string printed_lines(const std::string& text) {
+    std::string lines, line;
+    for (const char c : text) {
+        if (c == '\r') continue;
+        if (c != '\n') {
+            line += c;
+        } else if (!line.empty()) {
+            lines += line + "\n";
+            line.clear();
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+// Every page goes into the printout it was printed in, under its printer's
+// name and paper, whatever fails in between: a picture or text folder that
+// cannot be written (a print of more than 64 pages, whose pages are saved at
+// once while it runs), a switch to other paper after a failed saving, a way
+// out that writes no autosave (the autosave off, its folder read-only, the
+// guest stopped at a breakpoint), a print saved in part at 64 pages. A
+// failure while the guest prints is said in the port's next answer and never
+// holds the port in a window; a failed saving writes no part of a page; each
+// message counts the pages it names; the pages are kept whatever becomes of
+// the autosave, and the next start saves them in their printouts, whole and
+// in order. The printers and units are the machine table's.
+TEST_F(PrinterPagesProgram, EveryPageReachesItsPrintoutWhateverFails) {
+    if (geteuid() != 0 || !fs::exists("/usr/bin/setpriv") || !fs::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "only the superuser can run the program as an ordinary user";
+    const std::vector<PrinterRow> rows = printer_rows();
+    ASSERT_GE(rows.size(), 5u);
+    enum class Fails { pictures, texts, other_paper, autosave_off, games, breakpoint, at_64 };
+    struct Failure {
+        const char* what;
+        Fails fails;
+        const char* read_only; // while the guest prints
+        u32 pages;             // that fill
+    };
+    const Failure failures[] = {
+        {"the picture folder read-only", Fails::pictures, "Screenshots", 65},
+        {"the text folder read-only", Fails::texts, "Projects", 65},
+        {"a switch to other paper", Fails::other_paper, "Screenshots", 2},
+        {"the autosave off", Fails::autosave_off, "Screenshots", 2},
+        {"the autosave's folder read-only", Fails::games, "Screenshots", 2},
+        {"a way out at a breakpoint", Fails::breakpoint, "Screenshots", 2},
+        {"saved at 64, then the picture folder read-only", Fails::at_64, "", 65},
+    };
+    const std::string port = (home.path() / "brindlemox" / "E2E").string();
+    const auto as_user = [&](const std::vector<std::string>& lines) {
+        return test_port_send_all_as_nobody(port, lines);
+    };
+    const auto start_as_user = [&] {
+        prefix = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        for (int tries = 0; tries < 400 && !fs::exists(port); tries++)
+            usleep(50000);
+    };
+    const auto writable = [&](const char* folder, bool yes) {
+        fs::permissions(home.path() / folder,
+                        yes ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_exec);
+    };
+    // The guest of `machine` (set up by `keyword`) prints: the answers from
+    // the start of its run to its end.
+    const auto print = [&](const std::string& keyword, u32 machine, u32 pages, u32 lines,
+                           bool stop_at_end) {
+        const auto [code, done] = guest_printing(machine, pages, lines);
+        // The guest waits in a loop of its own with interrupts off (PPSU II;
+        // BCTR,UN $) while the program is written: running at full speed, the
+        // port answers at once, where paused it answers at the pause's pace.
+        const u32 wait = guest_origin(machine) - 4;
+        std::vector<std::string> load = {"SETMACHINE " + keyword, "PAUSE"};
+        char line[64];
+        const u8 waiting[] = {0x76, 0x20, 0x1B, 0x7E};
+        for (u32 i = 0; i < 4; i++) {
+            std::snprintf(line, sizeof line, "DEBUGGER \"E $%X $%02X\"", wait + i, waiting[i]);
+            load.push_back(line);
+        }
+        std::snprintf(line, sizeof line, "DEBUGGER \"J %X\"", wait);
+        load.push_back(line);
+        load.push_back("TURBO ON");
+        load.push_back("DEBUGGER G");
+        for (std::size_t i = 0; i < code.size(); i++) {
+            std::snprintf(line, sizeof line, "DEBUGGER \"E $%zX $%02X\"",
+                          guest_origin(machine) + i, code[i]);
+            load.push_back(line);
+        }
+        std::snprintf(line, sizeof line, "DEBUGGER \"E $%X 0\"", done);
+        load.push_back(line);
+        if (stop_at_end) {
+            std::snprintf(line, sizeof line, "DEBUGGER \"BP %X\"", done - 2);
+            load.push_back(line);
+        }
+        const std::size_t set_up = load.size();
+        std::snprintf(line, sizeof line, "DEBUGGER \"J %X\"", guest_origin(machine));
+        load.push_back(line);
+        // The port answers once a frame: a batch of looks at the byte spans
+        // a few frames, and more follow until the guest set it.
+        const std::vector<std::string> looks(40, "PEEK " + std::to_string(done));
+        load.insert(load.end(), looks.begin(), looks.end());
+        std::string answers;
+        bool finished = false, held = false;
+        for (int batches = 0; batches < 200 && !finished && !held; batches++) {
+            const auto replies = as_user(batches ? looks : load);
+            for (std::size_t i = 0; i < replies.size(); i++) {
+                const auto& [rc, said] = replies[i];
+                if (!batches && i < set_up) {
+                    EXPECT_LE(rc, i == 0 ? 5 : 0) << load[i] << ": " << said; // a missing ROM
+                    continue;
+                }
+                answers += std::to_string(rc) + " " + said + "\n";
+                finished = finished || (said.size() >= 2 && said.compare(said.size() - 2, 2, "90") == 0);
+                held = held || said == "A requester is open.\n";
+            }
+        }
+        if (!held) {
+            EXPECT_NE(answers.find("90\n"), std::string::npos) << "the guest did not finish printing";
+        }
+        return answers;
+    };
+
+    for (const PrinterRow& row : rows) {
+        for (const Failure& f : failures) {
+            SCOPED_TRACE(row.keyword + " unit " + std::to_string(row.unit) + ", " + f.what);
+            prefix.clear();
+            for (const fs::path& kept : {home.path() / "Games" / "AUTOSAVE.COS",
+                                         home.path() / "Games" / "AUTOSAVE.PAGES",
+                                         home.path() / "Configs" / "AUTOSAVE.PAGES"})
+                fs::remove(kept);
+            if (!fs::exists(home.path() / "Configs" / "Brindlemox.ini")) {
+                start_session();
+                quit();
+            }
+            set_setting("autosave", f.fails == Fails::autosave_off ? "false" : "true");
+            set_setting("twin_printerunit", std::to_string(row.unit));
+            test_clear_printouts(projects(), screenshots());
+            ASSERT_EQ(std::system(("chown -R nobody:nogroup '" + home.path().string() + "'").c_str()),
+                      0);
+            if (f.read_only[0]) writable(f.read_only, false);
+            if (f.fails == Fails::games) writable("Games", false);
+            ASSERT_NO_FATAL_FAILURE(start_as_user());
+            const std::string words = row.machine == TWIN
+                                          ? " of printer unit " + std::to_string(row.unit + 1)
+                                          : std::string(" of the printer");
+            const std::string base = row.machine == TWIN ? "LPT" + std::to_string(row.unit + 1)
+                                                         : std::string("Printer");
+            const std::string run =
+                print(row.keyword, row.machine, f.pages, row.lines, f.fails == Fails::breakpoint);
+            // A failure while it prints is said in the port's answers, which
+            // no window holds.
+            if (run.find("A requester is open") != std::string::npos) {
+                ADD_FAILURE() << "a window holds the port: " << run;
+                ::kill(pid, SIGKILL); // it would answer nothing else, QUIT included
+                wait_exit();
+                for (const char* folder : {"Screenshots", "Projects", "Games"})
+                    writable(folder, true);
+                continue;
+            }
+            if (f.pages > 64 && f.read_only[0]) {
+                EXPECT_NE(run.find("5 Can't write to"), std::string::npos) << run;
+                EXPECT_NE(run.find("Printed pages not saved: pages 1 to 64" + words +
+                                   "; they wait on the printer"),
+                          std::string::npos)
+                    << run;
+            }
+            // A page is saved whole or not at all.
+            if (f.fails == Fails::pictures) {
+                EXPECT_TRUE(test_names_in(projects()).empty());
+            }
+            if (f.fails == Fails::texts) {
+                EXPECT_TRUE(test_names_in(screenshots()).empty());
+            }
+
+            // The other paper: the TWIN's first unit, or the PIPBUG's.
+            const u32 other = row.machine == TWIN ? PIPBUG : TWIN;
+            const std::string other_words =
+                other == TWIN ? " of printer unit 1" : std::string(" of the printer");
+            const std::string other_base = other == TWIN ? "LPT1" : "Printer";
+            if (f.fails == Fails::other_paper) {
+                // Its set-up says that the first paper's pages are not saved.
+                print(other == TWIN ? "TWIN" : "PIPBUG", other, 2, other == TWIN ? 117 : 32, false);
+            }
+            if (f.fails == Fails::at_64) writable("Screenshots", false);
+
+            std::string said;
+            EXPECT_EQ(test_port_send_as_nobody(port, "QUIT", &said), 5) << said;
+            EXPECT_GE(wait_exit(), 0);
+            const std::string last = std::to_string(f.pages + 1);
+            const std::string kept_in =
+                f.fails == Fails::games ? (home.path() / "Configs" / "AUTOSAVE.PAGES").string()
+                                        : (home.path() / "Games" / "AUTOSAVE.PAGES").string();
+            std::string unsaved = "Printed pages not saved: pages " +
+                                  std::string(f.fails == Fails::at_64 ? "65" : "1") + " to " +
+                                  last + words;
+            if (f.fails == Fails::other_paper) {
+                // Each printout's pages counted apart, named as its printer names them.
+                const std::string mine = "pages 1 to 3" + words + " (printout \"" + base + "\")";
+                const std::string theirs = "pages 1 to 3" + other_words;
+                unsaved = "Printed pages not saved: " +
+                          (row.machine == TWIN && row.unit == 1 ? theirs + ", " + mine
+                                                                : mine + ", " + theirs);
+            }
+            const bool autosave_kept =
+                f.fails != Fails::autosave_off && f.fails != Fails::games && f.fails != Fails::breakpoint;
+            EXPECT_NE(said.find(unsaved + (autosave_kept ? "; the autosave keeps them for the next start."
+                                                         : "; kept in \"" + kept_in + "\" for the next start.")),
+                      std::string::npos)
+                << said;
+            if (f.fails == Fails::at_64) {
+                EXPECT_NE(said.find("pages 1 to 64" + words + " saved while it printed as \""),
+                          std::string::npos)
+                    << said;
+            }
+            EXPECT_TRUE(fs::exists(kept_in));
+
+            // The next start saves them, each printout whole and in order.
+            for (const char* folder : {"Screenshots", "Projects", "Games"})
+                writable(folder, true);
+            ASSERT_NO_FATAL_FAILURE(start_as_user());
+            EXPECT_EQ(test_port_send_as_nobody(port, "QUIT", &said), 0) << said;
+            EXPECT_GE(wait_exit(), 0);
+            prefix.clear();
+            EXPECT_FALSE(fs::exists(kept_in)) << "once saved, they are not kept again";
+            std::set<std::string> texts, pictures;
+            const auto expect_printout = [&](const std::string& name, u32 pages, u32 lines) {
+                texts.insert(name + ".txt");
+                const std::string first = test_first_picture(name);
+                for (u32 page = 1; page <= pages + 1; page++)
+                    pictures.insert(std::string(first).replace(first.rfind("-1"), 2,
+                                                               "-" + std::to_string(page)));
+                EXPECT_EQ(printed_lines(test_read_file(projects() / (name + ".txt"))),
+                          guest_printed(pages, lines))
+                    << name;
+            };
+            expect_printout(base, f.fails == Fails::other_paper ? 2 : f.pages, row.lines);
+            if (f.fails == Fails::other_paper) expect_printout(other_base, 2, other == TWIN ? 117 : 32);
+            std::set<std::string> saved_texts;
+            for (const std::string& text : texts_saved())
+                saved_texts.insert(text);
+            EXPECT_EQ(saved_texts, texts);
+            EXPECT_EQ(test_names_in(screenshots()), pictures);
+        }
+    }
 }
