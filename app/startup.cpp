@@ -437,6 +437,7 @@ static void say_not_loaded(const std::string& named, const std::string& refusal,
 // loaded (not there, no loader takes it, the machine does not take it, its
 // content refused) costs nothing: the start is a start without a file, and
 // says why the file was not loaded.
+//
 // A changed disk that a way out said the autosave keeps stays kept whatever
 // the next start does. A start given a file brings the autosave's changed
 // disks back first and loads the file into that machine: a program for it
