@@ -201,20 +201,21 @@ std::size_t printer_kept_count(int unit) {
     return unit_ok(unit) ? kept[unit].size() : 0;
 }
 
-std::vector<u32> printer_kept_numbers(int unit) {
-    std::vector<u32> numbers;
+// One field of each page kept on `unit`, in order.
+static std::vector<u32> kept_field(int unit, u32 KeptPage::*field) {
+    std::vector<u32> values;
     if (unit_ok(unit))
         for (const KeptPage& k : kept[unit])
-            numbers.push_back(k.number);
-    return numbers;
+            values.push_back(k.*field);
+    return values;
+}
+
+std::vector<u32> printer_kept_numbers(int unit) {
+    return kept_field(unit, &KeptPage::number);
 }
 
 std::vector<u32> printer_kept_printouts(int unit) {
-    std::vector<u32> ids;
-    if (unit_ok(unit))
-        for (const KeptPage& k : kept[unit])
-            ids.push_back(k.printout);
-    return ids;
+    return kept_field(unit, &KeptPage::printout);
 }
 
 PrinterPage printer_kept_page(int unit, std::size_t i) {
