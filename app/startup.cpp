@@ -433,7 +433,8 @@ static void say_not_loaded(const std::string& named, const std::string& refusal,
                  "\nAs at a start without a file, " + instead + ".");
 }
 
-// A start given a file loads it into the machine set up at start. A file not
+// A start given a game, a program or a state loads it into the machine set
+// up at start; one given a medium puts it into the autosave's. A file not
 // loaded (not there, no loader takes it, the machine does not take it, its
 // content refused) costs nothing: the start is a start without a file, and
 // says why the file was not loaded.
@@ -460,7 +461,10 @@ static void start_with_file(const std::string& named) {
     bool resumed = false;
     bool autosave_refused = false; // a second load of it would fare no better
     int loaded = LOAD_FAILED;
-    if (autosave && media_changed_in_state(autosave_path())) {
+    // A medium (a tape, a disk, a papertape, labels) goes into the machine a
+    // start without it would run, the autosave's: what the user left there
+    // runs on with it, and the next way out keeps both.
+    if (autosave && (file_taken_beside(named.c_str()) || media_changed_in_state(autosave_path()))) {
         if (holds_the_autosave(named)) {
             loaded = load_named();
             resumed = loaded != LOAD_FAILED;

@@ -884,6 +884,10 @@ int load(LoadRequest r, bool report_missing) {
 
 } // namespace
 
+bool file_taken_beside(const char* path) {
+    return !zip_is_archive(path) && taken_beside(file_type_from_name(path));
+}
+
 LoadRequest load_request(const char* path, int quiet) {
     LoadRequest r;
     r.path = path ? path : "";

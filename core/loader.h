@@ -115,6 +115,11 @@ bool kind_names_its_machine(int kind);
 // menu item) learns whether its load happened.
 int file_load_take_result();
 
+// Whether the file `path` names is, by its name, one taken beside what runs
+// (a tape, a disk, a papertape, labels, a source on a machine with no
+// processor to run it) rather than loaded as what runs. An archive is not.
+bool file_taken_beside(const char* path);
+
 // The largest file of `kind` the loader reads into the file buffer; 0 for
 // kinds whose bytes it does not need (their subsystem reads them by name) or
 // does not load at all.

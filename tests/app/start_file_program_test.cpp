@@ -2,10 +2,11 @@
 // autosave holds the user's state (the PIPBUG, a byte at $900), and every way
 // the loader refuses a file leaves a start without a file, which resumes that
 // state, says on the console why the file was not loaded, and whose QUIT keeps
-// the state for the next plain start.
+// the state for the next plain start. A medium given goes into that state.
 #include "core/filekinds.h"
 #include "core/loader.h"
 #include "tests/core/loading_support.h"
+#include "tests/support/blank_disks.h"
 #include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
 
@@ -196,6 +197,65 @@ TEST_F(StartFileProgram, AFileNotLoadedLeavesAPlainStartThatKeepsTheUsersState) 
     begin();
     EXPECT_EQ(peek(), kept);
     quit();
+}
+
+// A medium given at start (a disk, a tape, a papertape, labels) goes into the
+// machine the user left, as it would be opened there: the state runs on with
+// it, and its QUIT keeps both. With the autosave off it goes into the machine
+// set up afresh, and the old autosave stays as it is.
+TEST_F(StartFileProgram, AMediumGoesIntoTheStateTheUserLeft) {
+    const fs::path autosave = home.path() / "Games" / "AUTOSAVE.COS";
+    const struct {
+        const char* machine;
+        const char* file;
+        std::string bytes;
+        const char* check; // a port command that finds the medium in (answers 0)
+        Settings settings;
+    } rows[] = {
+        {"BINBUG", "work.raw", test_blank_binbug_disk(), "EJECTDISK 0", Settings::DEFAULT},
+        {"PHUNSY", "t.mdcr", std::string(512, '\2'), "EJECTMDCR", Settings::DEFAULT},
+        {"PIPBUG", "labels.sym", "code 0x0901 FOO\n", "DEBUGGER \"E FOO 5B\"",
+         Settings::DEFAULT},
+        {"PIPBUG", "one.pap", "A", nullptr, Settings::TIPS_OFF},
+        {"BINBUG", "off.raw", test_blank_binbug_disk(), "EJECTDISK 0", Settings::AUTOSAVE_OFF},
+    };
+    begin();
+    const std::string defaults = test_read_file(ini());
+    quit();
+    int value = 40;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        test_write_file(ini(), defaults);
+        begin();
+        request(std::string("SETMACHINE ") + row.machine);
+        poke(value);
+        quit();
+        const bool resumes = row.settings != Settings::AUTOSAVE_OFF;
+        if (row.settings == Settings::TIPS_OFF) set_setting("showtips", "false");
+        if (!resumes) set_setting("autosave", "false");
+        const std::string before = test_read_file(autosave);
+        const fs::path file = home.path() / row.file;
+        test_write_file(file, row.bytes);
+
+        ASSERT_NO_FATAL_FAILURE(begin({file.string()}));
+        EXPECT_EQ(fine("GETMACHINE"), row.machine);
+        EXPECT_EQ(peek(), resumes ? value : 0);
+        if (row.check) {
+            EXPECT_EQ(ask(row.check), 0) << log();
+        }
+        EXPECT_EQ(log().find("was not loaded"), std::string::npos) << log();
+        poke(value + 1);
+        quit();
+        if (resumes) {
+            begin(); // the next plain start
+            EXPECT_EQ(fine("GETMACHINE"), row.machine);
+            EXPECT_EQ(peek(), value + 1);
+            quit();
+        } else {
+            EXPECT_TRUE(test_read_file(autosave) == before) << "the autosave was written";
+        }
+        value += 2;
+    }
 }
 
 } // namespace
