@@ -388,17 +388,10 @@ static bool resume_autosave(bool refused = false) {
 static std::vector<std::string> held_warnings;
 
 // Holds the warnings given while it lives.
-class HoldWarnings {
+class HoldWarnings : public UiWarningsTo {
   public:
-    HoldWarnings() : passed_(ui_host.warning) {
-        ui_host.warning = [](const char* text) { held_warnings.emplace_back(text ? text : ""); };
-    }
-    ~HoldWarnings() { ui_host.warning = passed_; }
-    HoldWarnings(const HoldWarnings&) = delete;
-    HoldWarnings& operator=(const HoldWarnings&) = delete;
-
-  private:
-    void (*const passed_)(const char*);
+    HoldWarnings()
+        : UiWarningsTo([](const std::string& text) { held_warnings.push_back(text); }) {}
 };
 
 // Gives the held warnings, in order.

@@ -59,22 +59,22 @@ void ui_host_defaults() {
     ui_host = batch_host;
 }
 
-static int run_reporting = 0;        // UiRunReports alive
-static std::string run_reported;     // what the run reported since the port's last answer
+static void (*warnings_sink)(const std::string&) = nullptr; // the last UiWarningsTo's
+static std::string run_reported; // what the run reported since the port's last answer
 
 void ui_warning(const char* text) {
-    if (run_reporting) {
-        ui_report_in_run(text);
+    if (warnings_sink) {
+        warnings_sink(text ? text : "");
         return;
     }
     ui_host.warning(text);
 }
 
-UiRunReports::UiRunReports() {
-    run_reporting++;
+UiWarningsTo::UiWarningsTo(void (*sink)(const std::string&)) : passed_(warnings_sink) {
+    warnings_sink = sink;
 }
-UiRunReports::~UiRunReports() {
-    run_reporting--;
+UiWarningsTo::~UiWarningsTo() {
+    warnings_sink = passed_;
 }
 
 void ui_status_text(const char* text) {

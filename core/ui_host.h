@@ -143,14 +143,22 @@ std::string ui_take_exit_reports();
 // least 5); never in a window, which would hold a script. Within a command of
 // the port it goes into that command's reply.
 void ui_report_in_run(const std::string& text);
-// While one lives, the warnings raised on the program's own (ui_warning) are
-// reported as ui_report_in_run reports them.
-class UiRunReports {
+// While one lives, the warnings raised on the program's own (ui_warning) go
+// to `sink` instead of a window; the one made last takes them.
+class UiWarningsTo {
   public:
-    UiRunReports();
-    ~UiRunReports();
-    UiRunReports(const UiRunReports&) = delete;
-    UiRunReports& operator=(const UiRunReports&) = delete;
+    explicit UiWarningsTo(void (*sink)(const std::string& text));
+    ~UiWarningsTo();
+    UiWarningsTo(const UiWarningsTo&) = delete;
+    UiWarningsTo& operator=(const UiWarningsTo&) = delete;
+
+  private:
+    void (*const passed_)(const std::string&);
+};
+// While one lives, those warnings are reported as ui_report_in_run reports them.
+class UiRunReports : public UiWarningsTo {
+  public:
+    UiRunReports() : UiWarningsTo(ui_report_in_run) {}
 };
 // Runs one command of the port unattended. What was reported meanwhile leads
 // its result (unless the result already holds it) and raises its return
