@@ -62,7 +62,14 @@ void ui_host_defaults() {
 static int run_reporting = 0;        // UiRunReports alive
 static std::string run_reported;     // what the run reported since the port's last answer
 
+static std::string* gathering = nullptr; // the innermost UiWarningsGathered's
+
 void ui_warning(const char* text) {
+    if (gathering) {
+        *gathering += text;
+        if (gathering->empty() || gathering->back() != '\n') *gathering += '\n';
+        return;
+    }
     if (run_reporting) {
         ui_report_in_run(text);
         return;
@@ -75,6 +82,22 @@ UiRunReports::UiRunReports() {
 }
 UiRunReports::~UiRunReports() {
     run_reporting--;
+}
+
+UiWarningsGathered::UiWarningsGathered() : outer_(gathering) {
+    gathering = &said_;
+}
+UiWarningsGathered::~UiWarningsGathered() {
+    gathering = outer_;
+    // What nobody took is said all the same.
+    if (said_.empty()) return;
+    if (said_.back() == '\n') said_.pop_back();
+    ui_warning(said_.c_str());
+}
+std::string UiWarningsGathered::take() {
+    std::string said;
+    said.swap(said_);
+    return said;
 }
 
 void ui_status_text(const char* text) {

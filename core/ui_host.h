@@ -152,6 +152,22 @@ class UiRunReports {
     UiRunReports(const UiRunReports&) = delete;
     UiRunReports& operator=(const UiRunReports&) = delete;
 };
+// While one lives, the warnings raised (ui_warning) are gathered, not said:
+// whoever gathers them says them once, with what they come to
+// ("Can't write to …! Printed pages not saved: …"), as one warning.
+class UiWarningsGathered {
+  public:
+    UiWarningsGathered();
+    ~UiWarningsGathered();
+    UiWarningsGathered(const UiWarningsGathered&) = delete;
+    UiWarningsGathered& operator=(const UiWarningsGathered&) = delete;
+    // What was gathered so far, each warning on a line of its own; forgotten.
+    std::string take();
+
+  private:
+    std::string said_;
+    std::string* outer_;
+};
 // Runs one command of the port unattended. What was reported meanwhile leads
 // its result (unless the result already holds it) and raises its return
 // code to at least 5.
