@@ -174,9 +174,15 @@ std::string pages_kept_apart() {
     return unsaved + "; kept in \"" + app_printer_pages_file() + "\" for the next start";
 }
 std::string pages_half_printed() {
+    // Pages that cannot be saved where they go are kept as the way out keeps
+    // what the printers could not save.
+    const std::string place = app_printer_pages_place();
+    const std::string unsaved =
+        place.empty() ? "dropped: no file to keep them for the next start can be written"
+                      : "kept for the next start in \"" + place + "\"";
     std::string list;
     for (int u = 0; u < PRINTER_UNITS; u++)
-        if (std::string page = printer_page_in_progress(u); !page.empty())
+        if (std::string page = printer_page_in_progress(u, unsaved); !page.empty())
             list += (list.empty() ? "" : ", ") + page;
     return list;
 }
@@ -237,7 +243,8 @@ void app_install_hooks() {
     app_install_keeper();
     held_things_add({"recorders", nullptr, recorders_running, rec_stop_all, true});
     held_things_add({"printer pages", pages_lost, pages_half_printed, printer_finish_all, true,
-                     pages_kept, pages_finished, nullptr, true, pages_kept_apart});
+                     pages_kept, pages_finished, nullptr, true, pages_kept_apart,
+                     printer_finish_leaving});
     held_things_add({"cassette", nullptr, cassette_recording, cassette_finish, false});
     held_things_add({"papertapes", papertapes_held_back, papertapes_punching,
                      papertapes_write_back, false});

@@ -28,6 +28,7 @@
 #include "platform/file_identity.h"
 #include "platform/paths.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
@@ -51,6 +52,10 @@ static FileIdentity kept_aside_file;
 static bool pages_unkept = false;
 static bool pages_taken = false;
 static std::string pages_file;
+// The newest generation of the files of kept pages seen or written; the files
+// the start could not take up, left as they are.
+static u64 pages_generation = 0;
+static std::vector<std::string> pages_left_alone;
 // True while the port's QUIT writes ahead: a display that goes away then
 // starts the exit path afresh, which finishes what was not done.
 static bool writing_ahead = false;
@@ -181,6 +186,65 @@ std::string app_printer_pages_file() {
     return pages_file.empty() ? app_printer_pages_files().front() : pages_file;
 }
 
+std::string app_printer_pages_place() {
+    if (!app_printer_pages_kept()) return "";
+    for (const std::string& path : app_printer_pages_files())
+        if (std::find(pages_left_alone.begin(), pages_left_alone.end(), path) ==
+                pages_left_alone.end() &&
+            path_unwritable_folder(path).empty())
+            return path;
+    return "";
+}
+
+void app_printer_pages_seen(u64 generation, const std::string& left_alone) {
+    pages_generation = std::max(pages_generation, generation);
+    if (!left_alone.empty()) pages_left_alone.push_back(left_alone);
+}
+
+std::string app_printer_pages_put(std::string* written) {
+    std::vector<std::string> files;
+    for (const std::string& path : app_printer_pages_files())
+        if (std::find(pages_left_alone.begin(), pages_left_alone.end(), path) ==
+            pages_left_alone.end())
+            files.push_back(path);
+    std::vector<u8> bytes = printer_kept_bytes(pages_generation + 1);
+    const bool pages = !bytes.empty();
+    std::error_code ec;
+    if (!pages) {
+        // Once their pages are saved the files go; one that cannot be
+        // removed would bring them back, so a newer file that keeps none
+        // outranks it.
+        bool stays = false;
+        for (const std::string& path : files)
+            if (std::filesystem::is_regular_file(path, ec)) {
+                std::filesystem::remove(path, ec);
+                stays = stays || std::filesystem::is_regular_file(path, ec);
+            }
+        if (!stays) return "";
+        bytes = printer_kept_none(pages_generation + 1);
+    }
+    std::string why;
+    for (const std::string& path : files) {
+        std::string error;
+        if (file_write_replace(path, bytes.data(), bytes.size(), &error)) {
+            pages_generation++;
+            if (written && pages) *written = path;
+            // An older file elsewhere holds nothing this one does not: it
+            // goes, or this one outranks it.
+            for (const std::string& other : files)
+                if (other != path && std::filesystem::is_regular_file(other, ec))
+                    std::filesystem::remove(other, ec);
+            return "";
+        }
+        why += file_failure_text("Can't write", path, error) + "\n";
+    }
+    if (!pages) {
+        why += "The printed pages kept for the next start are saved, but their file cannot be "
+               "removed, nor a newer one written beside it: the next start saves them again.\n";
+    }
+    return why;
+}
+
 // What the printers could not save is kept for the next start whatever
 // becomes of the autosave (a way out stopped mid-frame, the autosave off or
 // not written): beside it, else in the settings' folder. With nothing unsaved
@@ -188,28 +252,10 @@ std::string app_printer_pages_file() {
 static void keep_printer_pages() {
     if (pages_taken) return;
     pages_taken = true;
-    const std::vector<u8> bytes = printer_kept_bytes();
-    const std::vector<std::string> files = app_printer_pages_files();
-    std::error_code ec;
-    if (bytes.empty()) {
-        for (const std::string& path : files)
-            if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
-        return;
-    }
-    std::string why;
-    for (const std::string& path : files) {
-        std::string error;
-        if (file_write_replace(path, bytes.data(), bytes.size(), &error)) {
-            pages_file = path;
-            // An older file elsewhere holds what this one holds now.
-            for (const std::string& other : files)
-                if (other != path && std::filesystem::is_regular_file(other, ec))
-                    std::filesystem::remove(other, ec);
-            return;
-        }
-        why += file_failure_text("Can't write", path, error) + "\n";
-    }
-    pages_unkept = true;
+    const bool pages = !printer_kept_bytes().empty();
+    const std::string why = app_printer_pages_put(&pages_file);
+    if (why.empty()) return;
+    if (pages) pages_unkept = true;
     ui_report_failure(why);
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "core/session.h"
+#include "core/types.h"
 
 #include <string>
 #include <vector>
@@ -47,6 +48,20 @@ bool app_printer_pages_kept();
 // first of these until it is written. The next start looks in both.
 std::string app_printer_pages_file();
 std::vector<std::string> app_printer_pages_files();
+// What the printers hold unsaved written as the one file of kept pages the
+// next start takes up, in the first of app_printer_pages_files that takes it
+// (its path in `*written`), the others removed, or, where one cannot be,
+// outranked by it; with nothing unsaved they are removed (outranked by a
+// file that keeps none where one cannot be). "" when done, else why not.
+std::string app_printer_pages_put(std::string* written = nullptr);
+// Where a way out taken now would keep what the printers cannot save: the
+// first of app_printer_pages_files whose folder can be written, "" when none
+// can (or this run writes nothing).
+std::string app_printer_pages_place();
+// The start read a file of kept pages of `generation` (the next one written
+// outranks it), or could not take one up: `left_alone` is neither written
+// over nor removed.
+void app_printer_pages_seen(u64 generation, const std::string& left_alone = "");
 // Installs app_exit_autosaves and the autosave's writing ahead of a way out
 // that says it keeps something (held_set_keeper).
 void app_install_keeper();

@@ -283,15 +283,12 @@ static void keep_autosave_aside() {
 }
 
 // The pages the printers could not save at the last way out, kept in
-// `host` (beside the autosave, or in the settings' folder): saved now, each
-// in the printout it was printed in, or, where they still cannot be, kept on
-// the units (the sheet back on its paper) and in that file. A file that
-// cannot be read stays as it is, and is named.
-static void restore_printer_pages_from(const std::string& host) {
-    std::error_code ec;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(host, ec))) return;
-    std::string data, why;
-    if (!file_read_whole(host, &data, std::size_t{1} << 30)) why = "it cannot be read";
+// `host` (beside the autosave, or in the settings' folder) as `data`: put
+// back on the units, each in the printout it was printed in. A file that
+// cannot be read stays as it is, and is named. Whether they are back.
+static bool restore_printer_pages_from(const std::string& host, const std::string& data,
+                                       bool read) {
+    std::string why = read ? "" : "it cannot be read";
     if (why.empty() &&
         !printer_kept_restore(reinterpret_cast<const u8*>(data.data()), data.size(), &why) &&
         why.empty())
@@ -299,25 +296,63 @@ static void restore_printer_pages_from(const std::string& host) {
     if (!why.empty()) {
         say_at_start("The printed pages kept in \"" + host + "\" are not back (" + why +
                      "): the file stays as it is.");
-        return;
+        app_printer_pages_seen(0, host);
+        return false;
     }
-    con_printf("The printed pages the last quit kept are back from \"%s\".\n", host.c_str());
-    printer_finish_pages();
-    const std::vector<u8> left = printer_kept_bytes();
-    if (left.empty()) {
-        std::filesystem::remove(host, ec);
-        printer_begin_printout(); // what the guest prints next is a printout of its own
-    } else if (left.size() != data.size() ||
-               std::memcmp(left.data(), data.data(), left.size()) != 0) {
-        std::string error;
-        file_write_replace(host, left.data(), left.size(), &error);
-    }
+    // A file that keeps none only outranks an older one.
+    if (data.size() > printer_kept_none(0).size())
+        con_printf("The printed pages the last quit kept are back from \"%s\".\n", host.c_str());
+    return true;
 }
 
+// The pages kept by the last way out saved now, or, where they still cannot
+// be, kept on the units (the sheet back on its paper) and in their file. Of
+// several such files the newest holds what is kept: an older one (which a
+// way out could not remove) holds pages saved or kept since, and is not
+// taken up again.
 static void restore_printer_pages() {
     if (app_acquired.home_shared) return;
-    for (const std::string& host : app_printer_pages_files())
-        restore_printer_pages_from(host);
+    struct Found {
+        std::string host, data;
+        bool read = false;
+        u64 generation = 0;
+    };
+    std::vector<Found> found;
+    u64 newest = 0;
+    std::error_code ec;
+    for (const std::string& host : app_printer_pages_files()) {
+        if (!std::filesystem::exists(std::filesystem::symlink_status(host, ec))) continue;
+        Found f;
+        f.host = host;
+        f.read = file_read_whole(host, &f.data, std::size_t{1} << 30);
+        if (f.read)
+            f.generation =
+                printer_kept_generation(reinterpret_cast<const u8*>(f.data.data()), f.data.size());
+        newest = std::max(newest, f.generation);
+        found.push_back(std::move(f));
+    }
+    if (found.empty()) return;
+    app_printer_pages_seen(newest);
+    bool back = false, outranked = false;
+    for (const Found& f : found) {
+        if (f.read && f.generation < newest) {
+            outranked = true;
+            continue;
+        }
+        back = restore_printer_pages_from(f.host, f.data, f.read) || back;
+    }
+    if (!back && !outranked) return;
+    printer_finish_pages();
+    const std::vector<u8> left = printer_kept_bytes(newest);
+    // Nothing to write while the one file taken up holds what is left.
+    if (!outranked && found.size() == 1 && !left.empty() &&
+        left.size() == found.front().data.size() &&
+        std::memcmp(left.data(), found.front().data.data(), left.size()) == 0)
+        return;
+    if (const std::string why = app_printer_pages_put(); !why.empty())
+        say_at_start(why.substr(0, why.size() - 1));
+    // What the guest prints next is a printout of its own.
+    if (back && left.empty()) printer_begin_printout();
 }
 
 // The console during a batch disassembly: what goes to the listing file is

@@ -162,9 +162,14 @@ void held_report_lost(const char* what) {
 
 void held_finish(HeldScope scope) {
     if (scope == HeldScope::program) held_finish_first();
-    for (const HeldThing& t : things)
-        if (t.finish && (scope == HeldScope::program ? !t.finish_first : t.with_machine))
+    for (const HeldThing& t : things) {
+        if (!t.finish || !(scope == HeldScope::program ? !t.finish_first : t.with_machine))
+            continue;
+        if (scope == HeldScope::machine && t.finish_with_machine)
+            t.finish_with_machine();
+        else
             t.finish();
+    }
 }
 
 void held_finish_first() {

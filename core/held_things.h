@@ -58,6 +58,10 @@ struct HeldThing {
     // page 1 of the printer; kept in \"…/AUTOSAVE.PAGES\" for the next start"),
     // then `lost` leaves it out; "" when nothing. May be null.
     std::string (*kept_apart)() = nullptr;
+    // Finishes its outputs when the machine goes (HeldScope::machine), in
+    // place of `finish`: there is no way out after it to name what it could
+    // not finish, so it names that itself. May be null (`finish` is used).
+    void (*finish_with_machine)() = nullptr;
 };
 
 void held_things_add(const HeldThing& thing);

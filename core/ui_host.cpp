@@ -59,22 +59,46 @@ void ui_host_defaults() {
     ui_host = batch_host;
 }
 
-static void (*warnings_sink)(const std::string&) = nullptr; // the last UiWarningsTo's
+static UiWarningsTo* warnings_to = nullptr; // the last made of those alive
 static std::string run_reported; // what the run reported since the port's last answer
 
 void ui_warning(const char* text) {
-    if (warnings_sink) {
-        warnings_sink(text ? text : "");
+    if (warnings_to) {
+        warnings_to->sink_(text ? text : "");
         return;
     }
     ui_host.warning(text);
 }
 
-UiWarningsTo::UiWarningsTo(void (*sink)(const std::string&)) : passed_(warnings_sink) {
-    warnings_sink = sink;
+UiWarningsTo::UiWarningsTo(std::function<void(const std::string&)> sink)
+    : sink_(std::move(sink)), outer_(warnings_to) {
+    warnings_to = this;
 }
 UiWarningsTo::~UiWarningsTo() {
-    warnings_sink = passed_;
+    end();
+}
+void UiWarningsTo::end() {
+    if (ended_) return;
+    ended_ = true;
+    warnings_to = outer_;
+}
+
+UiWarningsGathered::UiWarningsGathered()
+    : UiWarningsTo([this](const std::string& text) {
+          said_ += text;
+          if (said_.empty() || said_.back() != '\n') said_ += '\n';
+      }) {}
+UiWarningsGathered::~UiWarningsGathered() {
+    end();
+    // What nobody took is said all the same.
+    if (said_.empty()) return;
+    if (said_.back() == '\n') said_.pop_back();
+    ui_warning(said_.c_str());
+}
+std::string UiWarningsGathered::take() {
+    std::string said;
+    said.swap(said_);
+    return said;
 }
 
 void ui_status_text(const char* text) {

@@ -147,18 +147,39 @@ void ui_report_in_run(const std::string& text);
 // to `sink` instead of a window; the one made last takes them.
 class UiWarningsTo {
   public:
-    explicit UiWarningsTo(void (*sink)(const std::string& text));
+    explicit UiWarningsTo(std::function<void(const std::string&)> sink);
     ~UiWarningsTo();
     UiWarningsTo(const UiWarningsTo&) = delete;
     UiWarningsTo& operator=(const UiWarningsTo&) = delete;
 
+  protected:
+    // From here on the warnings go where they went before it was made.
+    void end();
+
   private:
-    void (*const passed_)(const std::string&);
+    friend void ui_warning(const char* text);
+    const std::function<void(const std::string&)> sink_;
+    UiWarningsTo* const outer_;
+    bool ended_ = false;
 };
 // While one lives, those warnings are reported as ui_report_in_run reports them.
 class UiRunReports : public UiWarningsTo {
   public:
     UiRunReports() : UiWarningsTo(ui_report_in_run) {}
+};
+// While one lives, the warnings raised are gathered, not said: whoever
+// gathers them says them once, with what they come to ("Can't write to …!
+// Printed pages not saved: …"), as one warning. What is left when it goes is
+// said then.
+class UiWarningsGathered : public UiWarningsTo {
+  public:
+    UiWarningsGathered();
+    ~UiWarningsGathered();
+    // What was gathered so far, each warning on a line of its own; forgotten.
+    std::string take();
+
+  private:
+    std::string said_;
 };
 // Runs one command of the port unattended. What was reported meanwhile leads
 // its result (unless the result already holds it) and raises its return

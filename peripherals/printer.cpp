@@ -359,7 +359,10 @@ void printer_finish_pages() {
             pages_finished += (pages_finished.empty() ? "" : "; ") + saved;
         saved_in_run[u].clear();
         PrinterUnit& p = printer_units[u];
-        if (p.save_failed && !retry_due[u] && printer_page_pending(u)) continue;
+        // A sheet that holds printing saved nowhere keeps its lines, also on
+        // a unit the machine now has not (kept with its paper as that goes).
+        if (p.save_failed && !retry_due[u] && (printer_page_pending(u) || p.unsaved)) continue;
+        if (!printer_page_pending(u) && p.unsaved) continue;
         if (printer_page_pending(u)) {
             const bool sheet = printer_sheet_pending(u);
             SavedRuns runs;
@@ -381,6 +384,20 @@ void printer_finish_all() {
     for (bool& due : retry_due)
         due = true;
     printer_finish_pages();
+}
+
+void printer_finish_leaving() {
+    UiWarningsGathered gathered;
+    printer_finish_all();
+    bool failed = false;
+    for (int u = 0; u < PRINTER_UNITS; u++)
+        failed = failed || (printer_units[u].save_failed && printer_page_pending(u));
+    if (!failed) return;
+    // Why the saving failed and what it leaves, said once.
+    const std::string said = gathered.take() + printer_pages_unsaved() +
+                             "; they wait on the printer, to be saved with its next pages or on "
+                             "the way out.";
+    ui_warning(said.c_str());
 }
 
 std::string printer_pages_unsaved() {
@@ -408,11 +425,8 @@ static void clear_text(PrinterUnit& p) {
     }
 }
 
-void printer_new_page(int unit) {
-    if (unit < 0 || unit >= PRINTER_UNITS) return;
-    printer_flush(unit);
-    // A sheet that could not be saved goes with the kept pages, not lost.
-    if (printer_units[unit].save_failed) keep_sheet(unit);
+// Fresh paper on `unit` under the next page number, what was on it saved or kept.
+static void fresh_sheet(int unit) {
     const PrinterGeometry& g = printer_geometry;
     PrinterUnit& p = printer_units[unit];
     p.page_number++;
@@ -432,6 +446,14 @@ void printer_new_page(int unit) {
     }
     clear_text(p);
     view_changed();
+}
+
+void printer_new_page(int unit) {
+    if (unit < 0 || unit >= PRINTER_UNITS) return;
+    printer_flush(unit);
+    // A sheet that could not be saved goes with the kept pages, not lost.
+    if (printer_units[unit].save_failed) keep_sheet(unit);
+    fresh_sheet(unit);
 }
 
 void printer_line_feed() {
@@ -650,7 +672,9 @@ void printer_begin_printout() {
         // A sheet that could not be saved is the only copy of its printing.
         if (printer_units[u].save_failed && printer_sheet_pending(u)) continue;
         printer_units[u].page_number = printer_units[u].line_buffer_count = 0;
-        printer_new_page(u);
+        // The finishing above tried every unit that was due: one that failed
+        // is not tried again (and warned again) for the fresh paper.
+        fresh_sheet(u);
     }
 }
 

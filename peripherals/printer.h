@@ -144,6 +144,9 @@ void printer_finish_pages();
 // unit that failed is otherwise tried again only once it printed since): the
 // held things' "printer pages" finish, at every way out and set-up.
 void printer_finish_all();
+// printer_finish_all as the machine goes (a switch, Reinitialize, a load):
+// a unit that could not save is named with its pages, once, after why.
+void printer_finish_leaving();
 // Where the pages the last printer_finish_pages saved went, one clause
 // ("page 1 of the printer saved as \"/…/Printer-1.ilbm\" and \"/…/Printer.txt\""),
 // "" when it saved none.

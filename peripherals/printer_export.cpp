@@ -1,6 +1,7 @@
 // Printer pages as pictures (IFF ILBM, IFF ACBM, BMP) and the text of a
 // printer unit or of the running machine's screen, to files or the clipboard.
 #include "peripherals/printer_export.h"
+#include "platform/paths.h"
 
 #include "core/filekinds.h"
 #include "core/hiscore.h"
@@ -654,7 +655,7 @@ std::string printer_pages_held(int unit) {
     return list;
 }
 
-std::string printer_page_in_progress(int unit) {
+std::string printer_page_in_progress(int unit, const std::string& unsaved) {
     if (!printer_page_pending(unit)) return "";
     std::string list;
     const auto name = [](const std::string& file) {
@@ -678,6 +679,16 @@ std::string printer_page_in_progress(int unit) {
         if (!first.empty() && !last.empty()) files += " to " + name(last);
         if (!text.empty()) files += (files.empty() ? "" : " and ") + name(text);
         const std::string words = printout_pages_words(unit, id, pages);
+        // A folder known not to take them: what becomes of them instead.
+        std::string refused =
+            path_unwritable_folder(first.empty() ? picture_name(p.base, KIND_ILBM, 1, 1) : first);
+        if (refused.empty())
+            refused = path_unwritable_folder(text.empty() ? text_name(p.base, 1) : text);
+        if (!refused.empty()) {
+            list += (list.empty() ? "" : ", ") + words + " (not to be saved: \"" + refused +
+                    "\" cannot be written; " + unsaved + ")";
+            continue;
+        }
         list += (list.empty() ? "" : ", ") +
                 (files.empty() ? words : words + " (saved as " + files + ")");
     }

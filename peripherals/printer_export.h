@@ -53,8 +53,12 @@ u32 printout_id(int unit);
 std::string printer_pages_held(int unit);
 // The pages in progress on `unit` that finishing the pages would save, for
 // the list of what still runs: "page 2 of the printer (saved as
-// \"game-2.ilbm\" and \"game.txt\")"; "" when there is none.
-std::string printer_page_in_progress(int unit);
+// \"game-2.ilbm\" and \"game.txt\")"; "" when there is none. Where a folder
+// they go to cannot be written, what becomes of them instead, `unsaved`:
+// "page 2 of the printer (not to be saved: \"/…/Screenshots\" cannot be
+// written; kept for the next start in \"…\")".
+std::string printer_page_in_progress(int unit,
+                                     const std::string& unsaved = "they stay on the printer");
 
 // "page 2 of the printer", "pages 1 to 3 of printer unit 2", for the messages.
 std::string printer_pages_words(int unit, u32 first, u32 last);

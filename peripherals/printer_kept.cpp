@@ -12,8 +12,9 @@ namespace {
 
 constexpr char MAGIC[8] = {'B', 'M', 'X', 'P', 'A', 'G', 'E', 'S'};
 // 1: one printout a unit, named; 2: each page with its printout, the
-// printouts with their numbers and files.
-constexpr u32 VERSION = 2, VERSION_ONE_PRINTOUT = 1;
+// printouts with their numbers and files; 3: as 2, after the file's
+// generation (the newest of several such files holds what is kept).
+constexpr u32 VERSION = 3, VERSION_UNRANKED = 2, VERSION_ONE_PRINTOUT = 1;
 constexpr u32 MAX_NAME = 4096;
 constexpr u32 MAX_PAGES = 1u << 20;
 
@@ -175,17 +176,31 @@ struct UnitKept {
 
 } // namespace
 
-std::vector<u8> printer_kept_bytes() {
+std::vector<u8> printer_kept_none(u64 generation) {
+    std::vector<u8> o;
+    for (const char c : MAGIC)
+        o.push_back(static_cast<u8>(c));
+    put32(o, VERSION);
+    put64(o, generation);
+    return o;
+}
+
+u64 printer_kept_generation(const u8* data, std::size_t size) {
+    Reader r{data, data + size};
+    if (size < sizeof MAGIC + 4 || std::memcmp(data, MAGIC, sizeof MAGIC) != 0) return 0;
+    r.at += sizeof MAGIC;
+    if (r.get32() != VERSION) return 0;
+    const u64 generation = r.get64();
+    return r.ok ? generation : 0;
+}
+
+std::vector<u8> printer_kept_bytes(u64 generation) {
     std::vector<u8> o;
     for (int u = 0; u < PRINTER_UNITS; u++) {
         const PrinterUnit& p = printer_units[u];
         const bool sheet = p.unsaved != 0;
         if (printer_kept_count(u) == 0 && !sheet) continue;
-        if (o.empty()) {
-            for (const char c : MAGIC)
-                o.push_back(static_cast<u8>(c));
-            put32(o, VERSION);
-        }
+        if (o.empty()) o = printer_kept_none(generation);
         put32(o, static_cast<u32>(u));
         // The printouts of its pages and sheet, each once, in order.
         std::vector<u32> ids = printer_kept_printouts(u);
@@ -227,10 +242,11 @@ bool printer_kept_restore(const u8* data, std::size_t size, std::string* why) {
     }
     r.at += sizeof MAGIC;
     const u32 version = r.get32();
-    if (version != VERSION && version != VERSION_ONE_PRINTOUT) {
+    if (version != VERSION && version != VERSION_UNRANKED && version != VERSION_ONE_PRINTOUT) {
         *why = "made by another version of Brindlemox";
         return false;
     }
+    if (version == VERSION) r.get64(); // its generation
     std::vector<UnitKept> units;
     while (r.ok && r.at < r.end) {
         UnitKept k;

@@ -12,8 +12,17 @@
 #include <vector>
 
 // Every unit's unsaved pages and sheet with the name of its printout;
-// nothing when no unit holds anything unsaved.
-std::vector<u8> printer_kept_bytes();
+// nothing when no unit holds anything unsaved. `generation` ranks the file
+// among such files: each way out writes a newer one, which holds all that
+// is kept, and the next start takes up the newest only (an older one that
+// could not be removed holds pages saved or kept since).
+std::vector<u8> printer_kept_bytes(u64 generation = 0);
+// A file that keeps no page, of `generation`: it outranks an older file that
+// could not be removed, whose pages were saved since.
+std::vector<u8> printer_kept_none(u64 generation);
+// The generation of a file of kept pages; 0 for an earlier version's (which
+// wrote none) or anything else.
+u64 printer_kept_generation(const u8* data, std::size_t size);
 // Puts what `data` holds back on the units: each unit's pages after its kept
 // ones, under the printout they were printed in, its sheet on the paper when
 // the paper is of its size (else with the pages). False, with `*why`, for

@@ -226,6 +226,18 @@ int path_save_place(const std::string& host) {
     return PATH_SAVE_FREE;
 }
 
+std::string path_unwritable_folder(const std::string& host) {
+    std::string folder = host;
+    struct stat st;
+    do {
+        const std::size_t slash = folder.find_last_of('/');
+        if (slash == std::string::npos) return "";
+        folder.resize(slash > 0 ? slash : 1);
+    } while (::stat(folder.c_str(), &st) != 0 && folder != "/");
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) == 0) return "";
+    return errno == EACCES || errno == EROFS || errno == EPERM ? folder : "";
+}
+
 const char* path_save_refusal(int place) {
     switch (place) {
     case PATH_SAVE_READ_ONLY: return "Read-only file";

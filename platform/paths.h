@@ -78,6 +78,11 @@ int path_open_own_regular_write(const std::string& host, bool append);
 // device or a socket. Only the first is replaced by a save.
 enum { PATH_SAVE_FREE, PATH_SAVE_READ_ONLY, PATH_SAVE_FOLDER, PATH_SAVE_NOT_FILE };
 int path_save_place(const std::string& host);
+// The folder a new file at `host` would be made in (the nearest of its
+// folders that is there: a writer makes the rest) when it cannot be written
+// (its permissions, a read-only file system), else "": a write there is
+// known to fail before it is tried.
+std::string path_unwritable_folder(const std::string& host);
 // The words for a refusal of path_save_place ("Read-only file", "Is a
 // directory", "Not a regular file"), "" for PATH_SAVE_FREE.
 const char* path_save_refusal(int place);

@@ -1005,3 +1005,172 @@ TEST_F(PrinterPagesProgram, EveryPageReachesItsPrintoutWhateverFails) {
         }
     }
 }
+
+namespace {
+
+// The port lines by which the guest of `machine` prints `text` as one line
+// on its printer (the unit the settings choose), as print_on sends them.
+std::vector<std::string> printing_on(u32 machine, const std::string& text) {
+    if (machine == PIPBUG || machine == BINBUG) return test_printing(text);
+    std::vector<std::string> lines;
+    char line[48];
+    for (char c : text + (machine == TWIN ? "\r" : "\r\n")) {
+        std::snprintf(line, sizeof line, "DEBUGGER \"WRITEPORT %s %02X\"",
+                      machine == TWIN ? "EB" : "FC", c);
+        lines.push_back(line);
+        if (machine == TWIN) lines.push_back("DEBUGGER \"WRITEPORT EA 02\"");
+    }
+    return lines;
+}
+
+std::size_t count_of(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        n++;
+    return n;
+}
+
+} // namespace
+
+// The machine going (a switch to another machine, Reinitialize) finishes the
+// pages once: a saving that fails is tried once and said once, by one
+// message that counts the pages left waiting on the printer, on every
+// printer and unit of the machine table; the way out then saves them.
+TEST_F(PrinterPagesProgram, AMachineThatGoesTriesItsPagesOnceAndCountsThem) {
+    if (geteuid() != 0 || !fs::exists("/usr/bin/setpriv") || !fs::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "only the superuser can run the program as an ordinary user";
+    const std::vector<PrinterRow> rows = printer_rows();
+    ASSERT_GE(rows.size(), 5u);
+    start_session();
+    quit();
+    const std::string port = (home.path() / "brindlemox" / "E2E").string();
+    for (const PrinterRow& row : rows) {
+        const std::string other = row.machine == PIPBUG ? "TWIN" : "PIPBUG";
+        for (const std::string& goes :
+             {"SETMACHINE " + other, std::string("MENU PROJECT.REINITIALIZE")}) {
+            SCOPED_TRACE(row.keyword + " unit " + std::to_string(row.unit) + ", " + goes);
+            prefix.clear();
+            for (const char* kept : {"AUTOSAVE.COS", "AUTOSAVE.PAGES"})
+                fs::remove(home.path() / "Games" / kept);
+            set_setting("twin_printerunit", std::to_string(row.unit));
+            test_clear_printouts(projects(), screenshots());
+            ASSERT_EQ(
+                std::system(("chown -R nobody:nogroup '" + home.path().string() + "'").c_str()), 0);
+            prefix = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+            ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+            for (int tries = 0; tries < 400 && !fs::exists(port); tries++)
+                usleep(50000);
+            std::vector<std::string> lines = {"SETMACHINE " + row.keyword};
+            for (const std::string& line : printing_on(row.machine, "WAITS"))
+                lines.push_back(line);
+            const auto replies = test_port_send_all_as_nobody(port, lines);
+            ASSERT_EQ(replies.size(), lines.size());
+            for (std::size_t i = 1; i < replies.size(); i++)
+                ASSERT_EQ(replies[i].first, 0) << lines[i] << ": " << replies[i].second;
+            fs::permissions(screenshots(), fs::perms::owner_read | fs::perms::owner_exec);
+            std::string said;
+            EXPECT_EQ(test_port_send_as_nobody(port, goes, &said), 5) << said;
+            EXPECT_EQ(count_of(said, "Can't write"), 1u) << said;
+            const std::string words = row.machine == TWIN
+                                          ? " of printer unit " + std::to_string(row.unit + 1)
+                                          : std::string(" of the printer");
+            EXPECT_EQ(count_of(said, "Printed pages not saved: page 1" + words +
+                                         "; they wait on the printer"),
+                      1u)
+                << said;
+            fs::permissions(screenshots(), fs::perms::owner_all);
+            EXPECT_EQ(test_port_send_as_nobody(port, "QUIT", &said), 0) << said;
+            EXPECT_GE(wait_exit(), 0);
+            prefix.clear();
+            std::string printed;
+            for (const std::string& text : texts_saved())
+                printed += test_read_file(projects() / text);
+            EXPECT_EQ(count_of(printed, "WAITS"), 1u) << printed;
+        }
+    }
+}
+
+// However two files of kept pages come to be (beside the autosave and in
+// the settings' folder: a way out could not remove the older one, its
+// folder read-only), each page they keep comes back exactly once: saved
+// once, in its printout, and neither file is left once all is saved.
+TEST_F(PrinterPagesProgram, PagesKeptInTwoPlacesComeBackOnce) {
+    if (geteuid() != 0 || !fs::exists("/usr/bin/setpriv") || !fs::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "only the superuser can run the program as an ordinary user";
+    const std::string port = (home.path() / "brindlemox" / "E2E").string();
+    const auto writable = [&](const char* folder, bool yes) {
+        fs::permissions(home.path() / folder,
+                        yes ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_exec);
+    };
+    struct Way {
+        const char* what;
+        std::vector<std::vector<const char*>> runs; // each run's read-only folders
+        std::vector<std::string> words;             // what each prints
+    };
+    const Way ways[] = {
+        {"kept beside the autosave, then its folder read-only at the next start",
+         {{"Screenshots"}, {"Games"}},
+         {"ONE", ""}},
+        {"kept beside the autosave, then its folder read-only as more cannot be saved",
+         {{"Screenshots"}, {"Screenshots", "Games"}},
+         {"ONE", "TWO"}},
+        {"kept in the settings' folder, then beside the autosave, the first left",
+         {{"Screenshots", "Games"}, {"Screenshots", "Configs"}},
+         {"ONE", "TWO"}},
+    };
+    start_session();
+    quit();
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.what);
+        for (const fs::path& kept :
+             {home.path() / "Games" / "AUTOSAVE.PAGES", home.path() / "Configs" / "AUTOSAVE.PAGES"})
+            fs::remove(kept);
+        test_clear_printouts(projects(), screenshots());
+        ASSERT_EQ(std::system(("chown -R nobody:nogroup '" + home.path().string() + "'").c_str()),
+                  0);
+        for (std::size_t i = 0; i < way.runs.size(); i++) {
+            for (const char* folder : {"Screenshots", "Projects", "Games", "Configs"})
+                writable(folder, true);
+            for (const char* folder : way.runs[i])
+                writable(folder, false);
+            prefix = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+            ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+            for (int tries = 0; tries < 400 && !fs::exists(port); tries++)
+                usleep(50000);
+            std::vector<std::string> lines = {"SETMACHINE PIPBUG"};
+            if (!way.words[i].empty()) {
+                for (const std::string& line : test_printing(way.words[i]))
+                    lines.push_back(line);
+                for (int f = 0; f < 32; f++)
+                    lines.push_back("DEBUGGER \"WRITEPORT 19 0A\"");
+            }
+            lines.push_back("QUIT");
+            EXPECT_EQ(test_port_send_all_as_nobody(port, lines).size(), lines.size());
+            EXPECT_GE(wait_exit(), 0);
+            prefix.clear();
+        }
+        for (const char* folder : {"Screenshots", "Projects", "Games", "Configs"})
+            writable(folder, true);
+        // Two starts with every folder writable: the first saves what is
+        // kept, the second finds nothing more.
+        for (int again = 0; again < 2; again++) {
+            prefix = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+            ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+            for (int tries = 0; tries < 400 && !fs::exists(port); tries++)
+                usleep(50000);
+            std::string said;
+            EXPECT_EQ(test_port_send_as_nobody(port, "QUIT", &said), 0) << said;
+            EXPECT_GE(wait_exit(), 0);
+            prefix.clear();
+        }
+        std::string printed;
+        for (const std::string& text : texts_saved())
+            printed += test_read_file(projects() / text);
+        for (const std::string& word : way.words)
+            if (!word.empty()) {
+                EXPECT_EQ(count_of(printed, word + "\n"), 1u) << word << ": " << printed;
+            }
+        EXPECT_FALSE(fs::exists(home.path() / "Games" / "AUTOSAVE.PAGES"));
+        EXPECT_FALSE(fs::exists(home.path() / "Configs" / "AUTOSAVE.PAGES"));
+    }
+}

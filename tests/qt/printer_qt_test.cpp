@@ -2,6 +2,7 @@
 // prints on PIPBUG's 7-bit printer, with every page saved as it goes.
 #include "tests/qt/qt_session.h"
 
+#include "core/session.h"
 #include "core/settings_vars.h"
 #include "devicewindows/printer_window.h"
 #include "gui/quit_window.h"
@@ -12,6 +13,8 @@
 #include "gui/main_window.h"
 #include "platform/qt/gui_qt.h"
 #include "tests/support/printout_rows.h"
+#include "tests/support/small_disk.h"
+#include "app/shutdown.h"
 
 #include <QAction>
 #include <QApplication>
@@ -146,29 +149,61 @@ TEST_F(PrinterQt, EjectSavesTheSheetWithEachPageOff) {
 }
 
 // The quit window names the page in progress as the printer window does, and
-// where quitting saves it.
+// where quitting saves it; where a folder it goes to cannot be written (a
+// read-only file system), that it cannot be saved there and where quitting
+// keeps it for the next start instead, never a save that is not made.
 TEST_F(PrinterQt, TheQuitWindowNamesThePageInProgress) {
     confirmquit = 1;
-    for (const u32 each : {1u, 0u}) {
-        SCOPED_TRACE(each ? "each page saved" : "pages not saved as they fill");
-        eachpage = each;
-        print_line("HALF");
-        std::string running;
-        qt_as_the_user(
-            [&] {
-                auto* label = qobject_cast<QLabel*>(
-                    quit_window ? qt_gadget_widget(quit_window, GID_QUIT_RUNNING) : nullptr);
-                auto* no = qobject_cast<QPushButton*>(
-                    quit_window ? qt_gadget_widget(quit_window, GID_QUIT_NO) : nullptr);
-                if (!label || !no || !running.empty()) return;
-                running = label->text().toStdString();
-                no->click();
-            },
-            [] { EXPECT_EQ(gui_confirm_quit(), 0); });
-        EXPECT_EQ(running, "Still running: page 1 of the printer (saved as \"Printer-1.ilbm\" and "
-                           "\"Printer.txt\"); quitting finishes them.");
-        ASSERT_EQ(command("MENU PROJECT.REINITIALIZE"), 0);
-        test_clear_printouts(projects, screenshots);
+    // A session of its own home, as the program's (not a second one, which writes nothing).
+    const bool ready = app_acquired.machine_ready;
+    app_acquired.machine_ready = true;
+    struct Back {
+        bool ready;
+        ~Back() { app_acquired.machine_ready = ready; }
+    } back{ready};
+    const std::string kept = app_printer_pages_files().front();
+    struct Row {
+        const char* what;
+        fs::path read_only; // mounted read-only while the window asks
+    };
+    for (const Row& row : {Row{"folders writable", {}}, Row{"pictures read-only", screenshots},
+                           Row{"texts read-only", projects}}) {
+        for (const u32 each : {1u, 0u}) {
+            SCOPED_TRACE(std::string(row.what) +
+                         (each ? ", each page saved" : ", pages not saved as they fill"));
+            eachpage = each;
+            print_line("HALF");
+            std::string running;
+            {
+                SmallDisk disk;
+                if (!row.read_only.empty() &&
+                    (!disk.mount(row.read_only, "64k") || !disk.make_read_only()))
+                    GTEST_SKIP() << "no read-only file system can be made here";
+                qt_as_the_user(
+                    [&] {
+                        auto* label = qobject_cast<QLabel*>(
+                            quit_window ? qt_gadget_widget(quit_window, GID_QUIT_RUNNING)
+                                        : nullptr);
+                        auto* no = qobject_cast<QPushButton*>(
+                            quit_window ? qt_gadget_widget(quit_window, GID_QUIT_NO) : nullptr);
+                        if (!label || !no || !running.empty()) return;
+                        running = label->text().toStdString();
+                        no->click();
+                    },
+                    [] { EXPECT_EQ(gui_confirm_quit(), 0); });
+            }
+            EXPECT_EQ(running,
+                      row.read_only.empty()
+                          ? "Still running: page 1 of the printer (saved as \"Printer-1.ilbm\" and "
+                            "\"Printer.txt\"); quitting finishes them."
+                          : "Still running: page 1 of the printer (not to be saved: \"" +
+                                row.read_only.string() +
+                                "\" cannot be written; kept for the next "
+                                "start in \"" +
+                                kept + "\"); quitting finishes them.");
+            ASSERT_EQ(command("MENU PROJECT.REINITIALIZE"), 0);
+            test_clear_printouts(projects, screenshots);
+        }
     }
 }
 
