@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -147,14 +146,10 @@ TEST_F(ArexxProgram, AScriptNeverWaitsOnADialog) {
         << "call lineout '" << out << "'\n"
         << "call lineout '" << out << ".done', 'done'\n";
     ASSERT_TRUE(start({"PORTNAME", "E2E", "STARTUP", "ask.rexx"}));
-    // The script ends on its own; QUIT comes from outside once it has.
-    const auto started = std::chrono::steady_clock::now();
-    while (access((out + ".done").c_str(), F_OK) != 0 &&
-           std::chrono::steady_clock::now() - started < std::chrono::seconds(10))
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    // The script ends on its own; QUIT comes from outside once it has written
+    // its last line (a script still on its way out is halted by the quit).
+    EXPECT_TRUE(wait_until([&] { return access((out + ".done").c_str(), F_OK) == 0; })) << log();
     std::string result;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the script thread ends
     EXPECT_EQ(send("QUIT", &result), 0);
     EXPECT_EQ(wait_exit(), 0) << log();
     const std::string answers = test_read_file(out);
@@ -169,19 +164,24 @@ TEST_F(ArexxProgram, AScriptNeverWaitsOnADialog) {
 // A script caught in a loop that sends no commands does not hold the program:
 // QUIT from another client and a kill both end it through the exit path.
 TEST_F(ArexxProgram, AScriptLoopingForeverDoesNotHoldTheExit) {
-    std::ofstream(home.path() / "spin.rexx") << "/* spin */\nsay 'spinning'\ndo forever; end\n";
+    const fs::path spinning = home.path() / "spinning";
+    std::ofstream(home.path() / "spin.rexx")
+        << "/* spin */\ncall lineout '" << spinning.string() << "', 'in'\ncall lineout '"
+        << spinning.string() << "'\ndo forever; end\n";
     for (const bool by_signal : {false, true}) {
+        fs::remove(spinning);
         ASSERT_TRUE(start({"PORTNAME", "E2E", "STARTUP", "spin.rexx"}));
         ASSERT_TRUE(port_up());
         std::string result;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the script spins
+        // It has written its line: it spins in the loop.
+        ASSERT_TRUE(wait_until([&] { return fs::exists(spinning); })) << log();
         if (by_signal)
             kill(pid, SIGTERM);
         else
             EXPECT_EQ(send("QUIT", &result), 0);
-        const auto asked = std::chrono::steady_clock::now();
+        // A script that held the exit would keep the program up past the
+        // hang deadline: wait_exit then kills it and answers -1.
         EXPECT_EQ(wait_exit(), 0) << log();
-        EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5)) << by_signal;
         close(fd);
         fd = -1;
     }

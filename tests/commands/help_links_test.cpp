@@ -16,10 +16,10 @@
 #include "platform/headless/gui_headless.h"
 #include "platform/rexx_script.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -270,24 +270,24 @@ TEST_F(HelpLinks, TheConsoleShowsScriptOutputAndStopsALoop) {
     std::ofstream(script) << "/* spin */\n'GETVERSION INTEGER'\nsay 'version' result\n"
                           << "do forever; end\n";
     ASSERT_TRUE(rexx_script_start(script.c_str(), rexx_host_name));
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (gui_headless_console_text().find("version 36.40\n") == std::string::npos &&
-           std::chrono::steady_clock::now() < end) {
-        rexx_serve_port();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    wait_until(
+        [] {
+            rexx_serve_port();
+            return gui_headless_console_text().find("version 36.40\n") != std::string::npos;
+        },
+        TEST_HANG_SECONDS, 1);
     EXPECT_EQ(gui_headless_console_text(), "version 36.40\n");
     EXPECT_TRUE(gui_headless_console_open());
     EXPECT_TRUE(gui_headless_console_running());
     gui_headless_console_stop();
-    const auto asked = std::chrono::steady_clock::now();
-    while (rexx_script_running() &&
-           std::chrono::steady_clock::now() - asked < std::chrono::seconds(2)) {
-        rexx_serve_port();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    // The loop sends no commands: only the halt the Stop asked for ends it.
+    wait_until(
+        [] {
+            rexx_serve_port();
+            return !rexx_script_running();
+        },
+        TEST_HANG_SECONDS, 1);
     EXPECT_FALSE(rexx_script_running());
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
     rexx_serve_port();
     EXPECT_FALSE(gui_headless_console_running());
     rexx_close_port();

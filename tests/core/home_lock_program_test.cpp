@@ -6,6 +6,7 @@
 #include "tests/support/child_wait.h"
 #include "tests/support/count_of.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -89,9 +90,7 @@ class HomeLockProgram : public ::testing::Test {
     }
     void TearDown() override { fresh_state(); }
     bool waits_for(const fs::path& path) {
-        for (int i = 0; i < 1000 && !fs::exists(path); ++i)
-            std::this_thread::sleep_for(milliseconds(10));
-        return fs::exists(path);
+        return wait_until([&] { return fs::exists(path); });
     }
     TempHome home{"home_lock_program"};
     const fs::path lock = home.path() / "Configs" / "Brindlemox.lock";
@@ -165,14 +164,17 @@ TEST_F(HomeLockProgram, ARunWhoseLockFileAnotherRunReplacedWritesNothing) {
     // Another run's lock file in its place (the run may make its own again
     // between the removal and the lock: then try once more).
     int other = -1;
-    for (int i = 0; i < 20 && other < 0; ++i) {
-        fs::remove(lock);
-        other = open(lock.c_str(), O_RDWR | O_CREAT, 0644);
-        if (other >= 0 && flock(other, LOCK_EX | LOCK_NB) != 0) {
-            close(other);
-            other = -1;
-        }
-    }
+    wait_until(
+        [&] {
+            fs::remove(lock);
+            other = open(lock.c_str(), O_RDWR | O_CREAT, 0644);
+            if (other >= 0 && flock(other, LOCK_EX | LOCK_NB) != 0) {
+                close(other);
+                other = -1;
+            }
+            return other >= 0;
+        },
+        TEST_HANG_SECONDS, 0);
     ASSERT_GE(other, 0);
     EXPECT_EQ(run.quit(), 0);
     EXPECT_EQ(run.answer, 5) << run.said;

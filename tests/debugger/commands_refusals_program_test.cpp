@@ -41,19 +41,16 @@ class CommandRefusalsProgram : public ProgramTest {
             EXPECT_EQ(result, reason) << line;
         }
     }
-    // The raster line the guest stopped at, once the processor view stays the
-    // same for a while; -1 when the guest is still running after 10 seconds.
+    // The raster line the guest stopped at, once the program has said it
+    // reached the line of the latest R (it pauses as it says so); -1 when it
+    // has not said so by the hang deadline.
     int stopped_line() {
-        std::string last;
-        for (int tries = 0; tries < 40; tries++) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(250));
-            const std::string now = fine("DEBUGGER DR");
-            const std::size_t y = now.find("Y:");
-            if (now == last && y != std::string::npos) return std::stoi(now.substr(y + 2));
-            last = now;
-        }
-        return -1;
+        if (!printed("Reached raster line ", ++reached)) return -1;
+        const std::string now = fine("DEBUGGER DR");
+        const std::size_t y = now.find("Y:");
+        return y == std::string::npos ? -1 : std::stoi(now.substr(y + 2));
     }
+    int reached = 0; // the stops at a raster line so far
     void switch_machine(const char* name) {
         std::string result;
         ask(std::string("SETMACHINE ") + name, &result);

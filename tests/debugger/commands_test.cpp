@@ -10,16 +10,15 @@
 #include "debugger/commands.h"
 #include "tests/debugger/debugger_fixture.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -70,18 +69,9 @@ TEST_F(CommandsTest, AFinishedShellIsReaped) {
     const std::string file = (home.path() / "pid").string();
     EXPECT_EQ(run(("*echo $$ > " + file).c_str()), "");
     std::string pid;
-    for (int i = 0; i < 500 && pid.find('\n') == std::string::npos; i++) {
-        pid = test_read_file(file);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_FALSE(pid.empty());
+    ASSERT_TRUE(wait_until([&] { return (pid = test_read_file(file)).find('\n') != std::string::npos; }));
     const std::string proc = "/proc/" + pid.substr(0, pid.find('\n'));
-    bool gone = false;
-    for (int i = 0; i < 500 && !gone; i++) {
-        gone = access(proc.c_str(), F_OK) != 0;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_TRUE(gone) << proc << " lingers";
+    EXPECT_TRUE(wait_until([&] { return access(proc.c_str(), F_OK) != 0; })) << proc << " lingers";
 }
 
 TEST_F(CommandsTest, HistoryKeepsDistinctLinesNewestFirst) {

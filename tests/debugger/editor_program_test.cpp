@@ -4,11 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 namespace {
 namespace fs = std::filesystem;
@@ -29,8 +27,7 @@ class EditorProgram : public ProgramTest {
     }
     // What the editor was given, once it has been started.
     std::string editor_words() {
-        for (int tries = 0; tries < 100 && !fs::exists(said); tries++)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        wait_until([&] { return fs::exists(said); });
         return test_read_file(said);
     }
 

@@ -21,6 +21,7 @@
 #include "tests/core/home_fixture.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -606,8 +607,9 @@ TEST_F(ModalWindows, WhileOneIsOpenThePortAnswersThatARequesterIs) {
         rc = rexx_port_send("MODAL", "GETVERSION", &result, nullptr, nullptr);
         client_answered = true;
     });
-    // The user closes the window once the client has its answer.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    // The user closes the window once the client has its answer (or at the
+    // hang deadline, when the answer below is not the one due).
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
     steps.assign(100000, [end](int w) {
         if (client_answered || std::chrono::steady_clock::now() > end)
             gui_headless_post(w, close_event());

@@ -19,6 +19,7 @@
 #include <sched.h>
 #include <csignal>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -146,6 +147,34 @@ struct Program {
         }
         return false;
     }
+    // The guest's time in clock periods, as the debugger's processor view
+    // shows it (0 when it cannot be read).
+    std::uint32_t guest_clocks() {
+        std::string view;
+        if (send("DEBUGGER TU 1", &view) != 0 || send("DEBUGGER V CPU", &view) != 0) return 0;
+        const std::size_t at = view.find("Clock:");
+        if (at == std::string::npos) return 0;
+        std::uint32_t clocks = 0;
+        for (std::size_t i = view.find_first_not_of(' ', at + 6); i < view.size(); i++)
+            if (view[i] >= '0' && view[i] <= '9')
+                clocks = clocks * 10 + static_cast<std::uint32_t>(view[i] - '0');
+            else if (view[i] != ',')
+                break;
+        return clocks;
+    }
+    // Waits until the guest has run `clocks` clock periods on from where it is
+    // now (TEST_HANG_SECONDS at most): whether it did.
+    bool ran(std::uint32_t clocks) {
+        std::uint32_t last = guest_clocks();
+        std::uint64_t run = 0;
+        return wait_until([&] {
+            const std::uint32_t now = guest_clocks();
+            if (now == 0) return false;
+            if (last != 0 && now > last) run += now - last;
+            last = now;
+            return run >= clocks;
+        });
+    }
     // How often the log holds `text`.
     int count(const std::string& text) const {
         const std::string all = log();
@@ -198,10 +227,10 @@ class NetplayPrograms : public ::testing::Test {
         ASSERT_EQ(client.ask(std::string("SETMACHINE ") + machine), "");
         int server_rc = -1;
         std::string server_said;
-        std::thread listening([&] { server_rc = server.send("SERVER", &server_said, 20); });
+        std::thread listening([&] { server_rc = server.send("SERVER", &server_said); });
         const bool listens = server.says_again("Listening...\n", links + 1);
         std::string said;
-        const int client_rc = listens ? client.send("CLIENT 127.0.0.1", &said, 20) : -1;
+        const int client_rc = listens ? client.send("CLIENT 127.0.0.1", &said) : -1;
         listening.join();
         ASSERT_TRUE(listens) << server.log();
         EXPECT_EQ(client_rc, 0) << said << client.log();
@@ -236,9 +265,13 @@ TEST_F(NetplayPrograms, AnArcadiaGameRunsInLockstepWithChatUntilOneSideLeaves) {
     // Chat both ways: the debugger's line stores it for the next record.
     EXPECT_EQ(client.ask("DEBUGGER \"*\"hello from the client\""), "OK.\n\n");
     EXPECT_EQ(server.ask("DEBUGGER \"*\"and back\""), "OK.\n\n");
-    // Both keep running frames together: a second of them and the link holds.
-    std::this_thread::sleep_for(std::chrono::seconds(1));
+    // Both keep running frames together: fifty of them on each side (at the
+    // shortest frame a console has) and the link holds.
+    constexpr std::uint32_t fifty_frames = 50 * 14900;
+    EXPECT_TRUE(server.ran(fifty_frames)) << server.log();
+    EXPECT_TRUE(client.ran(fifty_frames)) << client.log();
     EXPECT_EQ(client.log().find("Disconnected."), std::string::npos);
+    EXPECT_EQ(server.log().find("Disconnected."), std::string::npos);
     // The client leaves: the server says so and carries on alone.
     EXPECT_EQ(client.ask("QUIT"), "");
     EXPECT_EQ(client.ended(), 0);
@@ -274,9 +307,9 @@ TEST_F(NetplayPrograms, ASideHeldOnItsPausedPeerQuitsWithItsAutosave) {
             ASSERT_EQ(held.ask("SETMACHINE ARCADIA"), "");
             int server_rc = -1, client_rc = -1;
             std::string server_said, client_said;
-            std::thread listening([&] { server_rc = server.send("SERVER", &server_said, 30); });
+            std::thread listening([&] { server_rc = server.send("SERVER", &server_said); });
             ASSERT_TRUE(server.says_again("Listening...\n", links + 1)) << server.log();
-            client_rc = client.send("CLIENT 127.0.0.1", &client_said, 30);
+            client_rc = client.send("CLIENT 127.0.0.1", &client_said);
             listening.join();
             EXPECT_EQ(client_rc, 0) << client_said;
             EXPECT_EQ(server_rc, 0) << server_said;
@@ -316,7 +349,7 @@ TEST_F(NetplayPrograms, TheExpandedElektorSharesTheServersRandomNumbers) {
     connect("ELEKTOR");
     ASSERT_EQ(server.ask("GETMEMMAP"), "F"); // map 5, the expanded one
     std::string on_server, on_client;
-    const auto end = Clock::now() + std::chrono::seconds(10);
+    const auto end = Clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
     do { // until both have read all 256 (the last one is seldom 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         on_server = server.ask("DEBUGGER PEEK 900 9FF");
@@ -362,9 +395,9 @@ TEST_F(NetplayPrograms, ALinkThatEndsAtOnceIsNotAnsweredAsMade) {
     ASSERT_EQ(client.ask("SETMACHINE INTERTON"), "");
     int server_rc = -1;
     std::string server_said, client_said;
-    std::thread listening([&] { server_rc = server.send("SERVER", &server_said, 20); });
+    std::thread listening([&] { server_rc = server.send("SERVER", &server_said); });
     const bool listens = server.says("Listening...\n");
-    const int client_rc = listens ? client.send("CLIENT 127.0.0.1", &client_said, 20) : -1;
+    const int client_rc = listens ? client.send("CLIENT 127.0.0.1", &client_said) : -1;
     listening.join();
     ASSERT_TRUE(listens) << server.log();
     EXPECT_EQ(client_rc, 5) << client.log();
@@ -431,10 +464,18 @@ TEST_F(NetplayPrograms, AHeldLinkCommandIsAnsweredHoweverItsWaitEnds) {
             const int listening = server.count("Listening...\n");
             Sent served(server, "SERVER");
             ASSERT_TRUE(server.says_again("Listening...\n", listening + 1)) << server.log();
+            const std::string taken =
+                "The client at 127.0.0.1 has successfully connected to your server!\n";
             const int linked = client.count("Successfully connected as client!\n");
+            const int took = server.count(taken);
             Sent connected(client, "CLIENT 127.0.0.1");
             ASSERT_TRUE(client.says_again("Successfully connected as client!\n", linked + 1))
                 << client.log();
+            // The server has taken the client in and put its "Listening..."
+            // window away (the client's connection is made before that, and
+            // until then the server answers every other request that a
+            // requester is open).
+            ASSERT_TRUE(server.says_again(taken, took + 1)) << server.log();
             Sent& held = on_server ? served : connected;
             Sent& other = on_server ? connected : served;
             if (way.end == End::deadline) {
@@ -451,7 +492,12 @@ TEST_F(NetplayPrograms, AHeldLinkCommandIsAnsweredHoweverItsWaitEnds) {
                 while (holder.send("GETVERSION", &result) == 0 && Clock::now() < end)
                     std::this_thread::sleep_for(std::chrono::milliseconds(10));
                 ASSERT_EQ(result, "A requester is open.\n");
-                ASSERT_FALSE(held.answered) << "answered before the requester opened";
+                // The link's wait runs five seconds of the program's own: a
+                // host too busy to open the requester before they are out
+                // has the command answered first, and the same answer is due.
+                if (held.answered)
+                    std::cout << "[   NOTE   ] " << command
+                              << " was answered before the requester opened (a busy host)\n";
                 EXPECT_EQ(held.answer(), 0) << held.said << holder.log();
                 EXPECT_EQ(held.said, "");
                 // Answered while the requester is still open.
@@ -543,7 +589,7 @@ TEST_F(NetplayPrograms, AOneSidedSwitchSetUpOrLoadEndsTheLinkOnBothSides) {
     // The client's guest read all its numbers alone (sixteen zeros in a row
     // would be chance beyond belief).
     std::vector<int> last;
-    const auto end = Clock::now() + std::chrono::seconds(10);
+    const auto end = Clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);
     do {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         last = peeked(client.ask("DEBUGGER PEEK 9F0 9FF"), "$09F0");
@@ -655,27 +701,23 @@ TEST(NetplayServer, ListensWhenItsOwnNameDoesNotResolve) {
     }
     int fd = -1;
     std::string result;
-    bool up = false;
-    for (int i = 0; i < 1000 && !up; i++) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
-                GTEST_SKIP() << "no UTS namespace of its own can be made here";
-            FAIL() << "the program ended at start";
-        }
-        up = test_port_send("NONAME", "GETVERSION", &result, &fd, 5) == 0;
-        if (!up) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    bool up = false, ended = false;
+    int status = 0;
+    wait_until([&] {
+        ended = waitpid(pid, &status, WNOHANG) == pid;
+        up = !ended && test_port_send("NONAME", "GETVERSION", &result, &fd) == 0;
+        return up || ended;
+    });
+    if (ended && WIFEXITED(status) && WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "no UTS namespace of its own can be made here";
+    ASSERT_FALSE(ended) << "the program ended at start";
     ASSERT_TRUE(up);
     if (getaddrinfo_fails(name)) {
         int server_rc = -1;
-        std::thread listening([&] { server_rc = test_port_send("NONAME", "SERVER", &result, &fd, 20); });
+        std::thread listening([&] { server_rc = test_port_send("NONAME", "SERVER", &result, &fd); });
         int client = -1;
-        const auto end = Clock::now() + std::chrono::seconds(10);
-        while (client < 0 && Clock::now() < end) {
-            client = net_connect_to(0x7F000001, net, 500);
-            if (client < 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        wait_until([&] { return (client = net_connect_to(0x7F000001, net, 500)) >= 0; },
+                   TEST_HANG_SECONDS, 50);
         listening.join();
         EXPECT_GE(client, 0);
         EXPECT_EQ(server_rc, 0) << result;
@@ -689,13 +731,9 @@ TEST(NetplayServer, ListensWhenItsOwnNameDoesNotResolve) {
                   std::string::npos)
             << log;
     }
-    test_port_send("NONAME", "QUIT", &result, &fd, 5);
-    int status = 0;
-    for (int i = 0; i < 500 && waitpid(pid, &status, WNOHANG) != pid; i++)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    test_port_send("NONAME", "QUIT", &result, &fd);
+    wait_child(pid, TEST_HANG_SECONDS); // killed when it has not ended by then
     if (fd >= 0) net_close(fd);
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, WNOHANG);
     fresh_state();
 }
 

@@ -4,6 +4,7 @@
 #include "platform/rexx_script.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/port_client.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,20 @@
 
 namespace {
 
+// How long a wait for a script's end may take before the script counts as
+// hung, in milliseconds.
+constexpr int SCRIPT_HANG_MS = TEST_HANG_SECONDS * 1000;
+
+// Keeps back its reply to every request, the first kept until the port
+// closes (the others wait behind it on their connection): a port that never
+// answers. Counts what reached it.
+std::atomic<int> unanswered{0};
+int silent_handler(const char*, std::string*) {
+    ++unanswered;
+    rexx_port_hold();
+    return 0;
+}
+
 // Answers "ECHO <text>" with 0 and the text, "FAIL" with 10, "WARN" with 5,
 // anything else 20.
 std::atomic<int> handled{0};
@@ -45,6 +60,17 @@ int echo_handler(const char* line, std::string* result) {
     }
     *result = "unknown\n";
     return 20;
+}
+
+// Serves the port through `handler` until `ready()` holds (asked after each
+// pass) or the hang deadline passes: whether it held.
+template <typename Ready> bool serving(RexxPortHandler handler, Ready&& ready) {
+    return wait_until(
+        [&] {
+            rexx_port_serve(handler);
+            return ready();
+        },
+        TEST_HANG_SECONDS, 1);
 }
 
 class RexxPort : public ::testing::Test {
@@ -69,24 +95,17 @@ class RexxPort : public ::testing::Test {
         return fd;
     }
     // Sends `line` from another thread while this one serves the port; the
-    // client gives up after 10 seconds, as the serving does.
+    // client gives up at the hang deadline, as the serving does.
     int request(const std::string& line, std::string* result) {
         std::atomic<bool> done{false};
         int rc = -2;
         std::thread client([&] {
-            rc = test_port_send(name.c_str(), line, result, nullptr, 10);
+            rc = test_port_send(name.c_str(), line, result, nullptr);
             done = true;
         });
-        serve_until(done);
+        serving(echo_handler, [&] { return done.load(); });
         client.join();
         return rc;
-    }
-    void serve_until(std::atomic<bool>& done) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!done && std::chrono::steady_clock::now() < end) {
-            rexx_port_serve(echo_handler);
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
     }
     TempHome home{"rexx_port"};
     std::string name;
@@ -170,20 +189,15 @@ TEST_F(RexxPort, AnotherUsersConnectionIsRefused) {
         const ssize_t sent = send(fd, "ECHO hi\n", 8, MSG_NOSIGNAL);
         if (sent != 8 && !(sent < 0 && (errno == EPIPE || errno == ECONNRESET))) _exit(2);
         pollfd p = {fd, POLLIN, 0};
-        poll(&p, 1, 5000);
+        poll(&p, 1, TEST_HANG_SECONDS * 1000);
         char c;
         const ssize_t n = recv(fd, &c, 1, MSG_DONTWAIT);
         _exit(n == 0 || (n < 0 && errno == ECONNRESET) ? 0 : 1);
     }
     ASSERT_GT(child, 0);
     int status = -1;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    bool ended = false;
-    while (!(ended = waitpid(child, &status, WNOHANG) == child) &&
-           std::chrono::steady_clock::now() < end) {
-        rexx_port_serve(echo_handler);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    const bool ended =
+        serving(echo_handler, [&] { return waitpid(child, &status, WNOHANG) == child; });
     if (!ended) {
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
@@ -223,13 +237,15 @@ TEST_F(RexxPort, AClientThatNeverReadsIsNotAnsweredPastTheCap) {
     // Once it reads, every reply arrives, in order.
     std::string got;
     char buffer[65536];
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (got.size() < reply.size() * LINES && std::chrono::steady_clock::now() < end) {
-        send_more();
-        rexx_port_serve(echo_handler);
-        for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
-            got.append(buffer, static_cast<std::size_t>(n));
-    }
+    wait_until(
+        [&] {
+            send_more();
+            rexx_port_serve(echo_handler);
+            for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+                got.append(buffer, static_cast<std::size_t>(n));
+            return got.size() >= reply.size() * LINES;
+        },
+        TEST_HANG_SECONDS, 0);
     close(fd);
     ASSERT_EQ(got.size(), reply.size() * LINES);
     for (std::size_t at = 0; at < got.size(); at += reply.size())
@@ -273,19 +289,26 @@ TEST_F(RexxPort, AReplyKeptBackGoesOnReleaseAndTheClientsNextRequestWaitsBehindI
     ASSERT_EQ(send(fd, asked.data(), asked.size(), MSG_NOSIGNAL),
               static_cast<ssize_t>(asked.size()));
     shutdown(fd, SHUT_WR);
-    const auto serve = [&](int passes) {
+    // What arrives over `passes` passes of serving (a socket's bytes are there
+    // to read as soon as they are written: passes count, not time), or until
+    // `size` bytes are in.
+    const auto serve = [&](int passes, std::size_t size = 0) {
         std::string got;
         char buffer[256];
-        for (int i = 0; i < passes; ++i) {
+        const auto pass = [&] {
             rexx_port_serve(holding_handler);
             const ssize_t n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
             if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        };
+        if (size)
+            wait_until([&] { return pass(), got.size() >= size; }, TEST_HANG_SECONDS, 1);
+        else
+            for (int i = 0; i < passes; ++i)
+                pass();
         return got;
     };
+    EXPECT_TRUE(serving(holding_handler, [] { return rexx_port_holding(); }));
     EXPECT_EQ(serve(50), "");
-    EXPECT_TRUE(rexx_port_holding());
     EXPECT_EQ(handled, 0); // ECHO after waits
     // Another client is answered meanwhile, and cannot keep a reply back.
     std::atomic<bool> done{false};
@@ -302,7 +325,8 @@ TEST_F(RexxPort, AReplyKeptBackGoesOnReleaseAndTheClientsNextRequestWaitsBehindI
     EXPECT_EQ(result, "at once");
     rexx_port_release(5, "late\n");
     EXPECT_FALSE(rexx_port_holding());
-    EXPECT_EQ(serve(50), "5 5\nlate\n0 5\nafter");
+    const std::string both = "5 5\nlate\n0 5\nafter";
+    EXPECT_EQ(serve(0, both.size()), both);
     rexx_port_release(0, "twice"); // nothing kept back: nothing sent
     EXPECT_EQ(serve(10), "");
     close(fd);
@@ -336,11 +360,7 @@ TEST_F(RexxPort, ClosingAnswersEveryRequestSent) {
                   static_cast<ssize_t>(bytes.size()));
     };
     put(held, "HOLD\nECHO after\n");
-    for (int i = 0; i < 50 && !rexx_port_holding(); ++i) {
-        rexx_port_serve(closing_handler);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_TRUE(rexx_port_holding());
+    ASSERT_TRUE(serving(closing_handler, [] { return rexx_port_holding(); }));
     rexx_port_release(5, "ended\n");
     // Sent just before the end, read by nobody yet.
     put(waiting, "ECHO one\nECHO two\n");
@@ -377,12 +397,11 @@ TEST_F(RexxPort, SurvivesDisconnectsGarbageAndOverlongLines) {
               static_cast<ssize_t>(sizeof garbage));
     std::string reply;
     char buffer[256];
-    for (int i = 0; i < 200 && reply.find('\n') == std::string::npos; ++i) {
-        rexx_port_serve(echo_handler);
+    serving(echo_handler, [&] {
         const ssize_t n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
         if (n > 0) reply.append(buffer, static_cast<std::size_t>(n));
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+        return reply.find('\n') != std::string::npos;
+    });
     EXPECT_EQ(reply.substr(0, 3), "10 ");
     EXPECT_EQ(handled, 0);
     close(fd);
@@ -407,14 +426,11 @@ TEST_F(RexxPort, AClientThatClosedItsSideGetsEveryReplyThenTheEnd) {
     ASSERT_EQ(shutdown(fd, SHUT_WR), 0);
     std::string replies;
     char buffer[256];
-    bool ended = false;
-    for (int i = 0; i < 2000 && !ended; ++i) {
-        rexx_port_serve(echo_handler);
+    const bool ended = serving(echo_handler, [&] {
         const ssize_t n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
         if (n > 0) replies.append(buffer, static_cast<std::size_t>(n));
-        ended = n == 0;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+        return n == 0;
+    });
     close(fd);
     EXPECT_EQ(replies, "0 3\none10 15\nFAIL: as asked\n0 3\ntwo");
     EXPECT_TRUE(ended);
@@ -434,12 +450,7 @@ TEST_F(RexxPort, ScriptCommandsReachThePortWithRcAndResult) {
                           << "address SCRIPTED 'ECHO done'\n";
     ASSERT_TRUE(rexx_script_start(script.c_str(), "SCRIPTED"));
     EXPECT_FALSE(rexx_script_start(script.c_str(), "SCRIPTED")); // one at a time
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (rexx_script_running() && std::chrono::steady_clock::now() < end) {
-        rexx_port_serve(echo_handler);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_FALSE(rexx_script_running());
+    ASSERT_TRUE(serving(echo_handler, [] { return !rexx_script_running(); }));
     EXPECT_EQ(test_read_file(out), "0 hello 10\n");
     EXPECT_EQ(handled, 3);
 }
@@ -454,12 +465,7 @@ TEST_F(RexxPort, ANulInAScriptsCommandIsRefusedAsOnTheSocket) {
     std::ofstream(script) << "/* nul */\n'ECHO a' || '00'x || 'b'\n"
                           << "call lineout '" << out << "', rc c2x(result)\n";
     ASSERT_TRUE(rexx_script_start(script.c_str(), "NUL"));
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (rexx_script_running() && std::chrono::steady_clock::now() < end) {
-        rexx_port_serve(echo_handler);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_FALSE(rexx_script_running());
+    ASSERT_TRUE(serving(echo_handler, [] { return !rexx_script_running(); }));
     std::string hex;
     for (const unsigned char c : socket_result) {
         char two[3];
@@ -473,12 +479,17 @@ TEST_F(RexxPort, ANulInAScriptsCommandIsRefusedAsOnTheSocket) {
 TEST_F(RexxPort, AScriptToldToStopGivesUpWaiting) {
     ASSERT_EQ(rexx_port_open("BUSY", true, &name), REXX_PORT_OK);
     const std::string script = (home.path() / "wait.rexx").string();
-    std::ofstream(script) << "/* nobody serves */\n'ECHO one'\n'ECHO two'\n'ECHO three'\n";
+    std::ofstream(script) << "/* nobody answers */\n'ECHO one'\n'ECHO two'\n'ECHO three'\n";
+    unanswered = 0;
     ASSERT_TRUE(rexx_script_start(script.c_str(), "BUSY"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Its first command has reached the port, whose reply never comes.
+    ASSERT_TRUE(serving(silent_handler, [] { return unanswered > 0; }));
     EXPECT_TRUE(rexx_script_running()); // waiting for its first reply
     rexx_script_halt();
-    EXPECT_TRUE(rexx_script_wait(5000));
+    EXPECT_TRUE(rexx_script_wait(SCRIPT_HANG_MS));
+    for (int i = 0; i < 3; ++i)
+        rexx_port_serve(silent_handler);
+    EXPECT_EQ(unanswered, 1); // it sent nothing more
     EXPECT_EQ(handled, 0);
 }
 
@@ -486,24 +497,27 @@ TEST_F(RexxPort, AScriptToldToStopGivesUpWaiting) {
 
 namespace {
 
-// Collects what the scripts wrote until `want` shows up or `ms` pass.
-std::string output_until(const std::string& want, int ms) {
+// Collects what the scripts wrote until `want` shows up (up to the hang
+// deadline); with no `want`, what they wrote so far (all of it once the
+// script has ended: its thread keeps each line before it goes on).
+std::string output_until(const std::string& want = "") {
     std::string all, part;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        if (rexx_script_take_output(&part)) all += part;
-        if (!want.empty() && all.find(want) != std::string::npos) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    wait_until(
+        [&] {
+            if (rexx_script_take_output(&part)) all += part;
+            return want.empty() || all.find(want) != std::string::npos;
+        },
+        TEST_HANG_SECONDS, 2);
     return all;
 }
+
 
 std::atomic<int> breaks{0};
 void count_break(int) {
     ++breaks;
 }
 
-TEST_F(RexxPort, ALoopThatSendsNoCommandsStopsWithinASecond) {
+TEST_F(RexxPort, ALoopThatSendsNoCommandsStopsWhenHalted) {
     // The program's break handler answers CTRL-C while the script runs and
     // is its own again afterwards.
     struct sigaction mine = {}, before;
@@ -515,17 +529,17 @@ TEST_F(RexxPort, ALoopThatSendsNoCommandsStopsWithinASecond) {
     const std::string script = (home.path() / "loop.rexx").string();
     std::ofstream(script) << "/* spin */\nsay 'spinning'\ndo forever; end\n";
     ASSERT_TRUE(rexx_script_start(script.c_str(), "LOOPING"));
-    EXPECT_NE(output_until("spinning", 5000).find("spinning\n"), std::string::npos);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // It has said its line: it is in the loop, which only a halt ends.
+    EXPECT_NE(output_until("spinning").find("spinning\n"), std::string::npos);
     ASSERT_TRUE(rexx_script_running());
     raise(SIGINT);
     EXPECT_EQ(breaks, 1);
+    // A break of the program is not a halt. (The pause gives a script that
+    // took it for one time to end; a correct one runs on however long.)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_TRUE(rexx_script_running()); // a break of the program is not a halt
-    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_TRUE(rexx_script_running());
     rexx_script_halt();
-    EXPECT_TRUE(rexx_script_wait(1000));
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+    EXPECT_TRUE(rexx_script_wait(SCRIPT_HANG_MS)); // else it spins on: no halt reached it
     EXPECT_EQ(handled, 0);
     struct sigaction now;
     sigaction(SIGINT, nullptr, &now);
@@ -534,8 +548,8 @@ TEST_F(RexxPort, ALoopThatSendsNoCommandsStopsWithinASecond) {
     // A new script runs after a halted one, and is not halted itself.
     std::ofstream(script) << "/* again */\nsay 'again'\n";
     ASSERT_TRUE(rexx_script_start(script.c_str(), "LOOPING"));
-    EXPECT_TRUE(rexx_script_wait(5000));
-    EXPECT_NE(output_until("again", 1000).find("again\n"), std::string::npos);
+    EXPECT_TRUE(rexx_script_wait(SCRIPT_HANG_MS));
+    EXPECT_NE(output_until("again").find("again\n"), std::string::npos);
 }
 
 // Another script called as a routine starts and ends inside the first: the
@@ -547,26 +561,21 @@ TEST_F(RexxPort, ALoopAfterACallToAnotherScriptStillStops) {
     std::ofstream(script) << "/* caller */\ncall '" << helper << "'\nsay 'back' result\n"
                           << "do forever; end\n";
     ASSERT_TRUE(rexx_script_start(script.c_str(), "NOBODY"));
-    EXPECT_NE(output_until("back 5\n", 5000).find("back 5\n"), std::string::npos);
+    EXPECT_NE(output_until("back 5\n").find("back 5\n"), std::string::npos);
     rexx_script_halt();
-    EXPECT_TRUE(rexx_script_wait(1000));
+    EXPECT_TRUE(rexx_script_wait(SCRIPT_HANG_MS));
 }
 
 // Holds the script's thread at one stage (the first time it passes) until the
-// test lets it go, or 10 seconds pass.
+// test lets it go, or the hang deadline passes.
 std::atomic<RexxScriptStage> hold_stage;
 std::atomic<bool> held{false}, let_go{false};
 void hold_at_stage(RexxScriptStage stage) {
     if (stage != hold_stage.load() || held.exchange(true)) return;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!let_go.load() && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    wait_until([] { return let_go.load(); }, TEST_HANG_SECONDS, 1);
 }
 bool wait_until_held() {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!held.load() && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return held.load();
+    return wait_until([] { return held.load(); }, TEST_HANG_SECONDS, 1);
 }
 
 TEST_F(RexxPort, AHaltAtAnyStageLeavesNoScriptRunning) {
@@ -577,8 +586,8 @@ TEST_F(RexxPort, AHaltAtAnyStageLeavesNoScriptRunning) {
     // A halt with no script running is not kept for the next one.
     rexx_script_halt();
     ASSERT_TRUE(rexx_script_start(again.c_str(), "NOBODY"));
-    ASSERT_TRUE(rexx_script_wait(5000));
-    EXPECT_EQ(output_until("again\n", 1000), "again\n");
+    ASSERT_TRUE(rexx_script_wait(SCRIPT_HANG_MS));
+    EXPECT_EQ(output_until("again\n"), "again\n");
     rexx_script_stage_hook = hold_at_stage;
     const struct {
         RexxScriptStage stage;
@@ -597,15 +606,15 @@ TEST_F(RexxPort, AHaltAtAnyStageLeavesNoScriptRunning) {
         ASSERT_TRUE(wait_until_held()) << which;
         rexx_script_halt();
         let_go = true;
-        EXPECT_TRUE(rexx_script_wait(5000)) << which;
+        EXPECT_TRUE(rexx_script_wait(SCRIPT_HANG_MS)) << which;
         EXPECT_FALSE(rexx_script_running()) << which;
-        const std::string said = output_until("", 50);
+        const std::string said = output_until();
         EXPECT_EQ(said.find("ran\n") != std::string::npos, at.clauses_ran) << which << said;
         // The next script runs to its end, not halted by what came before.
         hold_stage = RexxScriptStage(-1);
         ASSERT_TRUE(rexx_script_start(again.c_str(), "NOBODY")) << which;
-        EXPECT_TRUE(rexx_script_wait(5000)) << which;
-        EXPECT_EQ(output_until("again\n", 1000), "again\n") << which;
+        EXPECT_TRUE(rexx_script_wait(SCRIPT_HANG_MS)) << which;
+        EXPECT_EQ(output_until("again\n"), "again\n") << which;
     }
 }
 
@@ -619,12 +628,12 @@ TEST_F(RexxPort, WaitingForAScriptEndsAtItsDeadline) {
     ASSERT_TRUE(rexx_script_start(script.c_str(), "NOBODY"));
     ASSERT_TRUE(wait_until_held());
     rexx_script_halt();
-    const auto asked = std::chrono::steady_clock::now();
+    // The script stays held until the test lets it go: a wait that came back
+    // meanwhile ended at its own deadline.
     EXPECT_FALSE(rexx_script_wait(100));
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
     EXPECT_TRUE(rexx_script_running());
     let_go = true;
-    EXPECT_TRUE(rexx_script_wait(5000));
+    EXPECT_TRUE(rexx_script_wait(SCRIPT_HANG_MS));
 }
 
 TEST_F(RexxPort, ScriptOutputIsKeptAndTerminalInputIsEmpty) {
@@ -632,8 +641,8 @@ TEST_F(RexxPort, ScriptOutputIsKeptAndTerminalInputIsEmpty) {
     const std::string script = (home.path() / "talk.rexx").string();
     std::ofstream(script) << "/* talk */\nsay 'one'\nparse pull answer\nsay 'two['answer']'\n";
     ASSERT_TRUE(rexx_script_start(script.c_str(), "TALKING"));
-    ASSERT_TRUE(rexx_script_wait(5000)); // a PULL does not wait for a keyboard
-    EXPECT_EQ(output_until("", 50), "one\ntwo[]\n");
+    ASSERT_TRUE(rexx_script_wait(SCRIPT_HANG_MS)); // a PULL does not wait for a keyboard
+    EXPECT_EQ(output_until(), "one\ntwo[]\n");
     std::string none;
     EXPECT_FALSE(rexx_script_take_output(&none));
 }
@@ -646,15 +655,12 @@ TEST_F(RexxPort, TheTraceOfAFailedCommandShowsItsCode) {
     std::ofstream(script) << "/* traced */\ntrace c\n'FAIL'\nsay 'rc' rc\n'WARN'\nsay 'rc' rc\n"
                           << "'ECHO fine'\n'NOSUCH'\nsay 'rc' rc\n";
     ASSERT_TRUE(rexx_script_start(script.c_str(), "TRACED"));
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     std::string said, part;
-    while (rexx_script_running() && std::chrono::steady_clock::now() < end) {
-        rexx_port_serve(echo_handler);
+    ASSERT_TRUE(serving(echo_handler, [&] {
         if (rexx_script_take_output(&part)) said += part;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_FALSE(rexx_script_running());
-    said += output_until("", 50);
+        return !rexx_script_running();
+    }));
+    said += output_until("");
     EXPECT_NE(said.find("+++ RC=10 +++\nrc 10\n"), std::string::npos) << said;
     EXPECT_NE(said.find("+++ RC=5 +++\nrc 5\n"), std::string::npos) << said;
     EXPECT_NE(said.find("+++ RC=20 +++\nrc 20\n"), std::string::npos) << said;
@@ -665,19 +671,20 @@ TEST_F(RexxPort, ACommandWithoutAPortFailsAndSaysSo) {
     const std::string script = (home.path() / "alone.rexx").string();
     std::ofstream(script) << "/* nobody there */\n'ECHO hello'\nsay 'rc' rc\n";
     ASSERT_TRUE(rexx_script_start(script.c_str(), "NOBODY"));
-    ASSERT_TRUE(rexx_script_wait(5000));
+    ASSERT_TRUE(rexx_script_wait(SCRIPT_HANG_MS));
     // The interpreter traces the failed command after our line.
-    const std::string said = output_until("", 50);
+    const std::string said = output_until();
     EXPECT_EQ(said.rfind("REXX: port \"NOBODY\" did not answer\n", 0), 0u) << said;
     EXPECT_EQ(said.substr(said.size() - 6), "rc 20\n") << said;
     // Told to stop while waiting for a reply, it gives up without a word.
     ASSERT_EQ(rexx_port_open("SILENT", true, &name), REXX_PORT_OK);
     std::ofstream(script) << "/* wait */\n'ECHO one'\nsay 'after'\n";
+    unanswered = 0;
     ASSERT_TRUE(rexx_script_start(script.c_str(), "SILENT"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(serving(silent_handler, [] { return unanswered > 0; })); // its command is in
     rexx_script_halt();
-    EXPECT_TRUE(rexx_script_wait(1000));
-    EXPECT_EQ(output_until("", 50).find("did not answer"), std::string::npos);
+    EXPECT_TRUE(rexx_script_wait(SCRIPT_HANG_MS));
+    EXPECT_EQ(output_until().find("did not answer"), std::string::npos);
 }
 
 // A child process (a client of another program) that holds `count` idle
@@ -757,12 +764,11 @@ TEST_F(RexxPort, AFullTableDropsTheClientIdleLongestButNeverAScript) {
     ASSERT_EQ(write(own[0], "ECHO kept\n", 10), 10);
     std::string reply;
     char buffer[64];
-    for (int i = 0; i < 2000 && reply.size() < 8; ++i) {
-        rexx_port_serve(echo_handler);
+    serving(echo_handler, [&] {
         const ssize_t n = recv(own[0], buffer, sizeof buffer, MSG_DONTWAIT);
         if (n > 0) reply.append(buffer, static_cast<std::size_t>(n));
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+        return reply.size() >= 8;
+    });
     EXPECT_EQ(reply, "0 4\nkept");
     for (int fd : own)
         close(fd);
@@ -777,16 +783,13 @@ int busy_handler(const char*, std::string* result) {
 }
 int asking_handler(const char* line, std::string* result) {
     if (std::string(line) != "ASK") return echo_handler(line, result);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < end) {
-        rexx_port_serve(echo_handler); // a nested event pass: does nothing
-        rexx_port_serve_waiting(busy_handler);
-        if (rexx_port_asker_gone()) {
-            asker_left = true;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    asker_left = wait_until(
+        [] {
+            rexx_port_serve(echo_handler); // a nested event pass: does nothing
+            rexx_port_serve_waiting(busy_handler);
+            return rexx_port_asker_gone();
+        },
+        TEST_HANG_SECONDS, 1);
     return 0;
 }
 
@@ -801,11 +804,7 @@ TEST_F(RexxPort, AWaitingHandlerAnswersTheOthersAndNoticesItsAskerLeave) {
         rc = rexx_port_send(name.c_str(), "ECHO later", &result, nullptr, nullptr);
         close(asker); // the asker goes once the other client has its answer
     });
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!asker_left && std::chrono::steady_clock::now() < end) {
-        rexx_port_serve(asking_handler);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    serving(asking_handler, [] { return asker_left; });
     other.join();
     EXPECT_TRUE(asker_left);
     EXPECT_EQ(rc, 5);
