@@ -123,9 +123,8 @@ class FailedWrites : public ProgramTest {
         }
         ASSERT_TRUE(start({"PORTNAME", "E2E"}));
         std::string said;
-        for (int i = 0; i < 500 && ask("GETMACHINE", &said) != 0; i++)
-            usleep(40000);
-        ASSERT_EQ(ask("GETMACHINE", &said), 0) << log();
+        ASSERT_TRUE(wait_until([&] { return ask("GETMACHINE", &said) == 0; }, TEST_HANG_SECONDS, 40))
+            << log();
     }
     // Every row's request into its place fails, and the user's files stay.
     void walk() {

@@ -88,7 +88,7 @@ TEST_F(PausedStart, AStateOpenedWhilePausedShowsItsPicture) {
         SCOPED_TRACE(setup);
         ASSERT_EQ(send(setup, &result), 0) << result;
         ASSERT_EQ(send("UNPAUSE", &result), 0);
-        usleep(300000);
+        ASSERT_TRUE(frames_ran(18)) << log(); // the machine draws and plays on
         ASSERT_EQ(send("PAUSE", &result), 0);
         ASSERT_EQ(send("SAVEAS " + path("a.cos"), &result), 0) << result;
         ASSERT_EQ(send("OPEN " + path("a.cos"), &result), 0) << result;

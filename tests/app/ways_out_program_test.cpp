@@ -4,6 +4,7 @@
 // taken by a file, a disk changed and not saved), and each way out names it
 // where it reports: the port's QUIT and the debugger's SYS sent through the
 // port in their reply (rc 5), a signal on the console.
+#include "core/emu.h"
 #include "core/held_things.h"
 #include "tests/record/tools.h"
 #include "tests/support/count_of.h"
@@ -11,14 +12,12 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
-#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -118,7 +117,8 @@ class WaysOut : public ProgramTest {
                  fine("DEBUGGER \"WRITEPORT DATA 8\"");
                  fine("DEBUGGER \"JUMP 500\"");
                  fine("UNPAUSE");
-                 std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                 // A fifth of a second of the guest's time on the tape.
+                 EXPECT_TRUE(guest_ran(frame_clocks(CD2650, 12))) << log();
                  fs::remove(tape);
                  return "Can't finish the recording on this tape: its file " + tape.string() +
                         " was removed since it went in.";

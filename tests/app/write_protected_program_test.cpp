@@ -169,9 +169,7 @@ TEST_F(WriteProtected, AnExitAutosaveThatCannotBeWrittenIsNamed) {
     const auto port_file = [&] { return fs::exists(socket); };
     const auto session = [&] {
         EXPECT_TRUE(start({"PORTNAME", "E2E"}));
-        for (int i = 0; i < 1000 && !port_file(); i++)
-            usleep(20000);
-        EXPECT_TRUE(port_file()) << log();
+        EXPECT_TRUE(wait_until(port_file)) << log();
     };
     std::string result;
     session();

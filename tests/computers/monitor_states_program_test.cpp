@@ -5,12 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -40,15 +38,13 @@ class MonitorStatesProgram : public ProgramTest {
         EXPECT_EQ(send("PEEK " + std::to_string(address), &result), 0) << result;
         return result;
     }
-    // Whether the guest comes to hold `value` at `address` within five seconds.
+    // Whether the guest comes to hold `value` at `address`.
     bool comes_to_hold(int address, int value) {
         const std::string want = std::to_string(value);
         std::string result;
-        for (int i = 0; i < 50; i++) {
-            if (send("PEEK " + std::to_string(address), &result) == 0 && result == want) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return false;
+        return wait_until([&] {
+            return send("PEEK " + std::to_string(address), &result) == 0 && result == want;
+        });
     }
     // The program on `machine` with the monitor `monitor` chosen: choosing
     // it answers 0 when `present` (its image is in the roms drawer), else at

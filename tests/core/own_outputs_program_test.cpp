@@ -6,6 +6,7 @@
 // earlier version wrote; and every saver records what it wrote, however its
 // name was typed. An output is its writer's by what it holds, wherever it
 // lies: moved, renamed or copied with its project.
+#include "core/emu.h"
 #include "core/machine_table.h"
 #include "core/own_outputs.h"
 #include "debugger/commands.h"
@@ -29,7 +30,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -131,6 +131,19 @@ class OwnOutputsProgram : public ProgramTest {
         return other_fs;
     }
     fs::path other_fs;
+    // Waits until a file written now beside `file` (in the folder that holds
+    // its folder) gets a later time of writing than `made`, as its filesystem
+    // stamps it: a write of `file` from then on shows in its time.
+    static void until_writes_show_after(const fs::path& file, fs::file_time_type made) {
+        const fs::path probe = file.parent_path().parent_path() / ".time-probe";
+        EXPECT_TRUE(wait_until(
+            [&] {
+                test_write_file(probe, "");
+                return fs::last_write_time(probe) > made;
+            },
+            TEST_HANG_SECONDS, 1));
+        fs::remove(probe);
+    }
     fs::path real() const { return home.path() / "real"; }
     fs::path link() const { return home.path() / "link"; }
     fs::path record() const { return real() / "Configs" / "Outputs.txt"; }
@@ -302,8 +315,8 @@ void OwnOutputsProgram::try_move(const Writer& w, int m) {
     std::vector<std::string> before;
     for (const fs::path& output : there)
         before.push_back(test_read_file(output));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const auto made = fs::last_write_time(there[0]);
+    until_writes_show_after(there[0], made);
     const bool own = w.thing && written.size() == 1 ? row.own_one : row.own;
     const int rc = w.write(at, stem, &said);
     answers.push_back(w.name + " | " + row.name + " | " + std::to_string(rc));
@@ -501,7 +514,8 @@ TEST_F(OwnOutputsProgram, APlaybackKnowsItsRecordingHoweverItsPathIsSpelled) {
         std::string said;
         const int rc = ask("OPEN " + take, &said);
         if (rc == 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            // Stopped while it plays: some of its frames played, most not.
+            EXPECT_TRUE(guest_ran(frame_clocks(ARCADIA, 10))) << log();
             EXPECT_EQ(ask("MENU MACRO.STOP", &said), 0) << said;
         }
         return rc;
@@ -513,11 +527,11 @@ TEST_F(OwnOutputsProgram, APlaybackKnowsItsRecordingHoweverItsPathIsSpelled) {
                          (record_state == Record::older ? ", older record" : ""));
             const std::string row = new_row();
             const fs::path dir = real() / "Projects" / row;
-            ASSERT_TRUE(write_recording(state, dir / "take.cor", 50, std::vector<u8>(6, 0)));
+            ASSERT_TRUE(write_recording(state, dir / "take.cor", 500, std::vector<u8>(6, 0)));
             ASSERT_EQ(play(spelled(s, row, "take.cor")), 0);
             rewrite_record(record_state, "");
             const auto made = fs::last_write_time(dir / "take.wav");
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            until_writes_show_after(dir / "take.wav", made);
             EXPECT_EQ(play(spelled(0, row, "take.cor")), 0);
             EXPECT_NE(fs::last_write_time(dir / "take.wav"), made) << "not generated anew";
         }
@@ -526,7 +540,7 @@ TEST_F(OwnOutputsProgram, APlaybackKnowsItsRecordingHoweverItsPathIsSpelled) {
     ASSERT_EQ(ask("MENU MACRO.ANIMS.GIF"), 0);
     const std::string row = new_row();
     const fs::path dir = real() / "Projects" / row;
-    ASSERT_TRUE(write_recording(state, dir / "take.cor", 50, std::vector<u8>(6, 0)));
+    ASSERT_TRUE(write_recording(state, dir / "take.cor", 500, std::vector<u8>(6, 0)));
     ASSERT_EQ(play(spelled(0, row, "take.cor")), 0);
     rewrite_record(Record::older, "");
     const std::string gif = test_read_file(dir / "take.gif");
@@ -590,13 +604,14 @@ TEST_F(OwnOutputsProgram, AnOutputMovedRenamedOrCopiedWithItsProjectIsStillItsWr
                    std::snprintf(pitch, sizeof pitch, "DEBUGGER \"E 18FD %02X\"", 0x20 + takes);
                    ASSERT_EQ(ask(pitch), 0);
                    ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
-                   ASSERT_TRUE(write_recording(state, dir / (stem + ".cor"), 40 + v + 4 * takes++,
+                   ASSERT_TRUE(write_recording(state, dir / (stem + ".cor"), 400 + v + 4 * takes++,
                                                std::vector<u8>(6, 0)));
                },
                [&](const auto& dir, const auto& stem, std::string* said) {
                    const int rc = ask("OPEN " + (dir / (stem + ".cor")).string(), said);
                    if (rc == 0) {
-                       std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                       // Stopped while it plays, as above.
+                       EXPECT_TRUE(guest_ran(frame_clocks(ARCADIA, 10))) << log();
                        EXPECT_EQ(ask("MENU MACRO.STOP"), 0);
                    }
                    return rc;

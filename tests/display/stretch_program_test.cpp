@@ -6,10 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -35,11 +33,12 @@ class StretchProgram : public ProgramTest {
     // stretch changes at a frame boundary): `expected` or what it stays at.
     u32 shown_width(u32 expected) {
         u32 width = 0;
-        for (int i = 0; i < 50; i++) {
-            width = picture("shown.png").width;
-            if (width == expected) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
+        wait_until(
+            [&] {
+                width = picture("shown.png").width;
+                return width == expected;
+            },
+            TEST_HANG_SECONDS, 100);
         return width;
     }
     std::filesystem::path settings() const { return home.path() / "Configs" / "Brindlemox.ini"; }

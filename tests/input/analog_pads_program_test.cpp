@@ -4,11 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
-#include <thread>
 
 namespace {
 
@@ -46,13 +44,10 @@ class AnalogPadsProgram : public ProgramTest {
     std::string state_file() const { return (home.path() / "pad-state").string(); }
     void move_stick(int x, int y) { std::ofstream(state_file()) << x << " " << y << " 0\n"; }
     // The left paddle as the Arcadia's guest reads it, once it reads `want`
-    // (or after two seconds).
+    // (or what it reads when it does not come to that).
     std::string left_paddle(const std::string& want) {
         std::string value;
-        for (int tries = 0; tries < 100; tries++) {
-            if (send("PEEK 6655", &value) != 0 || value == want) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
+        wait_until([&] { return send("PEEK 6655", &value) != 0 || value == want; });
         return value;
     }
 };

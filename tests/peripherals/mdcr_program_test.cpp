@@ -147,13 +147,23 @@ TEST_F(MdcrProgram, TheDebuggersSysThroughThePortAnswersBeforeTheEnd) {
     fd = -1;
     // The same steps from a STARTUP script, SYS sent QUIET; the program
     // starts on its first machine (the PHUNSY's missing ROMs would wait on
-    // the user at the start).
+    // the user at the start). The script writes for the same quarter second
+    // of the guest's time, read from the debugger's processor view.
     std::filesystem::remove(home.path() / "Configs" / "Brindlemox.ini");
     std::ofstream(home.path() / "sys.rexx")
-        << "/* */\n'SETMACHINE PHUNSY'\n'DEBUGGER \"POKE 900 1B\"'\n'DEBUGGER \"POKE 901 7E\"'\n"
-        << "'DEBUGGER \"JUMP 900\"'\n'OPEN " << path("t.mdcr") << "'\n"
+        << "/* */\noptions results\n'SETMACHINE PHUNSY'\n'DEBUGGER \"POKE 900 1B\"'\n"
+        << "'DEBUGGER \"POKE 901 7E\"'\n'DEBUGGER \"JUMP 900\"'\n'OPEN " << path("t.mdcr") << "'\n"
         << "'DEBUGGER \"WRITEPORT DATA $60\"'\n"
-        << "address system 'sleep 0.3'\n"
+        << "'DEBUGGER TU 1'\n"
+        << "from = ''\n"
+        << "do forever\n"
+        << "  'DEBUGGER V CPU'\n"
+        << "  parse var RESULT 'Clock:' clock .\n"
+        << "  clock = space(translate(clock, ' ', ','), 0)\n"
+        << "  if \\datatype(clock, 'W') then iterate\n"
+        << "  if from == '' then from = clock\n"
+        << "  if clock - from >= " << frame_clocks(PHUNSY, 15) << " then leave\n"
+        << "end\n"
         << "'DEBUGGER \"WRITEPORT DATA 0\"'\n"
         << "'DEBUGGER QUIET \"SYS\"'\n";
     ASSERT_TRUE(start({"STARTUP", "sys.rexx"}));

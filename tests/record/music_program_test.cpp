@@ -237,18 +237,18 @@ class LoopedMusic : public MusicProgram {
             ASSERT_EQ(send("MENU MACRO.RESTARTPLAYBACK", &said), 0) << said;
         }
         // The seams wanted, each seen as the guest's clock going back to the
-        // state's (a minute at most, however busy the host).
-        const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-        // With `mute_across_seam` the sound is switched off some 5 frames
-        // into the second pass and on again some 15 frames into the third.
-        for (u32 seams = 0, last = guest_clocks();
-             seams < seams_wanted && std::chrono::steady_clock::now() < end;) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            const u32 now = guest_clocks();
-            const bool seam = now && now < last;
-            seams += seam;
-            last = now ? now : last;
-            if (seam && mute_across_seam && seams <= 2) {
+        // state's. With `mute_across_seam` the sound is switched off some 5
+        // frames into the second pass and on again some 15 frames into the third.
+        u32 last = guest_clocks();
+        for (u32 seams = 1; seams <= seams_wanted; seams++) {
+            ASSERT_TRUE(wait_until([&] {
+                const u32 now = guest_clocks();
+                const bool seam = now && now < last;
+                last = now ? now : last;
+                return seam;
+            })) << "seam " << seams << " reached\n"
+                << log();
+            if (mute_across_seam && seams <= 2) {
                 ASSERT_TRUE(guest_ran((seams == 1 ? 5 : 15) * FRAME));
                 ASSERT_EQ(send("MENU SETTINGS.SOUND.ENABLED", &said), 0) << said;
                 last = guest_clocks();

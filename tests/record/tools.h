@@ -4,6 +4,7 @@
 
 #include "record/rec_formats.h"
 #include "tests/support/program_test.h"
+#include "tests/support/wait_until.h"
 
 #include <algorithm>
 #include <chrono>
@@ -110,9 +111,9 @@ class RecordingProgram : public ProgramTest {
         ASSERT_TRUE(write_recording(state, take, frames, frame));
     }
     const std::filesystem::path take = home.path() / "take.cor";
-    // Opens the recording `take` and waits (up to a minute) for all of
-    // `outputs` to be there, as they are when its playback has ended; then
-    // quits. Check with ASSERT_NO_FATAL_FAILURE.
+    // Opens the recording `take` and waits for all of `outputs` to be there,
+    // as they are when its playback has ended; then quits. Check with
+    // ASSERT_NO_FATAL_FAILURE.
     void generate(std::initializer_list<std::filesystem::path> outputs) {
         std::string said;
         ASSERT_EQ(send("OPEN " + take.string(), &said), 0) << said;
@@ -121,9 +122,7 @@ class RecordingProgram : public ProgramTest {
                 if (!std::filesystem::exists(output)) return false;
             return true;
         };
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!all_there() && std::chrono::steady_clock::now() < end)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ASSERT_TRUE(wait_until(all_there)) << "the playback's outputs written\n" << log();
         request("QUIT");
         ASSERT_EQ(wait_exit(), 0) << log();
     }

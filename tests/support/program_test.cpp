@@ -12,6 +12,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -197,4 +198,25 @@ bool ProgramTest::guest_ran(std::uint32_t clocks) {
         last = now;
         return ran >= clocks;
     });
+}
+
+bool ProgramTest::frames_ran(unsigned frames) {
+    constexpr const char* REACHED = "Reached next frame (";
+    unsigned long ran = 0, last = 0;
+    bool counted = false;
+    return wait_until(
+        [&] {
+            const int before = count_of(log(), REACHED);
+            std::string said;
+            if (send("DEBUGGER \"R F\"", &said) != 0 || !printed(REACHED, before + 1)) return false;
+            const std::string text = log();
+            const unsigned long now = std::strtoul(
+                text.c_str() + text.rfind(REACHED) + std::strlen(REACHED), nullptr, 10);
+            if (counted && now > last) ran += now - last;
+            counted = true;
+            last = now;
+            if (send("DEBUGGER G", &said) != 0) return false;
+            return ran >= frames;
+        },
+        TEST_HANG_SECONDS, 50);
 }

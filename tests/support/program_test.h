@@ -100,6 +100,14 @@ class ProgramTest : public ::testing::Test {
     // frame is reckoned only while it runs (0 in its rows): there the
     // shortest a 2650 console has (an NTSC frame, 14,900 clocks) stands in.
     static std::uint32_t frame_clocks(unsigned m, unsigned frames);
+    // Waits until the machine has run `frames` frames on from where it is now,
+    // as the debugger's R F counts them (up to TEST_HANG_SECONDS): whether it
+    // did. For the machines without a processor clock (the ball-and-paddle
+    // chips, the Type-right). It stops the machine at a frame's end now and
+    // then to read the count, and lets it run on (the debugger's G), so it
+    // runs on afterwards too; a state loaded meanwhile (a playback's seam)
+    // takes the count back, and it runs on from there.
+    bool frames_ran(unsigned frames);
     // The picture shown now, saved with SAVEPNG as `name` in the home and
     // read back.
     IndexedPicture picture(const std::string& name);
