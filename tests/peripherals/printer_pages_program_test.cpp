@@ -315,8 +315,7 @@ TEST_F(PrinterPagesProgram, ALongPrintoutLeavesOtherWritersTheirOutputs) {
             n++;
         return n;
     };
-    for (int tries = 0; tries < 600 && pages() < 600; tries++)
-        usleep(50000);
+    ASSERT_TRUE(wait_until([&] { return pages() >= 600; }, 4 * TEST_HANG_SECONDS)) << log();
     fine("PAUSE");
     ASSERT_GE(pages(), 600u);
     EXPECT_NE(fine("DEBUGGER \"SAVEHEX 0 FF prog.bin\"").find("OK."), std::string::npos);
@@ -673,8 +672,7 @@ TEST_F(PrinterPagesProgram, WhatAWayOutCannotSaveIsKeptForTheNextStart) {
             EXPECT_EQ(test_port_send_as_nobody(port, line, &said), 0) << line << ": " << said;
         };
         ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-        for (int tries = 0; tries < 200 && !fs::exists(port); tries++)
-            usleep(50000);
+        ASSERT_TRUE(wait_until([&] { return fs::exists(port); })) << log();
         as_user("SETMACHINE PIPBUG");
         std::vector<std::string> printing;
         for (const std::string& line : test_printing("KEPTA"))
@@ -696,8 +694,7 @@ TEST_F(PrinterPagesProgram, WhatAWayOutCannotSaveIsKeptForTheNextStart) {
         fs::permissions(screenshots(), fs::perms::owner_all);
         fs::permissions(projects(), fs::perms::owner_all);
         ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-        for (int tries = 0; tries < 200 && !fs::exists(port); tries++)
-            usleep(50000);
+        ASSERT_TRUE(wait_until([&] { return fs::exists(port); })) << log();
         EXPECT_EQ(test_port_send_as_nobody(port, "QUIT", &said), 0) << said;
         EXPECT_GE(wait_exit(), 0);
         if (row.back) {
@@ -788,27 +785,37 @@ std::string printed_lines(const std::string& text) {
 // message counts the pages it names; the pages are kept whatever becomes of
 // the autosave, and the next start saves them in their printouts, whole and
 // in order. The printers and units are the machine table's.
-TEST_F(PrinterPagesProgram, EveryPageReachesItsPrintoutWhateverFails) {
+namespace {
+
+enum class Fails { pictures, texts, other_paper, autosave_off, games, breakpoint, at_64 };
+struct Failure {
+    const char* what;
+    Fails fails;
+    const char* read_only; // while the guest prints
+    u32 pages;             // that fill
+};
+const Failure failures[] = {
+    {"the picture folder read-only", Fails::pictures, "Screenshots", 65},
+    {"the text folder read-only", Fails::texts, "Projects", 65},
+    {"a switch to other paper", Fails::other_paper, "Screenshots", 2},
+    {"the autosave off", Fails::autosave_off, "Screenshots", 2},
+    {"the autosave's folder read-only", Fails::games, "Screenshots", 2},
+    {"a way out at a breakpoint", Fails::breakpoint, "Screenshots", 2},
+    {"saved at 64, then the picture folder read-only", Fails::at_64, "", 65},
+};
+
+// One failure on every printer and unit: a test of its own each, so that
+// each stays well within a test's time on a busy host.
+class PrinterPagesFailing : public PrinterPagesProgram,
+                            public ::testing::WithParamInterface<std::size_t> {};
+
+} // namespace
+
+TEST_P(PrinterPagesFailing, EveryPageReachesItsPrintoutWhateverFails) {
     if (geteuid() != 0 || !fs::exists("/usr/bin/setpriv") || !fs::exists("/usr/bin/python3"))
         GTEST_SKIP() << "only the superuser can run the program as an ordinary user";
     const std::vector<PrinterRow> rows = printer_rows();
     ASSERT_GE(rows.size(), 5u);
-    enum class Fails { pictures, texts, other_paper, autosave_off, games, breakpoint, at_64 };
-    struct Failure {
-        const char* what;
-        Fails fails;
-        const char* read_only; // while the guest prints
-        u32 pages;             // that fill
-    };
-    const Failure failures[] = {
-        {"the picture folder read-only", Fails::pictures, "Screenshots", 65},
-        {"the text folder read-only", Fails::texts, "Projects", 65},
-        {"a switch to other paper", Fails::other_paper, "Screenshots", 2},
-        {"the autosave off", Fails::autosave_off, "Screenshots", 2},
-        {"the autosave's folder read-only", Fails::games, "Screenshots", 2},
-        {"a way out at a breakpoint", Fails::breakpoint, "Screenshots", 2},
-        {"saved at 64, then the picture folder read-only", Fails::at_64, "", 65},
-    };
     const std::string port = (home.path() / "brindlemox" / "E2E").string();
     const auto as_user = [&](const std::vector<std::string>& lines) {
         return test_port_send_all_as_nobody(port, lines);
@@ -816,8 +823,7 @@ TEST_F(PrinterPagesProgram, EveryPageReachesItsPrintoutWhateverFails) {
     const auto start_as_user = [&] {
         prefix = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
         ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-        for (int tries = 0; tries < 400 && !fs::exists(port); tries++)
-            usleep(50000);
+        ASSERT_TRUE(wait_until([&] { return fs::exists(port); })) << log();
     };
     const auto writable = [&](const char* folder, bool yes) {
         fs::permissions(home.path() / folder,
@@ -882,8 +888,9 @@ TEST_F(PrinterPagesProgram, EveryPageReachesItsPrintoutWhateverFails) {
         return answers;
     };
 
+    const Failure& f = failures[GetParam()];
     for (const PrinterRow& row : rows) {
-        for (const Failure& f : failures) {
+        {
             SCOPED_TRACE(row.keyword + " unit " + std::to_string(row.unit) + ", " + f.what);
             prefix.clear();
             for (const fs::path& kept : {home.path() / "Games" / "AUTOSAVE.COS",
@@ -1006,6 +1013,9 @@ TEST_F(PrinterPagesProgram, EveryPageReachesItsPrintoutWhateverFails) {
     }
 }
 
+INSTANTIATE_TEST_SUITE_P(EveryFailure, PrinterPagesFailing,
+                         ::testing::Range(std::size_t{0}, std::size(failures)));
+
 namespace {
 
 // The port lines by which the guest of `machine` prints `text` as one line
@@ -1058,8 +1068,7 @@ TEST_F(PrinterPagesProgram, AMachineThatGoesTriesItsPagesOnceAndCountsThem) {
                 std::system(("chown -R nobody:nogroup '" + home.path().string() + "'").c_str()), 0);
             prefix = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
             ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-            for (int tries = 0; tries < 400 && !fs::exists(port); tries++)
-                usleep(50000);
+            ASSERT_TRUE(wait_until([&] { return fs::exists(port); })) << log();
             std::vector<std::string> lines = {"SETMACHINE " + row.keyword};
             for (const std::string& line : printing_on(row.machine, "WAITS"))
                 lines.push_back(line);
@@ -1135,8 +1144,7 @@ TEST_F(PrinterPagesProgram, PagesKeptInTwoPlacesComeBackOnce) {
                 writable(folder, false);
             prefix = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
             ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-            for (int tries = 0; tries < 400 && !fs::exists(port); tries++)
-                usleep(50000);
+            ASSERT_TRUE(wait_until([&] { return fs::exists(port); })) << log();
             std::vector<std::string> lines = {"SETMACHINE PIPBUG"};
             if (!way.words[i].empty()) {
                 for (const std::string& line : test_printing(way.words[i]))
@@ -1156,8 +1164,7 @@ TEST_F(PrinterPagesProgram, PagesKeptInTwoPlacesComeBackOnce) {
         for (int again = 0; again < 2; again++) {
             prefix = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
             ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-            for (int tries = 0; tries < 400 && !fs::exists(port); tries++)
-                usleep(50000);
+            ASSERT_TRUE(wait_until([&] { return fs::exists(port); })) << log();
             std::string said;
             EXPECT_EQ(test_port_send_as_nobody(port, "QUIT", &said), 0) << said;
             EXPECT_GE(wait_exit(), 0);
