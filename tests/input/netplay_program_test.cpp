@@ -152,15 +152,7 @@ struct Program {
     std::uint32_t guest_clocks() {
         std::string view;
         if (send("DEBUGGER TU 1", &view) != 0 || send("DEBUGGER V CPU", &view) != 0) return 0;
-        const std::size_t at = view.find("Clock:");
-        if (at == std::string::npos) return 0;
-        std::uint32_t clocks = 0;
-        for (std::size_t i = view.find_first_not_of(' ', at + 6); i < view.size(); i++)
-            if (view[i] >= '0' && view[i] <= '9')
-                clocks = clocks * 10 + static_cast<std::uint32_t>(view[i] - '0');
-            else if (view[i] != ',')
-                break;
-        return clocks;
+        return test_clocks_in_view(view);
     }
     // Waits until the guest has run `clocks` clock periods on from where it is
     // now (TEST_HANG_SECONDS at most): whether it did.
@@ -633,7 +625,8 @@ class NetplayOnDisplay : public NetplayPrograms {
             const std::vector<int> at = peeked(side.ask("DEBUGGER PEEK 900 90F"), "$0900");
             return !at.empty() && at[0] == seen;
         };
-        const bool reached = wait_until([&] { return held(server) && held(client); }, TEST_HANG_SECONDS, 100);
+        const bool reached =
+            wait_until([&] { return held(server) && held(client); }, TEST_HANG_SECONDS, 100);
         x.run(window + "windowfocus --sync keyup " + key);
         return reached;
     }
@@ -714,7 +707,8 @@ TEST(NetplayServer, ListensWhenItsOwnNameDoesNotResolve) {
     ASSERT_TRUE(up);
     if (getaddrinfo_fails(name)) {
         int server_rc = -1;
-        std::thread listening([&] { server_rc = test_port_send("NONAME", "SERVER", &result, &fd); });
+        std::thread listening(
+            [&] { server_rc = test_port_send("NONAME", "SERVER", &result, &fd); });
         int client = -1;
         wait_until([&] { return (client = net_connect_to(0x7F000001, net, 500)) >= 0; },
                    TEST_HANG_SECONDS, 50);

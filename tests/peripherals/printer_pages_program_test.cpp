@@ -30,6 +30,10 @@ namespace fs = std::filesystem;
 
 class PrinterPagesProgram : public ProgramTest {
   protected:
+    // Whether the program can be run here as an ordinary user (nobody).
+    static bool can_run_as_user() {
+        return geteuid() == 0 && fs::exists("/usr/bin/setpriv") && fs::exists("/usr/bin/python3");
+    }
     std::string fine(const std::string& line) {
         std::string result;
         EXPECT_EQ(send(line, &result), 0) << line << ": " << result;
@@ -133,10 +137,10 @@ class PrinterPagesProgram : public ProgramTest {
         EXPECT_NE(text.find("\n" + word + "B\n"), std::string::npos) << text;
         for (const std::string& picture : {first, second}) {
             int rc = -1; // ImageMagick comes with the build's packages: its reading is required
-            EXPECT_EQ(run_tool("identify -format '%wx%h' '" + (screenshots() / picture).string() +
-                                   "'",
-                               &rc),
-                      size)
+            EXPECT_EQ(
+                run_tool("identify -format '%wx%h' '" + (screenshots() / picture).string() + "'",
+                         &rc),
+                size)
                 << picture;
         }
     }
@@ -251,11 +255,10 @@ TEST_F(PrinterPagesProgram, EveryWayOutSavesThePageInProgress) {
         int signal;          // sent to the program, or
         const char* command; // sent through the port, or neither: the X server ends
     };
-    for (const WayOut& way : {WayOut{"QUIT", 0, "QUIT"}, WayOut{"SYS", 0, "DEBUGGER SYS"},
-                              WayOut{"SIGTERM", SIGTERM, nullptr},
-                              WayOut{"SIGINT", SIGINT, nullptr},
-                              WayOut{"SIGHUP", SIGHUP, nullptr},
-                              WayOut{"the display gone", 0, nullptr}}) {
+    for (const WayOut& way :
+         {WayOut{"QUIT", 0, "QUIT"}, WayOut{"SYS", 0, "DEBUGGER SYS"},
+          WayOut{"SIGTERM", SIGTERM, nullptr}, WayOut{"SIGINT", SIGINT, nullptr},
+          WayOut{"SIGHUP", SIGHUP, nullptr}, WayOut{"the display gone", 0, nullptr}}) {
         SCOPED_TRACE(way.what);
         for (const fs::path& drawer : {projects(), screenshots()})
             fs::remove_all(drawer);
@@ -287,9 +290,9 @@ TEST_F(PrinterPagesProgram, EveryWayOutSavesThePageInProgress) {
         EXPECT_EQ(text.substr(0, 4), "ONE\n");
         EXPECT_NE(text.find("\nL\nL\nL\nL\nL\n"), std::string::npos) << text;
         EXPECT_EQ(test_read_file(projects() / "Printer.txt"), "the user's own\n");
-        for (const fs::path& beside : {projects() / "Printer_3.txt",
-                                       screenshots() / "Printer-1.ilbm",
-                                       screenshots() / "Printer-3_2.ilbm"})
+        for (const fs::path& beside :
+             {projects() / "Printer_3.txt", screenshots() / "Printer-1.ilbm",
+              screenshots() / "Printer-3_2.ilbm"})
             EXPECT_FALSE(fs::exists(beside)) << beside;
     }
 }
@@ -484,8 +487,8 @@ std::vector<PrinterRow> printer_rows() {
 // that filled before it are the only copy of what the guest printed: every
 // set-up, load and way out saves them first, in order, as pages of the
 // printout they were printed in, pictures and text under the printout's
-// names, on every printer and unit. QUIT's reply names where they went. The sheet does not come back with the autosave:
-// the next session's page is a printout of its own, with nothing twice.
+// names, on every printer and unit. QUIT's reply names where they went. The sheet does not come
+// back with the autosave: the next session's page is a printout of its own, with nothing twice.
 TEST_F(PrinterPagesProgram, EverySheetIsSavedBeforeItGoes) {
     const std::vector<PrinterRow> rows = printer_rows();
     ASSERT_GE(rows.size(), 5u); // PIPBUG, BINBUG, CD2650 and the TWIN's two units
@@ -642,7 +645,7 @@ TEST_F(PrinterPagesProgram, ALoadThatFailsLeavesThePrintoutWhole) {
 // reply names it. The next printout names the file that took its number,
 // not one that is not there.
 TEST_F(PrinterPagesProgram, WhatAWayOutCannotSaveIsKeptForTheNextStart) {
-    if (geteuid() != 0 || !fs::exists("/usr/bin/setpriv") || !fs::exists("/usr/bin/python3"))
+    if (!can_run_as_user())
         GTEST_SKIP() << "only the superuser can run the program as an ordinary user";
     struct Row {
         const char* autosave;
@@ -723,8 +726,9 @@ u32 guest_origin(u32 machine) {
 std::pair<std::vector<u8>, u32> guest_printing(u32 machine, u32 pages, u32 lines) {
     // A character in R0 to the printer: the TWIN's line printer takes it on
     // port $EB at a print request on port $EA.
-    const std::vector<u8> out = machine == TWIN ? std::vector<u8>{0xD4, 0xEB, 0x04, 0x02, 0xD4, 0xEA}
-                                                : std::vector<u8>{0xD4, u8(machine == CD2650 ? 0xFC : 0x19)};
+    const std::vector<u8> out = machine == TWIN
+                                    ? std::vector<u8>{0xD4, 0xEB, 0x04, 0x02, 0xD4, 0xEA}
+                                    : std::vector<u8>{0xD4, u8(machine == CD2650 ? 0xFC : 0x19)};
     const u8 end_line = machine == TWIN ? 0x0D : 0x0A;
     std::vector<u8> code = {0x76, 0x20, 0x07, 0x00, 0x05, u8(pages)}; // PPSU II; R3 = 0; R1 = pages
     const std::size_t page = code.size();
@@ -737,7 +741,7 @@ std::pair<std::vector<u8>, u32> guest_printing(u32 machine, u32 pages, u32 lines
     put({0x03, 0x50, 0x50, 0x50, 0x50, 0x44, 0x0F, 0x84, 0x41}); // 'A' + R3's high nibble
     put({0x03, 0x44, 0x0F, 0x84, 0x41});                         // 'A' + its low nibble
     put({0x04, end_line});
-    code.insert(code.end(), {0x87, 0x01});                        // R3 + 1
+    code.insert(code.end(), {0x87, 0x01});                                  // R3 + 1
     code.insert(code.end(), {0xFA, u8((line - (code.size() + 2)) & 0x7F)}); // BDRR,R2
     code.insert(code.end(), {0xF9, u8((page - (code.size() + 2)) & 0x7F)}); // BDRR,R1
     put({0x04, 'Z'});
@@ -812,7 +816,7 @@ class PrinterPagesFailing : public PrinterPagesProgram,
 } // namespace
 
 TEST_P(PrinterPagesFailing, EveryPageReachesItsPrintoutWhateverFails) {
-    if (geteuid() != 0 || !fs::exists("/usr/bin/setpriv") || !fs::exists("/usr/bin/python3"))
+    if (!can_run_as_user())
         GTEST_SKIP() << "only the superuser can run the program as an ordinary user";
     const std::vector<PrinterRow> rows = printer_rows();
     ASSERT_GE(rows.size(), 5u);
@@ -850,8 +854,8 @@ TEST_P(PrinterPagesFailing, EveryPageReachesItsPrintoutWhateverFails) {
         load.push_back("TURBO ON");
         load.push_back("DEBUGGER G");
         for (std::size_t i = 0; i < code.size(); i++) {
-            std::snprintf(line, sizeof line, "DEBUGGER \"E $%zX $%02X\"",
-                          guest_origin(machine) + i, code[i]);
+            std::snprintf(line, sizeof line, "DEBUGGER \"E $%zX $%02X\"", guest_origin(machine) + i,
+                          code[i]);
             load.push_back(line);
         }
         std::snprintf(line, sizeof line, "DEBUGGER \"E $%X 0\"", done);
@@ -878,12 +882,14 @@ TEST_P(PrinterPagesFailing, EveryPageReachesItsPrintoutWhateverFails) {
                     continue;
                 }
                 answers += std::to_string(rc) + " " + said + "\n";
-                finished = finished || (said.size() >= 2 && said.compare(said.size() - 2, 2, "90") == 0);
+                finished =
+                    finished || (said.size() >= 2 && said.compare(said.size() - 2, 2, "90") == 0);
                 held = held || said == "A requester is open.\n";
             }
         }
         if (!held) {
-            EXPECT_NE(answers.find("90\n"), std::string::npos) << "the guest did not finish printing";
+            EXPECT_NE(answers.find("90\n"), std::string::npos)
+                << "the guest did not finish printing";
         }
         return answers;
     };
@@ -893,9 +899,9 @@ TEST_P(PrinterPagesFailing, EveryPageReachesItsPrintoutWhateverFails) {
         {
             SCOPED_TRACE(row.keyword + " unit " + std::to_string(row.unit) + ", " + f.what);
             prefix.clear();
-            for (const fs::path& kept : {home.path() / "Games" / "AUTOSAVE.COS",
-                                         home.path() / "Games" / "AUTOSAVE.PAGES",
-                                         home.path() / "Configs" / "AUTOSAVE.PAGES"})
+            for (const fs::path& kept :
+                 {home.path() / "Games" / "AUTOSAVE.COS", home.path() / "Games" / "AUTOSAVE.PAGES",
+                  home.path() / "Configs" / "AUTOSAVE.PAGES"})
                 fs::remove(kept);
             if (!fs::exists(home.path() / "Configs" / "Brindlemox.ini")) {
                 start_session();
@@ -904,16 +910,16 @@ TEST_P(PrinterPagesFailing, EveryPageReachesItsPrintoutWhateverFails) {
             set_setting("autosave", f.fails == Fails::autosave_off ? "false" : "true");
             set_setting("twin_printerunit", std::to_string(row.unit));
             test_clear_printouts(projects(), screenshots());
-            ASSERT_EQ(std::system(("chown -R nobody:nogroup '" + home.path().string() + "'").c_str()),
-                      0);
+            ASSERT_EQ(
+                std::system(("chown -R nobody:nogroup '" + home.path().string() + "'").c_str()), 0);
             if (f.read_only[0]) writable(f.read_only, false);
             if (f.fails == Fails::games) writable("Games", false);
             ASSERT_NO_FATAL_FAILURE(start_as_user());
             const std::string words = row.machine == TWIN
                                           ? " of printer unit " + std::to_string(row.unit + 1)
                                           : std::string(" of the printer");
-            const std::string base = row.machine == TWIN ? "LPT" + std::to_string(row.unit + 1)
-                                                         : std::string("Printer");
+            const std::string base =
+                row.machine == TWIN ? "LPT" + std::to_string(row.unit + 1) : std::string("Printer");
             const std::string run =
                 print(row.keyword, row.machine, f.pages, row.lines, f.fails == Fails::breakpoint);
             // A failure while it prints is said in the port's answers, which
@@ -956,9 +962,9 @@ TEST_P(PrinterPagesFailing, EveryPageReachesItsPrintoutWhateverFails) {
             EXPECT_EQ(test_port_send_as_nobody(port, "QUIT", &said), 5) << said;
             EXPECT_GE(wait_exit(), 0);
             const std::string last = std::to_string(f.pages + 1);
-            const std::string kept_in =
-                f.fails == Fails::games ? (home.path() / "Configs" / "AUTOSAVE.PAGES").string()
-                                        : (home.path() / "Games" / "AUTOSAVE.PAGES").string();
+            const std::string kept_in = f.fails == Fails::games
+                                            ? (home.path() / "Configs" / "AUTOSAVE.PAGES").string()
+                                            : (home.path() / "Games" / "AUTOSAVE.PAGES").string();
             std::string unsaved = "Printed pages not saved: pages " +
                                   std::string(f.fails == Fails::at_64 ? "65" : "1") + " to " +
                                   last + words;
@@ -966,15 +972,17 @@ TEST_P(PrinterPagesFailing, EveryPageReachesItsPrintoutWhateverFails) {
                 // Each printout's pages counted apart, named as its printer names them.
                 const std::string mine = "pages 1 to 3" + words + " (printout \"" + base + "\")";
                 const std::string theirs = "pages 1 to 3" + other_words;
-                unsaved = "Printed pages not saved: " +
-                          (row.machine == TWIN && row.unit == 1 ? theirs + ", " + mine
-                                                                : mine + ", " + theirs);
+                unsaved = "Printed pages not saved: " + (row.machine == TWIN && row.unit == 1
+                                                             ? theirs + ", " + mine
+                                                             : mine + ", " + theirs);
             }
-            const bool autosave_kept =
-                f.fails != Fails::autosave_off && f.fails != Fails::games && f.fails != Fails::breakpoint;
-            EXPECT_NE(said.find(unsaved + (autosave_kept ? "; the autosave keeps them for the next start."
-                                                         : "; kept in \"" + kept_in + "\" for the next start.")),
-                      std::string::npos)
+            const bool autosave_kept = f.fails != Fails::autosave_off && f.fails != Fails::games &&
+                                       f.fails != Fails::breakpoint;
+            EXPECT_NE(
+                said.find(unsaved + (autosave_kept
+                                         ? "; the autosave keeps them for the next start."
+                                         : "; kept in \"" + kept_in + "\" for the next start.")),
+                std::string::npos)
                 << said;
             if (f.fails == Fails::at_64) {
                 EXPECT_NE(said.find("pages 1 to 64" + words + " saved while it printed as \""),
@@ -1003,7 +1011,8 @@ TEST_P(PrinterPagesFailing, EveryPageReachesItsPrintoutWhateverFails) {
                     << name;
             };
             expect_printout(base, f.fails == Fails::other_paper ? 2 : f.pages, row.lines);
-            if (f.fails == Fails::other_paper) expect_printout(other_base, 2, other == TWIN ? 117 : 32);
+            if (f.fails == Fails::other_paper)
+                expect_printout(other_base, 2, other == TWIN ? 117 : 32);
             std::set<std::string> saved_texts;
             for (const std::string& text : texts_saved())
                 saved_texts.insert(text);
@@ -1047,7 +1056,7 @@ std::size_t count_of(const std::string& text, const std::string& part) {
 // message that counts the pages left waiting on the printer, on every
 // printer and unit of the machine table; the way out then saves them.
 TEST_F(PrinterPagesProgram, AMachineThatGoesTriesItsPagesOnceAndCountsThem) {
-    if (geteuid() != 0 || !fs::exists("/usr/bin/setpriv") || !fs::exists("/usr/bin/python3"))
+    if (!can_run_as_user())
         GTEST_SKIP() << "only the superuser can run the program as an ordinary user";
     const std::vector<PrinterRow> rows = printer_rows();
     ASSERT_GE(rows.size(), 5u);
@@ -1104,7 +1113,7 @@ TEST_F(PrinterPagesProgram, AMachineThatGoesTriesItsPagesOnceAndCountsThem) {
 // folder read-only), each page they keep comes back exactly once: saved
 // once, in its printout, and neither file is left once all is saved.
 TEST_F(PrinterPagesProgram, PagesKeptInTwoPlacesComeBackOnce) {
-    if (geteuid() != 0 || !fs::exists("/usr/bin/setpriv") || !fs::exists("/usr/bin/python3"))
+    if (!can_run_as_user())
         GTEST_SKIP() << "only the superuser can run the program as an ordinary user";
     const std::string port = (home.path() / "brindlemox" / "E2E").string();
     const auto writable = [&](const char* folder, bool yes) {

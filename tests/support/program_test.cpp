@@ -163,6 +163,10 @@ void ProgramTest::stop_mid_frame() {
 std::uint32_t ProgramTest::guest_clocks() {
     std::string view;
     if (send("DEBUGGER TU 1", &view) != 0 || send("DEBUGGER V CPU", &view) != 0) return 0;
+    return test_clocks_in_view(view);
+}
+
+std::uint32_t test_clocks_in_view(const std::string& view) {
     const std::size_t at = view.find("Clock:");
     if (at == std::string::npos) return 0;
     std::uint32_t clocks = 0;

@@ -30,6 +30,10 @@ pid_t test_start_program(const std::filesystem::path& home, std::vector<std::str
                          const char* platform = "offscreen", const char* audio = "dummy",
                          const std::vector<std::string>& prefix = {});
 
+// The guest's time in clock periods that the debugger's processor view
+// (DEBUGGER "V CPU") shows; 0 when it shows none.
+std::uint32_t test_clocks_in_view(const std::string& view);
+
 // Puts `bytes` (2650 code, say) into `image` from offset `at` on.
 inline void put_bytes(std::string& image, unsigned at, std::initializer_list<unsigned> bytes) {
     for (unsigned b : bytes)
