@@ -442,9 +442,14 @@ TEST_F(VoiceKeys, SixToneVoicesAtOnceAreAllInTheWav) {
     const long from = steady_fifth(heard);
     ASSERT_GE(from, 0) << "the tones played live";
     const std::vector<double> part(heard.begin() + from, heard.begin() + from + 44100 / 5);
+    // Live sound that a late host had the program catch up on is retuned a
+    // little: each tone is taken at its strongest within 3% of its pitch.
     double loudest_live = 0.0, live_level[6];
     for (int v = 0; v < 6; v++) {
-        live_level[v] = magnitude(part, 44100, 110837.0 / periods[v]);
+        const double pitch = 110837.0 / periods[v];
+        live_level[v] = 0.0;
+        for (double f = pitch * 0.97; f <= pitch * 1.03; f += 1.0)
+            live_level[v] = std::max(live_level[v], magnitude(part, 44100, f));
         loudest_live = std::max(loudest_live, live_level[v]);
     }
     for (int v = 0; v < 6; v++)
