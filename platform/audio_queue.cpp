@@ -1,4 +1,5 @@
 #include "platform/audio.h"
+#include "platform/clock.h"
 
 #include <algorithm>
 #include <chrono>
@@ -25,11 +26,13 @@ std::uint64_t carried = 0; // the part of a sample that the frames so far owed, 
 std::vector<std::int16_t> frame_samples;
 
 // The gaps in the output, told apart by who made them. A gap is a run of
-// takes that found the queue short. At the next frame it is the host's when,
-// had the host run the program whenever it was ready (the time it kept the
-// main thread waiting to run taken off), that frame would have come before
-// the queue ran out; else the program's own. Kept only while
-// BRINDLEMOX_SOUND_GAPS names a file: each gap is a line there.
+// takes that found the queue short. At the next frame it is the host's when
+// the program's own time since the frame before (the time it ran, and the
+// waits it asked for) is shorter than the time the queue held: had the host
+// run it whenever it was ready, woken it on time and answered its calls at
+// once, that frame would have come before the queue ran out. Else it is the
+// program's own. Kept only while BRINDLEMOX_SOUND_GAPS names a file: each gap
+// is a line there.
 struct Gap {
     std::uint64_t at = 0, samples = 0; // in the samples given since the device started
 };
@@ -39,17 +42,19 @@ std::vector<Gap> pending;  // gaps since the last frame (under `lock`)
 FILE* gap_log = nullptr;
 bool gap_log_tried = false;
 std::chrono::steady_clock::time_point last_frame;
-std::uint64_t last_wait_ns = 0, last_level = 0;
+std::uint64_t last_ran_ns = 0, last_waited_ns = 0, last_asked_us = 0, last_level = 0;
 
-// The nanoseconds the calling thread has waited to run, runnable but not
-// running, as the kernel counts them (0 where it does not).
-std::uint64_t run_queue_wait_ns() {
+// The nanoseconds the calling thread has run, and waited to run (runnable
+// but not running), as the kernel counts them; false where it does not.
+bool thread_times_ns(std::uint64_t* ran_ns, std::uint64_t* waited_ns) {
     FILE* f = std::fopen("/proc/thread-self/schedstat", "r");
-    if (!f) return 0;
+    if (!f) return false;
     unsigned long long ran = 0, waited = 0;
-    const int got = std::fscanf(f, "%llu %llu", &ran, &waited);
+    const bool read = std::fscanf(f, "%llu %llu", &ran, &waited) == 2;
     std::fclose(f);
-    return got == 2 ? waited : 0;
+    *ran_ns = ran;
+    *waited_ns = waited;
+    return read;
 }
 
 // Called at each frame, before it is queued (the lock not held).
@@ -61,7 +66,9 @@ void tell_gaps() {
     }
     if (!gap_log) return;
     const auto now = std::chrono::steady_clock::now();
-    const std::uint64_t waited = run_queue_wait_ns();
+    std::uint64_t ran = 0, waited = 0;
+    const bool timed = thread_times_ns(&ran, &waited);
+    const std::uint64_t asked = clock_waits_asked();
     std::vector<Gap> gaps;
     std::uint64_t level = 0;
     {
@@ -72,18 +79,23 @@ void tell_gaps() {
     if (!gaps.empty()) {
         const double took_ms =
             std::chrono::duration<double, std::milli>(now - last_frame).count();
-        const double held_ms = static_cast<double>(waited - last_wait_ns) / 1e6;
+        const double own_ms = static_cast<double>(ran - last_ran_ns) / 1e6 +
+                              static_cast<double>(asked - last_asked_us) / 1e3;
+        // Where the kernel does not tell, every gap is the program's.
+        const double held_ms = timed ? std::max(0.0, took_ms - own_ms) : 0.0;
         const double covered_ms = 1000.0 * static_cast<double>(level) / AUDIO_OUTPUT_RATE;
         const char* who = took_ms - held_ms < covered_ms ? "host" : "program";
         for (const Gap& g : gaps)
-            std::fprintf(gap_log, "%llu %llu %s %.1f %.1f %.1f\n",
+            std::fprintf(gap_log, "%llu %llu %s %.1f %.1f %.1f %.1f\n",
                          static_cast<unsigned long long>(g.at),
                          static_cast<unsigned long long>(g.samples), who, took_ms, held_ms,
-                         covered_ms);
+                         covered_ms, static_cast<double>(waited - last_waited_ns) / 1e6);
         std::fflush(gap_log);
     }
     last_frame = now;
-    last_wait_ns = waited;
+    last_ran_ns = ran;
+    last_waited_ns = waited;
+    last_asked_us = asked;
 }
 
 void put(const std::int16_t* s, std::uint64_t n) {

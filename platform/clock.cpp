@@ -19,4 +19,12 @@ static const ClockSource* source = &real_source;
 
 void clock_set_source(const ClockSource* s) { source = s ? s : &real_source; }
 std::uint32_t clock_micros() { return source->now(); }
-void clock_wait_until(std::uint32_t due) { source->wait_until(due); }
+static std::uint64_t waits_asked = 0;
+
+void clock_wait_until(std::uint32_t due) {
+    const std::int32_t ahead = static_cast<std::int32_t>(due - source->now());
+    if (ahead > 0) waits_asked += static_cast<std::uint64_t>(ahead);
+    source->wait_until(due);
+}
+
+std::uint64_t clock_waits_asked() { return waits_asked; }

@@ -14,6 +14,11 @@ std::uint32_t clock_micros();
 // once when it has passed. Under a fake clock the fake time jumps to `due`.
 void clock_wait_until(std::uint32_t due);
 
+// The microseconds of waiting asked of clock_wait_until so far (by the main
+// thread, which alone waits on this clock): what the waits would have taken
+// had the host woken the program on time.
+std::uint64_t clock_waits_asked();
+
 // True when `a` is at or after `b` in wrapping unsigned time.
 constexpr bool clock_reached(std::uint32_t a, std::uint32_t b) {
     return static_cast<std::int32_t>(a - b) >= 0;

@@ -2,6 +2,7 @@
 // test's own: ASM's return codes, messages and files; DISGAME, UPGRADE and the
 // help without a display, and what they leave alone.
 #include "tests/support/child_wait.h"
+#include "tests/support/checkout_paths.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/wait_until.h"
 
@@ -64,7 +65,7 @@ class AsmProgram : public ::testing::Test {
         for (std::string& e : env)
             envp.push_back(e.data());
         envp.push_back(nullptr);
-        args.insert(args.begin(), BRINDLEMOX_PROGRAM);
+        args.insert(args.begin(), test_program());
         std::vector<char*> argv;
         for (std::string& a : args)
             argv.push_back(a.data());
@@ -86,7 +87,7 @@ class AsmProgram : public ::testing::Test {
         setrlimit(RLIMIT_FSIZE, &limited);
         const auto was_signal = std::signal(SIGXFSZ, file_size_limit ? SIG_IGN : SIG_DFL);
         const int spawned =
-            posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv.data(), envp.data());
+            posix_spawn(&pid, test_program(), &actions, nullptr, argv.data(), envp.data());
         setrlimit(RLIMIT_FSIZE, &was);
         std::signal(SIGXFSZ, was_signal);
         posix_spawn_file_actions_destroy(&actions);
@@ -116,7 +117,7 @@ class AsmProgram : public ::testing::Test {
     // The argument that runs the program in notation `notation`: a settings
     // file of the home made from the stock one.
     std::string in_notation(int notation) {
-        std::string ini = test_read_file(BRINDLEMOX_TEST_DATA "/settings/default.ini");
+        std::string ini = test_read_file(std::string(test_data()) + "/settings/default.ini");
         const std::size_t at = ini.find("\nnotation=");
         EXPECT_NE(at, std::string::npos);
         if (at != std::string::npos) ini.replace(at + 10, 1, std::to_string(notation));
@@ -657,7 +658,7 @@ TEST_F(AsmProgram, IncludesAreFoundBesideTheSourceThenInTheProjectsDrawer) {
 // sources, the single lines inside an origin and an end of their notation.
 TEST_F(AsmProgram, EveryExampleOfTheManualAssemblesInItsNotation) {
     const std::string manual =
-        test_read_file(BRINDLEMOX_TEST_DATA "/../../resources/help/index.html");
+        test_read_file(std::string(test_data()) + "/../../resources/help/index.html");
     const std::size_t from = manual.find("<a name=\"assembler\"");
     ASSERT_NE(from, std::string::npos);
     const std::string section = manual.substr(from, manual.find("<h2>", from) - from);

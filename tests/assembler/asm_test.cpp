@@ -3,6 +3,7 @@
 // results, the shipped stub source, and the round trip through the
 // disassembler's source files.
 #include "assembler/asm.h"
+#include "tests/support/checkout_paths.h"
 
 #include "core/emu.h"
 #include "core/machine.h"
@@ -457,7 +458,7 @@ TEST_F(Assembler, ListingShowsCodeColumnsCommentsAndSummary) {
 // BRINDLEMOX_UPDATE_GOLDEN=1 rewrites it from the current output. The time in
 // the header and the folder of the source vary and are left out.
 TEST_F(Assembler, ListingMatchesTheReviewedFile) {
-    const fs::path data = fs::path(BRINDLEMOX_TEST_DATA) / "assembler";
+    const fs::path data = fs::path(test_data()) / "assembler";
     test_write_file(dir / "listing_part.asm", test_read_file(data / "listing_part.asm"));
     assemble(test_read_file(data / "listing.asm"), 0, 0, "listing.asm");
     EXPECT_EQ(asm_error_count, 1u);
@@ -595,7 +596,7 @@ TEST_F(Assembler, OutputsIgnoreLinksPlantedAtTemporaryNames) {
 
 TEST_F(Assembler, TheArcadiaStubSourceGivesTheStubBytes) {
     machine = 0;
-    const fs::path stub = fs::path(BRINDLEMOX_TEST_DATA).parent_path().parent_path() / "resources" /
+    const fs::path stub = fs::path(test_data()).parent_path().parent_path() / "resources" /
                           "stubs" / "arcadia.asm";
     const std::string text = test_read_file(stub);
     ASSERT_FALSE(text.empty());
@@ -609,7 +610,7 @@ TEST_F(Assembler, TheArcadiaStubSourceGivesTheStubBytes) {
 
 TEST_F(Assembler, TheIntertonStubSourceGivesTheStubBytes) {
     machine = INTERTON;
-    const fs::path stub = fs::path(BRINDLEMOX_TEST_DATA).parent_path().parent_path() / "resources" /
+    const fs::path stub = fs::path(test_data()).parent_path().parent_path() / "resources" /
                           "stubs" / "interton.asm";
     const std::string text = test_read_file(stub);
     ASSERT_FALSE(text.empty());

@@ -1,6 +1,7 @@
 // The help document, its nodes and the viewer; the Help menu's web links to
 // the README; the script console fed and stopped from the event pass.
 #include "commands/arexx.h"
+#include "tests/support/checkout_paths.h"
 #include "commands/command_table.h"
 #include "commands/dispatch.h"
 #include "commands/help_links.h"
@@ -31,7 +32,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string source_root = BRINDLEMOX_TEST_DATA "/../..";
+const std::string source_root = std::string(test_data()) + "/../..";
 
 std::string shipped_help() {
     return test_read_file(source_root + "/resources/help/index.html");

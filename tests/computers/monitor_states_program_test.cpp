@@ -2,6 +2,7 @@
 // whatever monitor was chosen before it was opened: the program saved in it
 // runs as it did (the running program, driven through its port).
 #include "tests/support/program_test.h"
+#include "tests/support/checkout_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -274,7 +275,7 @@ TEST_F(MonitorStatesProgram, ASelbstStateWithoutAMonitorKeepsItsRam) {
 // today's version and holds that area.
 TEST_F(MonitorStatesProgram, AnEarlierSelbstStateStillOpens) {
     const std::filesystem::path old =
-        std::filesystem::path(BRINDLEMOX_TEST_DATA) / "old_states" / "selbst_none_v39.cos";
+        std::filesystem::path(test_data()) / "old_states" / "selbst_none_v39.cos";
     const std::string old_bytes = test_read_file(old);
     ASSERT_EQ(old_bytes[1], 39);
     ASSERT_NO_FATAL_FAILURE(start_on("SELBST", "SELBST20", true));

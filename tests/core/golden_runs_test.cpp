@@ -9,6 +9,7 @@
 // writes them anew from the current code. Commit new ones only with a message
 // that says why the runs changed.
 #include "computers/pipbug.h"
+#include "tests/support/checkout_paths.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/loader.h"
@@ -257,7 +258,7 @@ TEST_P(GoldenRuns, FramesAndFinalStateMatchTheRecording) {
     std::vector<u8> state;
     ASSERT_TRUE(state_write_buffer(0, &state));
 
-    const fs::path dir = fs::path(BRINDLEMOX_TEST_DATA) / "states";
+    const fs::path dir = fs::path(test_data()) / "states";
     const std::string name = "map_" + std::to_string(run.map);
     if (std::getenv("BRINDLEMOX_RECORD_GOLDEN")) {
         std::string text;

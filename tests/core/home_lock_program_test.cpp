@@ -3,6 +3,7 @@
 // leaves the first run's log alone, and a first run whose lock file another
 // run has replaced writes nothing at exit.
 #include "platform/rexx_port.h"
+#include "tests/support/checkout_paths.h"
 #include "tests/support/child_wait.h"
 #include "tests/support/count_of.h"
 #include "tests/support/fresh_state.h"
@@ -49,7 +50,7 @@ struct ProgramRun {
     }
     // Starts the run and waits for its port to answer.
     bool start(const fs::path& home) {
-        std::string program = BRINDLEMOX_PROGRAM, name = "PORTNAME";
+        std::string program = test_program(), name = "PORTNAME";
         char* argv[] = {program.data(), name.data(), port.data(), nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -57,7 +58,7 @@ struct ProgramRun {
         posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        const bool spawned = posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv,
+        const bool spawned = posix_spawn(&pid, test_program(), &actions, nullptr, argv,
                                          environ) == 0;
         posix_spawn_file_actions_destroy(&actions);
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TEST_HANG_SECONDS);

@@ -1,4 +1,5 @@
 #include "tests/support/quiet_output.h"
+#include "tests/support/checkout_paths.h"
 #include "core/emu.h"
 #include "core/message.h"
 #include "core/notify.h"
@@ -107,7 +108,7 @@ TEST_F(Settings, DefaultFileMatchesTheGoldenFile) {
     // The host keys and the colours are the built-in defaults.
     dbg_time_unit = 1; // the debugger's time unit starts at clock periods
     std::string text = ini_write_text();
-    fs::path golden = fs::path(BRINDLEMOX_TEST_DATA) / "settings" / "default.ini";
+    fs::path golden = fs::path(test_data()) / "settings" / "default.ini";
     std::string expected = test_read_file(golden);
     if (text != expected)
         test_write_file(fs::temp_directory_path() / "brindlemox-default.ini.actual", text);

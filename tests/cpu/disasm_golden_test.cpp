@@ -2,6 +2,7 @@
 // with a reviewed listing in tests/data/disasm/notation_<n>.txt. Set
 // BRINDLEMOX_UPDATE_GOLDEN=1 to rewrite the files from the current output.
 #include "disasm_fixture_test.h"
+#include "tests/support/checkout_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -87,7 +88,7 @@ std::string listing(u32 notation) {
 }
 
 std::string golden_path(u32 notation) {
-    return std::string(BRINDLEMOX_TEST_DATA) + "/disasm/notation_" + std::to_string(notation) +
+    return std::string(test_data()) + "/disasm/notation_" + std::to_string(notation) +
            ".txt";
 }
 

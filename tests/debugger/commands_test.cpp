@@ -1,6 +1,7 @@
 // The command interpreter driven headless: dispatch, usage texts, history,
 // help, switches, run control and code breakpoints with their stop messages.
 #include "core/emu.h"
+#include "tests/support/checkout_paths.h"
 #include "core/frame.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
@@ -114,7 +115,7 @@ TEST_F(CommandsTest, HelpCategoriesBySelector) {
 // The help texts of all categories against the reviewed file;
 // BRINDLEMOX_UPDATE_GOLDEN=1 rewrites it from the current output.
 TEST_F(CommandsTest, HelpTextsMatchTheReviewedFile) {
-    const std::string path = std::string(BRINDLEMOX_TEST_DATA) + "/debugger/help.txt";
+    const std::string path = std::string(test_data()) + "/debugger/help.txt";
     std::string fresh;
     for (const char* line :
          {"H", "H F", "H D", "H E", "H V", "H L", "H R", "H B", "H S", "H T", "H O", "H A"})

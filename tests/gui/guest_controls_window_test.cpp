@@ -1,6 +1,7 @@
 // The Guest Controls window's hover legend follows the pointer, and forgets
 // the key once the pointer has left the picture.
 #include "core/emu.h"
+#include "tests/support/checkout_paths.h"
 #include "core/machine.h"
 #include "core/machine_controls.h"
 #include "core/machine_table.h"
@@ -69,7 +70,7 @@ namespace {
 // The labels drawn on each layout's keys: the generator that draws them
 // writes each beside its rectangle in the table, "}, // <mark> <label>".
 std::vector<std::vector<std::string>> drawn_labels() {
-    std::ifstream in(std::string(BRINDLEMOX_TEST_DATA) + "/../../input/controls_layouts.cpp");
+    std::ifstream in(std::string(test_data()) + "/../../input/controls_layouts.cpp");
     std::vector<std::vector<std::string>> layouts;
     for (std::string line; std::getline(in, line);) {
         const std::size_t c = line.find("}, // "), label = line.find(' ', c + 6);

@@ -1,4 +1,5 @@
 #include "gui/images.h"
+#include "tests/support/checkout_paths.h"
 #include "platform/headless/gui_headless.h"
 #include "tests/core/home_fixture.h"
 
@@ -77,7 +78,7 @@ TEST_F(Images, EveryMemoryMapShowsItsMachinesPicture) {
 
 TEST_F(Images, TheShippedPicturesCoverEveryInterfaceRow) {
     const fs::path shipped =
-        fs::path(BRINDLEMOX_TEST_DATA).parent_path().parent_path() / "resources" / "images";
+        fs::path(test_data()).parent_path().parent_path() / "resources" / "images";
     ASSERT_TRUE(fs::is_directory(shipped));
     for (int n = 0; n < GUI_IMAGES; ++n) {
         std::string name = gui_image_row(n).name;

@@ -1,6 +1,7 @@
 // The analogue controllers in the running program (offscreen, driven through
 // its port): with a virtual game controller preloaded into it, and without.
 #include "tests/support/program_test.h"
+#include "tests/support/checkout_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ class AnalogPadsProgram : public ProgramTest {
         std::ofstream(path) << ini;
     }
     void plug_in_controller() {
-        setenv("LD_PRELOAD", BRINDLEMOX_VIRTUAL_PAD, 1);
+        setenv("LD_PRELOAD", test_virtual_pad(), 1);
         setenv("VIRTUAL_PAD_STATE", state_file().c_str(), 1);
         // The preloaded library comes before the sanitizer's runtime.
         asan_.emplace("verify_asan_link_order=0");

@@ -2,6 +2,7 @@
 // on a free port and driven through their scripting ports: one acts as
 // server, the other connects as client. Every wait has a deadline.
 #include "platform/net.h"
+#include "tests/support/checkout_paths.h"
 #include "platform/rexx_port.h"
 #include "tests/support/bound_port.h"
 #include "tests/support/child_wait.h"
@@ -688,7 +689,7 @@ TEST(NetplayServer, ListensWhenItsOwnNameDoesNotResolve) {
         if (unshare(CLONE_NEWUTS) != 0 || sethostname(name, sizeof name - 1) != 0) _exit(77);
         const int log = open(log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (log >= 0) dup2(log, 1), dup2(log, 2);
-        execl(BRINDLEMOX_PROGRAM, BRINDLEMOX_PROGRAM, "PORTNAME", "NONAME", port_arg.c_str(),
+        execl(test_program(), test_program(), "PORTNAME", "NONAME", port_arg.c_str(),
               static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -4,6 +4,7 @@
 // BRINDLEMOX_WRITE_GOLDEN=1 writes the pictures anew instead (look at them
 // before committing them).
 #include "core/emu.h"
+#include "tests/support/checkout_paths.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/recording.h"
@@ -51,7 +52,7 @@ void PrintTo(const GoldenGame& game, std::ostream* os) {
     *os << game.name;
 }
 
-const std::filesystem::path golden_dir = std::filesystem::path(BRINDLEMOX_TEST_DATA) / "golden";
+const std::filesystem::path golden_dir = std::filesystem::path(test_data()) / "golden";
 
 IndexedPicture current_picture() {
     IndexedPicture pic;

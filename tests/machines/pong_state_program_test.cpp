@@ -2,6 +2,7 @@
 // on exactly as the session that saved it did: Squash, whose ball takes the
 // colour of the side to hit and whose rules depend on whose turn it is.
 #include "tests/support/count_of.h"
+#include "tests/support/checkout_paths.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -124,7 +125,7 @@ TEST_F(PongStates, ASquashStateOpenedInAnotherSessionPlaysOn) {
 
 // A state of the program before it kept the turn still opens, and plays.
 TEST_F(PongStates, AnEarlierStateStillOpens) {
-    const fs::path old = fs::path(BRINDLEMOX_TEST_DATA) / "old_states" / "pong_8600_v33.cos";
+    const fs::path old = fs::path(test_data()) / "old_states" / "pong_8600_v33.cos";
     ASSERT_EQ(test_read_file(old)[1], 33);
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());

@@ -1,4 +1,5 @@
 #include "core/emu.h"
+#include "tests/support/checkout_paths.h"
 #include "core/frame.h"
 #include "core/machine.h"
 #include "core/recording.h"
@@ -346,7 +347,7 @@ TEST_F(TypeRight, FontDrawsEveryKeyboardCharacterAndNoBlankLetters) {
 
 TEST_F(TypeRight, ShippedTextsAreComplete) {
     const std::string folder =
-        std::filesystem::path(BRINDLEMOX_TEST_DATA).parent_path().parent_path() / "resources" /
+        std::filesystem::path(test_data()).parent_path().parent_path() / "resources" /
         "typeright";
     EXPECT_EQ(typeright_load_texts(folder), 16);
     for (int lesson = 6; lesson <= 9; lesson++)

@@ -6,6 +6,7 @@
 // to ask under the port) and is named by QUIT, while its file stays as the
 // user left it.
 #include "tests/record/tools.h"
+#include "tests/support/checkout_paths.h"
 #include "tests/support/blank_disks.h"
 #include "tests/support/program_test.h"
 #include "core/machine_table.h"
@@ -148,7 +149,7 @@ TEST_F(MediaStates, AChangedDiskComesBackFromEveryStateChangedAndNamed) {
 // no file the program knows, so it comes back as a changed new disk, which
 // only the state holds: a switch asks about it.
 TEST_F(MediaStates, AnEarlierStateBringsItsDisksBackAsChangedNewDisks) {
-    const fs::path old = fs::path(BRINDLEMOX_TEST_DATA) / "old_states";
+    const fs::path old = fs::path(test_data()) / "old_states";
     const struct {
         const char* file;
         const char* machine;
@@ -225,7 +226,7 @@ TEST_F(MediaStates, AnUnchangedDiskComesBackChangedOnlyWhenItsFileLostIt) {
 // one never written) comes back unchanged, opened or as the autosave, and so
 // does the autosave of that start; a byte written on it keeps it changed.
 TEST_F(MediaStates, AnEarlierStateBringsADiskChangedOnlyWhenItHoldsMoreThanANewOne) {
-    const fs::path old = fs::path(BRINDLEMOX_TEST_DATA) / "old_states";
+    const fs::path old = fs::path(test_data()) / "old_states";
     const fs::path autosave = home.path() / "Games" / "AUTOSAVE.COS";
     // The TWIN state's system image: the start puts a blank one in the
     // drawer, so it goes in once the program runs (that state is only opened).
@@ -545,7 +546,7 @@ TEST_F(MediaStates, AKeptDiskIsUpdatedOrEjectedFromThePort) {
 // nothing: no drives on the machine, a drive it lacks, an empty drive, and a
 // new disk with no file of its own and no name given.
 TEST_F(MediaStates, ThePortsDiskCommandsRefuseWhatTheyCannotDo) {
-    const fs::path old = fs::path(BRINDLEMOX_TEST_DATA) / "old_states";
+    const fs::path old = fs::path(test_data()) / "old_states";
     restart();
     fine("SETMACHINE PIPBUG");
     std::string said;

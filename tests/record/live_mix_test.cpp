@@ -4,6 +4,7 @@
 // loudest neither clips; an ordinary voice is as loud live on every map, and
 // every file holds a take at the level it is heard, its quietest steps apart.
 #include "core/machine_sound.h"
+#include "tests/support/checkout_paths.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
@@ -155,7 +156,7 @@ TEST_P(LiveMix, EveryVoiceOfTheMapIsHeardLiveAsTheWavMixesIt) {
 TEST_P(LiveMix, TheLoudestVoicesOfTheMapClipNeitherLiveNorInTheFiles) {
     set_map();
     const std::filesystem::path sounds =
-        std::filesystem::path(BRINDLEMOX_TEST_DATA).parent_path().parent_path() / "resources" /
+        std::filesystem::path(test_data()).parent_path().parent_path() / "resources" /
         "sounds";
     for (SoundSample& e : snd_effect_table)
         ASSERT_EQ(snd_load_8svx(sounds / std::filesystem::path(e.file).filename(), e), SVX_OK)

@@ -1,4 +1,5 @@
 #include "sound/effects.h"
+#include "tests/support/checkout_paths.h"
 
 #include "core/emu.h"
 #include "core/frame.h"
@@ -113,7 +114,7 @@ TEST_F(Effects, ChunksArePaddedAndTheLengthIsClampedToTheBody) {
 }
 
 TEST_F(Effects, TheShippedEffectsAllLoad) {
-    const std::string root = BRINDLEMOX_TEST_DATA "/../../resources/sounds/";
+    const std::string root = std::string(test_data()) + "/../../resources/sounds/";
     for (const char* name : {"explode", "shoot", "bang", "coin", "printer", "click", "spin", "step",
                              "grind", "punch"}) {
         SoundSample s{"x", {}, 0, 0};

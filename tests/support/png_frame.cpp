@@ -1,4 +1,5 @@
 #include "tests/support/png_frame.h"
+#include "tests/support/checkout_paths.h"
 
 #include "core/emu.h"
 #include "core/machine_table.h"
@@ -54,7 +55,7 @@ std::string check_golden_frame(const std::string& name) {
 }
 
 std::string check_golden_picture(const std::string& name, const IndexedPicture& got) {
-    const std::string path = std::string(BRINDLEMOX_TEST_DATA) + "/frames/" + name + ".png";
+    const std::string path = std::string(test_data()) + "/frames/" + name + ".png";
     if (std::getenv("BRINDLEMOX_WRITE_FRAMES")) {
         IndexedPicture shown = got;
         if (shown.palette.empty()) shown.palette = review_palette();

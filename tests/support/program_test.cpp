@@ -1,4 +1,5 @@
 #include "tests/support/program_test.h"
+#include "tests/support/checkout_paths.h"
 
 #include "computers/pipbug.h"
 #include "computers/twin_sdos.h"
@@ -69,7 +70,7 @@ pid_t test_start_program(const std::filesystem::path& home, std::vector<std::str
         blank(rom);
     for (const GuestRom& rom : twin_roms)
         blank(rom);
-    args.insert(args.begin(), BRINDLEMOX_PROGRAM);
+    args.insert(args.begin(), test_program());
     args.insert(args.begin(), prefix.begin(), prefix.end());
     std::vector<char*> argv;
     for (std::string& a : args)
