@@ -57,45 +57,53 @@ bool thread_times_ns(std::uint64_t* ran_ns, std::uint64_t* waited_ns) {
     return read;
 }
 
-// Called at each frame, before it is queued (the lock not held).
-void tell_gaps() {
+// The times a frame is judged by, taken as it is queued.
+struct FrameTimes {
+    std::chrono::steady_clock::time_point at;
+    std::uint64_t ran = 0, waited = 0, asked = 0;
+    bool timed = false;
+};
+
+bool telling_gaps() {
     if (!gap_log_tried) {
         gap_log_tried = true;
         if (const char* name = std::getenv("BRINDLEMOX_SOUND_GAPS"); name && *name)
             gap_log = std::fopen(name, "a");
     }
-    if (!gap_log) return;
-    const auto now = std::chrono::steady_clock::now();
-    std::uint64_t ran = 0, waited = 0;
-    const bool timed = thread_times_ns(&ran, &waited);
-    const std::uint64_t asked = clock_waits_asked();
-    std::vector<Gap> gaps;
-    std::uint64_t level = 0;
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        gaps.swap(pending);
-        level = last_level;
-    }
+    return gap_log != nullptr;
+}
+
+FrameTimes frame_times() {
+    FrameTimes t;
+    t.at = std::chrono::steady_clock::now();
+    t.timed = thread_times_ns(&t.ran, &t.waited);
+    t.asked = clock_waits_asked();
+    return t;
+}
+
+// Tells the gaps taken up as this frame was queued (`level`: what the queue
+// held after the frame before), the lock not held.
+void tell_gaps(const std::vector<Gap>& gaps, std::uint64_t level, const FrameTimes& t) {
     if (!gaps.empty()) {
         const double took_ms =
-            std::chrono::duration<double, std::milli>(now - last_frame).count();
-        const double own_ms = static_cast<double>(ran - last_ran_ns) / 1e6 +
-                              static_cast<double>(asked - last_asked_us) / 1e3;
+            std::chrono::duration<double, std::milli>(t.at - last_frame).count();
+        const double own_ms = static_cast<double>(t.ran - last_ran_ns) / 1e6 +
+                              static_cast<double>(t.asked - last_asked_us) / 1e3;
         // Where the kernel does not tell, every gap is the program's.
-        const double held_ms = timed ? std::max(0.0, took_ms - own_ms) : 0.0;
+        const double held_ms = t.timed ? std::max(0.0, took_ms - own_ms) : 0.0;
         const double covered_ms = 1000.0 * static_cast<double>(level) / AUDIO_OUTPUT_RATE;
         const char* who = took_ms - held_ms < covered_ms ? "host" : "program";
         for (const Gap& g : gaps)
             std::fprintf(gap_log, "%llu %llu %s %.1f %.1f %.1f %.1f\n",
                          static_cast<unsigned long long>(g.at),
                          static_cast<unsigned long long>(g.samples), who, took_ms, held_ms,
-                         covered_ms, static_cast<double>(waited - last_waited_ns) / 1e6);
+                         covered_ms, static_cast<double>(t.waited - last_waited_ns) / 1e6);
         std::fflush(gap_log);
     }
-    last_frame = now;
-    last_ran_ns = ran;
-    last_waited_ns = waited;
-    last_asked_us = asked;
+    last_frame = t.at;
+    last_ran_ns = t.ran;
+    last_waited_ns = t.waited;
+    last_asked_us = t.asked;
 }
 
 void put(const std::int16_t* s, std::uint64_t n) {
@@ -178,12 +186,27 @@ void audio_queue_frame(std::uint32_t frame_us) {
     carried %= 1000000;
     frame_samples.resize(share);
     audio_mix(frame_samples.data(), static_cast<int>(share), AUDIO_OUTPUT_RATE);
-    tell_gaps();
-
-    std::lock_guard<std::mutex> hold(lock);
-    queue_share(share);
-    fed = true;
-    last_level = tail - head;
+    if (!telling_gaps()) {
+        std::lock_guard<std::mutex> hold(lock);
+        pending.clear(); // untold, they are not kept
+        queue_share(share);
+        fed = true;
+        return;
+    }
+    // The gaps are taken up in the same hold of the lock as the frame is
+    // queued: a take between the two would tell one gap as two.
+    const FrameTimes times = frame_times();
+    std::vector<Gap> gaps;
+    std::uint64_t level = 0;
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        gaps.swap(pending);
+        level = last_level;
+        queue_share(share);
+        fed = true;
+        last_level = tail - head;
+    }
+    tell_gaps(gaps, level, times);
 }
 
 int audio_queue_take(std::int16_t* out, int n) {
