@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <thread>
@@ -282,7 +283,7 @@ class WindowFitProgram : public ProgramTest {
         return names;
     }
 
-    void minimised_tool_windows_stay_so(const char* manager);
+    void minimised_tool_windows_stay_so(const char* manager, const char* from, const char* to);
     void a_minimised_main_window_stays_so(const char* manager);
 
     XDisplay x;
@@ -304,21 +305,19 @@ std::map<ToolWindow, std::string> tool_window_openers() {
     return openers;
 }
 
-// Every tool window, minimised by the user, through each set-up, load and
-// switch: Reinitialize, OPEN of a state, Revert, and the switch to the next
-// machine (ARCADIA to BINBUG and PIPBUG to ELEKTOR rebuild the main window).
-// A window open on the machine switched to comes back minimised, one that
-// machine has not is closed; none comes back on the desktop. Each machine
-// opens the windows it has that are not open yet, so that every window of
-// the table is met.
-void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager) {
+// Every tool window of `from`, minimised by the user, through each set-up,
+// load and switch: Reinitialize, OPEN of a state, Revert, and the switch to
+// `to` (ARCADIA to BINBUG and PIPBUG to ELEKTOR rebuild the main window). A
+// window open on the machine switched to comes back minimised, one that
+// machine has not is closed; none comes back on the desktop. Each opener
+// `from` takes opens its window (none is open at the start).
+void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager, const char* from,
+                                                      const char* to) {
     if (!can_minimise_under(manager)) GTEST_SKIP() << "xdotool, xprop or " << manager << " is not installed";
     under(manager);
     ASSERT_TRUE(start_on_display()) << log();
-    const std::map<ToolWindow, std::string> openers = tool_window_openers();
     const std::string state = (home.path() / "rebuilt.cos").string();
     std::map<std::string, ToolWindow> open; // title: window
-    std::set<ToolWindow> met;
     std::string result;
     // Every open window is minimised, or closed where `may_close`: waited
     // for while the rebuild reopens them and the window manager answers.
@@ -345,55 +344,45 @@ void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager) {
             ++it;
         }
     };
-    for (const char* machine : {"ELEKTOR", "ARCADIA", "BINBUG", "INSTRUCTOR", "PIPBUG", "ELEKTOR"}) {
-        const std::string setmachine = std::string("SETMACHINE ") + machine;
-        SCOPED_TRACE(setmachine);
-        ASSERT_LE(send(setmachine, &result), 5) << result; // 5: a machine's ROMs are missing
-        all_minimised(true);
-        if (met.size() == openers.size()) break;
-        for (const auto& [window, line] : openers) {
-            bool is_open = false;
-            for (const auto& o : open)
-                is_open |= o.second == window;
-            if (is_open) continue;
-            const std::set<std::string> before = titles();
-            if (send(line, &result) != 0) continue; // not this machine's
-            // Its window, once shown (an opener whose window is there already
-            // opens none: ten seconds stand for that).
-            std::set<std::string> now;
-            wait_until([&] {
-                now = titles();
-                for (const std::string& title : now)
-                    if (!before.count(title)) return true;
-                return false;
-            }, 10, 100);
+    ASSERT_LE(send(std::string("SETMACHINE ") + from, &result), 5) << result; // 5: ROMs missing
+    for (const auto& [window, line] : tool_window_openers()) {
+        const std::set<std::string> before = titles();
+        if (send(line, &result) != 0) continue; // not this machine's
+        // Its window, once shown (one this machine does not have, the host
+        // gamepads of a computer, opens none: ten seconds stand for that).
+        std::set<std::string> now;
+        wait_until([&] {
+            now = titles();
             for (const std::string& title : now)
-                if (!before.count(title) && !open.count(title) && title.rfind("Brindlemox", 0) != 0) {
-                    open[title] = window;
-                    met.insert(window);
-                    minimise(title);
-                }
-        }
-        ASSERT_FALSE(open.empty());
-        ASSERT_TRUE(within([&] {
-            std::vector<std::string> shown;
-            for (const auto& o : open)
-                shown.push_back(o.first);
-            std::map<std::string, std::string> states = states_of(shown);
-            for (const auto& o : open)
-                if (states[o.first] != "Iconic") return false;
-            return true;
-        }, 100)) << "not minimised";
-        ASSERT_EQ(send("SAVEAS " + state, &result), 0) << result;
-        for (const std::string& again : {std::string("MENU PROJECT.REINITIALIZE"), "OPEN " + state,
-                                         std::string("MENU PROJECT.REVERT")}) {
-            SCOPED_TRACE(again);
-            EXPECT_EQ(send(again, &result), 0) << result;
-            all_minimised(false);
-        }
+                if (!before.count(title)) return true;
+            return false;
+        }, 10, 100);
+        for (const std::string& title : now)
+            if (!before.count(title) && title.rfind("Brindlemox", 0) != 0) {
+                open[title] = window;
+                minimise(title);
+            }
     }
-    for (const auto& [window, line] : openers)
-        EXPECT_TRUE(met.count(window)) << tool_window_table[window].name << " never opened (" << line << ")";
+    ASSERT_FALSE(open.empty());
+    ASSERT_TRUE(within([&] {
+        std::vector<std::string> shown;
+        for (const auto& o : open)
+            shown.push_back(o.first);
+        std::map<std::string, std::string> states = states_of(shown);
+        for (const auto& o : open)
+            if (states[o.first] != "Iconic") return false;
+        return true;
+    }, 100)) << "not minimised";
+    ASSERT_EQ(send("SAVEAS " + state, &result), 0) << result;
+    for (const std::string& again : {std::string("MENU PROJECT.REINITIALIZE"), "OPEN " + state,
+                                     std::string("MENU PROJECT.REVERT")}) {
+        SCOPED_TRACE(again);
+        EXPECT_EQ(send(again, &result), 0) << result;
+        all_minimised(false);
+    }
+    SCOPED_TRACE(std::string("SETMACHINE ") + to);
+    ASSERT_LE(send(std::string("SETMACHINE ") + to, &result), 5) << result;
+    all_minimised(true);
     ASSERT_TRUE(quit()) << log();
 }
 
@@ -626,13 +615,41 @@ TEST_F(WindowFitProgram, AMinimisedMainWindowStaysSoWhenTheToolWindowsReopenUnde
     a_minimised_main_window_stays_so("/usr/bin/twm");
 }
 
-TEST_F(WindowFitProgram, MinimisedToolWindowsStaySoUnderOpenbox) {
-    minimised_tool_windows_stay_so("/usr/bin/openbox");
+// Each switch of a round of the machines whose tool windows differ, under a
+// window manager that names itself to the desktop (openbox) and one that
+// does not (twm).
+struct MinimisedSwitch {
+    const char* manager;
+    const char* from;
+    const char* to;
+};
+
+void PrintTo(const MinimisedSwitch& row, std::ostream* out) {
+    *out << row.manager << ": " << row.from << " to " << row.to;
 }
 
-TEST_F(WindowFitProgram, MinimisedToolWindowsStaySoUnderTwm) {
-    minimised_tool_windows_stay_so("/usr/bin/twm");
+class MinimisedToolWindows : public WindowFitProgram,
+                             public ::testing::WithParamInterface<MinimisedSwitch> {};
+
+TEST_P(MinimisedToolWindows, StaySoThroughEverySetUpAndTheSwitch) {
+    minimised_tool_windows_stay_so(GetParam().manager, GetParam().from, GetParam().to);
 }
+
+std::vector<MinimisedSwitch> minimised_switches() {
+    const char* const round[] = {"ELEKTOR", "ARCADIA", "BINBUG", "INSTRUCTOR", "PIPBUG", "ELEKTOR"};
+    std::vector<MinimisedSwitch> rows;
+    for (const char* manager : {"/usr/bin/openbox", "/usr/bin/twm"})
+        for (std::size_t i = 0; i + 1 < std::size(round); i++)
+            rows.push_back({manager, round[i], round[i + 1]});
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(UnderEitherManager, MinimisedToolWindows,
+                         ::testing::ValuesIn(minimised_switches()),
+                         [](const ::testing::TestParamInfo<MinimisedSwitch>& row) {
+                             return std::string(std::strrchr(row.param.manager, '/') + 1) + "_" +
+                                    row.param.from + "_to_" + row.param.to;
+                         });
 
 // The port's HIDE minimises the main window under any window manager, one that
 // names itself to the desktop (openbox) or not (twm). Without one nothing can:
