@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -344,8 +345,17 @@ void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager, const
             ++it;
         }
     };
+    // Each step as it is reached, so that a run cut off by the time limit
+    // shows where it stood.
+    const auto begun = std::chrono::steady_clock::now();
+    const auto step = [&](const std::string& what) {
+        std::fprintf(stderr, "%6.1f s: %s\n",
+                     std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count(),
+                     what.c_str());
+    };
     ASSERT_LE(send(std::string("SETMACHINE ") + from, &result), 5) << result; // 5: ROMs missing
     for (const auto& [window, line] : tool_window_openers()) {
+        step(line);
         const std::set<std::string> before = titles();
         if (send(line, &result) != 0) continue; // not this machine's
         // Its window, once shown (one this machine does not have, the host
@@ -364,6 +374,7 @@ void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager, const
             }
     }
     ASSERT_FALSE(open.empty());
+    step("every window minimised");
     ASSERT_TRUE(within([&] {
         std::vector<std::string> shown;
         for (const auto& o : open)
@@ -377,9 +388,11 @@ void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager, const
     for (const std::string& again : {std::string("MENU PROJECT.REINITIALIZE"), "OPEN " + state,
                                      std::string("MENU PROJECT.REVERT")}) {
         SCOPED_TRACE(again);
+        step(again);
         EXPECT_EQ(send(again, &result), 0) << result;
         all_minimised(false);
     }
+    step(std::string("SETMACHINE ") + to);
     SCOPED_TRACE(std::string("SETMACHINE ") + to);
     ASSERT_LE(send(std::string("SETMACHINE ") + to, &result), 5) << result;
     all_minimised(true);
