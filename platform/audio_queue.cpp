@@ -186,16 +186,11 @@ void audio_queue_frame(std::uint32_t frame_us) {
     carried %= 1000000;
     frame_samples.resize(share);
     audio_mix(frame_samples.data(), static_cast<int>(share), AUDIO_OUTPUT_RATE);
-    if (!telling_gaps()) {
-        std::lock_guard<std::mutex> hold(lock);
-        pending.clear(); // untold, they are not kept
-        queue_share(share);
-        fed = true;
-        return;
-    }
     // The gaps are taken up in the same hold of the lock as the frame is
-    // queued: a take between the two would tell one gap as two.
-    const FrameTimes times = frame_times();
+    // queued: a take between the two would tell one gap as two. Untold, they
+    // are dropped.
+    const bool telling = telling_gaps();
+    const FrameTimes times = telling ? frame_times() : FrameTimes{};
     std::vector<Gap> gaps;
     std::uint64_t level = 0;
     {
@@ -206,7 +201,7 @@ void audio_queue_frame(std::uint32_t frame_us) {
         fed = true;
         last_level = tail - head;
     }
-    tell_gaps(gaps, level, times);
+    if (telling) tell_gaps(gaps, level, times);
 }
 
 int audio_queue_take(std::int16_t* out, int n) {
