@@ -32,6 +32,7 @@
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
 #include "gui/update_check.h"
+#include "input/host_pad_labels.h"
 #include "input/joysticks.h"
 #include "input/keys.h"
 #include "input/netplay.h"
@@ -560,7 +561,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     toggle(Cmd::SETTINGS_TRAINERS_INVINCIBILITY, 268, &trainer_invincibility, lives_trainer, act_toggle_then<after_trainer>),
     item(Cmd::SETTINGS_TRAINERS_SKIPLEVEL, 269, act_skip_level, skip_level, CF_FRAME),
     window(Cmd::HELP_GAMEINFO, 272, TW_GAMEINFO, game_info, CF_STATE), // no game known: not now
-    window(Cmd::HELP_HOSTPADS, 273, TW_HOST_PADS),
+    window(Cmd::HELP_HOSTPADS, 273, TW_HOST_PADS, host_pads_available), // the video-game machines
     window(Cmd::HELP_HOSTKYBD, 274, TW_HOST_KEYBOARD),
     window(Cmd::HELP_OPCODES, 275, TW_OPCODES, has_cpu),
     item(Cmd::HELP_CODINGGUIDE, 276, act_coding_guide),

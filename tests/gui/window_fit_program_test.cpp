@@ -358,15 +358,14 @@ void WindowFitProgram::minimised_tool_windows_stay_so(const char* manager, const
         step(line);
         const std::set<std::string> before = titles();
         if (send(line, &result) != 0) continue; // not this machine's
-        // Its window, once shown (one this machine does not have, the host
-        // gamepads of a computer, opens none: ten seconds stand for that).
+        // An opener the machine takes brings up its window: waited for until shown.
         std::set<std::string> now;
-        wait_until([&] {
+        EXPECT_TRUE(wait_until([&] {
             now = titles();
             for (const std::string& title : now)
                 if (!before.count(title)) return true;
             return false;
-        }, 10, 100);
+        }, TEST_HANG_SECONDS, 100)) << line << " answered 0 and opened no window";
         for (const std::string& title : now)
             if (!before.count(title) && title.rfind("Brindlemox", 0) != 0) {
                 open[title] = window;
