@@ -270,11 +270,41 @@ TEST_F(AsmProgram, AsmReplacesOnlyItsOwnEarlierOutputs) {
     EXPECT_EQ(test_read_file(src / "tiny.bin"), changed);
 }
 
+// The runs of a break, each part a test of its own from a fresh home so that
+// each stays well within a test's time on a busy host: the break held while
+// the run assembles (b 1), the break once its outputs are written (b 2), and
+// the breaks timed by a whole run (b 3 to 2 + TIMED) in SHARES shares, each
+// taking every SHARES-th of them, so that early (short) and late (long)
+// breaks are spread evenly. Every part first assembles the source once, as
+// it stood before any break: the outputs its breaks must leave as they were,
+// and the time of a whole run.
+struct BreakRuns {
+    int first, last, step; // the runs' b
+};
+
+void PrintTo(const BreakRuns& part, std::ostream* out) {
+    *out << "b " << part.first << " to " << part.last << " by " << part.step;
+}
+
+class AsmBreak : public AsmProgram, public ::testing::WithParamInterface<BreakRuns> {
+  public:
+    static constexpr int TIMED = 12; // breaks at times from a whole run
+    static constexpr int SHARES = 3; // tests they are taken in
+    static_assert(TIMED % SHARES == 0, "every share has as many timed breaks");
+    static std::vector<BreakRuns> parts() {
+        std::vector<BreakRuns> all = {{1, 1, 1}, {2, 2, 1}};
+        for (int share = 0; share < SHARES; share++)
+            all.push_back({3 + share, 2 + TIMED - (SHARES - 1 - share), SHARES});
+        return all;
+    }
+};
+
 // CTRL-C at any moment of an ASM run: the assembler's outputs (the listing
 // and the machine's object file) are left as the earlier run wrote them, or,
 // when the break came once the run was writing them, both are the new run's:
 // never one of each, never fewer.
-TEST_F(AsmProgram, ABreakLeavesTheOutputsAsTheyWereOrWhole) {
+TEST_P(AsmBreak, ABreakLeavesTheOutputsAsTheyWereOrWhole) {
+    const int first = GetParam().first, last = GetParam().last, step = GetParam().step;
     const fs::path src = home.path() / "src";
     std::string lines;
     for (int i = 0; i < 12000; i++)
@@ -330,10 +360,14 @@ TEST_F(AsmProgram, ABreakLeavesTheOutputsAsTheyWereOrWhole) {
     // Then breaks at times from early in the run to well past its end, timed
     // by the first run: wherever they land, the outputs are as they were or
     // whole, as the run says it left them. Where they land is the host's
-    // doing; what is judged is only what each leaves.
-    constexpr int TIMED = 12;
+    // doing; what is judged is only what each leaves, so a timed share asserts
+    // nothing of how many of its runs were broken. That the breaks reach the
+    // run both while it assembles and once it has written its files is
+    // asserted by the part of each: the held run is broken, the run broken
+    // once written finishes.
     int kept = 0, finished = 0;
-    for (int b = 1, tries = 0; b <= 2 + TIMED; b += b != 1 || held || ++tries == 100) {
+    for (int b = first, tries = 0; b <= last;
+         b += (b != 1 || held || ++tries == 100) ? step : 0) {
         SCOPED_TRACE(b);
         before.clear();
         for (const fs::path& out : outputs)
@@ -367,9 +401,24 @@ TEST_F(AsmProgram, ABreakLeavesTheOutputsAsTheyWereOrWhole) {
                 << outputs[o] << ", code " << run.code << ": " << run.err;
         }
     }
-    EXPECT_GT(kept, 0); // the breaks reached the run both while it assembled
-    EXPECT_GT(finished, 0); // and once it had written its files
+    if (first == 1) {
+        EXPECT_GT(kept, 0); // the break reached the run while it assembled
+    }
+    if (first == 2) {
+        EXPECT_GT(finished, 0); // and once it had written its files
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryBreak, AsmBreak, ::testing::ValuesIn(AsmBreak::parts()),
+                         [](const ::testing::TestParamInfo<BreakRuns>& part) {
+                             if (part.param.first == 1) return std::string("WhileItAssembles");
+                             if (part.param.first == 2) return std::string("OnceWritten");
+                             std::string name = "Timed";
+                             for (int b = part.param.first; b <= part.param.last;
+                                  b += part.param.step)
+                                 name += "_" + std::to_string(b);
+                             return name;
+                         });
 
 // An output that cannot be written (or that would be the source itself)
 // fails the batch job as an error does: no "OK.", the file named with the
