@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -349,6 +350,26 @@ TEST_F(MediaStates, AStateOfANewerVersionIsRefusedByName) {
     }
 }
 
+// Each machine with drives is a test of its own, from a fresh home, so that
+// each stays well within a test's time on a busy host; the test checks that
+// these tests cover every machine with drives, one each.
+namespace {
+class MediaStatesNextStart : public MediaStates, public ::testing::WithParamInterface<std::size_t> {
+  public:
+    static constexpr std::size_t DISK_MACHINES = 3; // BINBUG, CD2650, TWIN
+};
+
+// The machine's keyword, as a test's name takes it.
+std::string disk_machine_test_name(const ::testing::TestParamInfo<std::size_t>& info) {
+    const std::vector<DiskMachine> machines = disk_machines();
+    std::string name;
+    if (info.param < machines.size())
+        for (const char c : machines[info.param].name)
+            if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+    return name.empty() ? "Row" + std::to_string(info.param) : name;
+}
+} // namespace
+
 // A changed disk the autosave keeps stays kept whatever the next start does.
 // A start given a file brings it back first: a program loads over it, a file
 // that would drop it is not loaded and the start says why and how the disk is
@@ -359,7 +380,11 @@ TEST_F(MediaStates, AStateOfANewerVersionIsRefusedByName) {
 // a batch job) leaves that autosave alone, even when the autosave is switched
 // on during the run; the next plain start brings the disk back, its file as it
 // was.
-TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoes) {
+TEST_P(MediaStatesNextStart, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoes) {
+    const std::vector<DiskMachine> machines = disk_machines();
+    // The instantiation's rows are exactly the machines with drives: one more
+    // (or fewer) needs the count above changed.
+    ASSERT_EQ(machines.size(), DISK_MACHINES);
     const fs::path configs = home.path() / "Configs";
     const fs::path other_state = home.path() / "pip.cos", same_state = home.path() / "same.cos",
                    program = home.path() / "prog.hex", elektor = home.path() / "e.tvc",
@@ -389,7 +414,8 @@ TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoe
         {"the autosave switched off", {}, false, "The autosave \""},
         {"a batch job", {"DISGAME", program.string()}, false, ""},
     };
-    for (const DiskMachine& row : disk_machines()) {
+    {
+        const DiskMachine& row = machines[GetParam()];
         SCOPED_TRACE(row.name);
         const fs::path disk = home.path() / ("work" + row.suffix);
         const std::string blank = row.layout == DiskLayout::BINBUG
@@ -466,6 +492,10 @@ TEST_F(MediaStates, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoe
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryDiskMachine, MediaStatesNextStart,
+                         ::testing::Range(std::size_t{0}, MediaStatesNextStart::DISK_MACHINES),
+                         disk_machine_test_name);
 
 // A changed disk the autosave keeps holds back every switch, every start
 // given a state and every quit until the user saves or drops it: a script
