@@ -274,6 +274,7 @@ TEST_F(DesktopProgram, QuitFromTheMenuShowsSettingsAndHighScoresNotSaved) {
 // newest first, and Return runs the one shown.
 TEST_F(DesktopProgram, CursorUpInTheCommandLineRecallsEarlierCommands) {
     ASSERT_FALSE(start_on_display().name.empty()) << log();
+    focus_main();
     keys("Tab"); // the keyboard to the command line
     x.run("/usr/bin/xdotool type --delay 40 'E 1800 5'");
     keys("Return");
@@ -527,6 +528,7 @@ TEST_F(DesktopProgram, OnlyEjectWritesAPunchedTapeOverAReplacedFile) {
         fs::rename(home.path() / "t", tape);
         press(364); // Eject
         ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
+        ASSERT_TRUE(x.keys_reach("Warning"));
         keys("Return");
         ASSERT_TRUE(wait_for("Warning", true, true).name.empty());
         EXPECT_EQ(read_bytes(tape), theirs) << way;
@@ -534,6 +536,7 @@ TEST_F(DesktopProgram, OnlyEjectWritesAPunchedTapeOverAReplacedFile) {
             const XWindow main = wait_for("Brindlemox ", false);
             // Yes ("y"), past the papertape the quit window names.
             ASSERT_NO_FATAL_FAILURE(quit_from_the_menu(main, "Brindlemox TWIN 36.4", "y"));
+            ASSERT_TRUE(x.keys_reach("Warning"));
             keys("Return");
         } else {
             for (int i = 0; i < 2; i++) {
