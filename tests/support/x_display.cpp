@@ -85,16 +85,28 @@ void XDisplay::hold_window_manager(bool held) const {
     if (window_manager_ > 0) kill(window_manager_, held ? SIGSTOP : SIGCONT);
 }
 
+// Ends `child`: asked with SIGTERM again every tenth of a second, killed
+// after five. An X server asked while it still sets itself up forgets the
+// request (it clears it as its dispatch loop begins), so one SIGTERM and a
+// wait could wait forever.
+static void end_child(pid_t child) {
+    for (int tenths = 0; tenths < 50; tenths++) {
+        kill(child, SIGTERM);
+        kill(child, SIGCONT); // one held ends too
+        if (waitpid(child, nullptr, WNOHANG) != 0) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+}
+
 void XDisplay::stop() {
     if (window_manager_ > 0) {
-        kill(window_manager_, SIGTERM);
-        kill(window_manager_, SIGCONT); // one held ends too
-        waitpid(window_manager_, nullptr, 0);
+        end_child(window_manager_);
         window_manager_ = -1;
     }
     if (xvfb_ > 0) {
-        kill(xvfb_, SIGTERM);
-        waitpid(xvfb_, nullptr, 0);
+        end_child(xvfb_);
         xvfb_ = -1;
     }
     if (!display_set_) return;
