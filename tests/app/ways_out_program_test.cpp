@@ -9,6 +9,7 @@
 #include "tests/record/tools.h"
 #include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
+#include "tests/support/row_name.h"
 
 #include <gtest/gtest.h>
 
@@ -147,20 +148,8 @@ class WaysOutOfAHeldThing : public WaysOut, public ::testing::WithParamInterface
     static constexpr std::size_t ROWS = 5;
     // The held thing's name in words run together ("ChangedDisksAndMDCRTape").
     static std::string row_name(const ::testing::TestParamInfo<std::size_t>& info) {
-        std::string name;
-        if (info.param < held_things().size()) {
-            bool word = true;
-            for (const char* c = held_things()[info.param].name; *c; c++) {
-                if (std::isalnum(static_cast<unsigned char>(*c))) {
-                    name +=
-                        word ? static_cast<char>(std::toupper(static_cast<unsigned char>(*c))) : *c;
-                    word = false;
-                } else {
-                    word = true;
-                }
-            }
-        }
-        return name.empty() ? "Row" + std::to_string(info.param) : name;
+        return row_name_of(info.param < held_things().size() ? held_things()[info.param].name : "",
+                           info.param);
     }
 };
 

@@ -9,6 +9,7 @@
 #include "tests/support/checkout_paths.h"
 #include "tests/support/blank_disks.h"
 #include "tests/support/program_test.h"
+#include "tests/support/row_name.h"
 #include "core/machine_table.h"
 #include "peripherals/floppy.h"
 
@@ -362,11 +363,7 @@ class MediaStatesNextStart : public MediaStates, public ::testing::WithParamInte
 // The machine's keyword, as a test's name takes it.
 std::string disk_machine_test_name(const ::testing::TestParamInfo<std::size_t>& info) {
     const std::vector<DiskMachine> machines = disk_machines();
-    std::string name;
-    if (info.param < machines.size())
-        for (const char c : machines[info.param].name)
-            if (std::isalnum(static_cast<unsigned char>(c))) name += c;
-    return name.empty() ? "Row" + std::to_string(info.param) : name;
+    return row_name_of(info.param < machines.size() ? machines[info.param].name : "", info.param);
 }
 } // namespace
 
