@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <sys/statvfs.h>
@@ -1134,38 +1135,62 @@ TEST_F(DesktopProgram, OnlyTheUsersOwnPauseOutlivesTheRun) {
 // set-up brings 5 and 5 of its own, holds across a restart and whatever
 // machine's set-up ran since: its window shows it, and a step of the left
 // slider from there is what the exit writes. The rows are the program's
-// machines.
-TEST_F(DesktopProgram, TheSensitivityTheUserChoseWinsOverAMachinesOwn) {
+// machines, five to a test, and the choice typed into the file by hand, so
+// that each test stays well within a test's time on a busy host.
+struct SensitivityRows {
+    u32 from, to; // the machines from..to-1; none: the file typed by hand
+};
+
+void PrintTo(const SensitivityRows& rows, std::ostream* out) {
+    if (rows.from < rows.to)
+        *out << "machines " << rows.from << " to " << rows.to - 1;
+    else
+        *out << "typed by hand";
+}
+
+class Sensitivity : public DesktopProgram, public ::testing::WithParamInterface<SensitivityRows> {
+  protected:
     const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
-    const auto kept = [&](int left) {
+    bool kept(int left) const {
         const std::string text = test_read_file(ini);
         return text.find("\nsensitivity_left=" + std::to_string(left) + "\nsensitivity_right=1\n") !=
                std::string::npos;
-    };
+    }
     // The window, as the user meets it, left with OK after `moves`.
-    const auto sensitivity_ok = [&](const std::string& moves) {
+    void sensitivity_ok(const std::string& moves) {
         ASSERT_FALSE(wait_for("Sensitivity").name.empty()) << log();
         x.run("/usr/bin/xdotool search --name '^Sensitivity$' windowfocus --sync");
         keys(moves + " Return");
         ASSERT_TRUE(wait_for("Sensitivity", true, true).name.empty());
-    };
-    const auto quit = [&] {
+    }
+    void quit() {
         EXPECT_EQ(ask("QUIT"), 0);
         EXPECT_EQ(wait_exit(), 0) << log();
         pid = -1;
-    };
-    std::string result;
-    ASSERT_FALSE(start_on_display().name.empty()) << log();
-    ASSERT_LT(send("SETMACHINE PONG", &result), 10) << result;
-    ASSERT_EQ(ask("MENU SETTINGS.INPUT.SENSITIVITY"), 0);
-    ASSERT_NO_FATAL_FAILURE(sensitivity_ok("Left Left Left Tab Tab Left Left Left Left")); // 2, 1
-    quit();
-    ASSERT_TRUE(kept(2));
+    }
+    // A start on Pong, its window left with OK after `moves`, and what the
+    // exit wrote.
+    void pong_runs(const std::string& moves, const std::string& written) {
+        std::string result;
+        ASSERT_FALSE(start_on_display().name.empty()) << log();
+        ASSERT_LT(send("SETMACHINE PONG", &result), 10) << result;
+        ASSERT_EQ(ask("MENU SETTINGS.INPUT.SENSITIVITY"), 0);
+        ASSERT_NO_FATAL_FAILURE(sensitivity_ok(moves));
+        quit();
+        EXPECT_NE(test_read_file(ini).find(written), std::string::npos) << written;
+    }
+};
+
+TEST_P(Sensitivity, TheSensitivityTheUserChoseWinsOverAMachinesOwn) {
+    const SensitivityRows rows = GetParam();
+    ASSERT_NO_FATAL_FAILURE(pong_runs("Left Left Left Tab Tab Left Left Left Left",
+                                      "\nsensitivity_left=2\nsensitivity_right=1\n"));
 
     // Each row: a restart on Pong, a switch to the row's machine and back
     // (both set-ups run), and the window's step from what it shows.
     int left = 2;
-    for (u32 m = 0; m < MACHINES; m++) {
+    std::string result;
+    for (u32 m = rows.from; m < rows.to; m++) {
         SCOPED_TRACE(machine_table[m].keyword);
         ASSERT_FALSE(start_on_display().name.empty()) << log();
         ASSERT_LT(send(std::string("SETMACHINE ") + machine_table[m].keyword, &result), 10);
@@ -1177,16 +1202,8 @@ TEST_F(DesktopProgram, TheSensitivityTheUserChoseWinsOverAMachinesOwn) {
         quit();
         EXPECT_TRUE(kept(left)) << left;
     }
+    if (rows.from < rows.to) return;
 
-    // A start on Pong, its window left with OK as it shows the values that run.
-    const auto pong_runs = [&](const std::string& moves, const std::string& written) {
-        ASSERT_FALSE(start_on_display().name.empty()) << log();
-        ASSERT_LT(send("SETMACHINE PONG", &result), 10) << result;
-        ASSERT_EQ(ask("MENU SETTINGS.INPUT.SENSITIVITY"), 0);
-        ASSERT_NO_FATAL_FAILURE(sensitivity_ok(moves));
-        quit();
-        EXPECT_NE(test_read_file(ini).find(written), std::string::npos) << written;
-    };
     // Typed into the file by hand, with no list of choices: the left side's 2
     // is the user's and runs; the right side's default is no choice, and
     // Pong's own 5 runs there.
@@ -1206,3 +1223,19 @@ TEST_F(DesktopProgram, TheSensitivityTheUserChoseWinsOverAMachinesOwn) {
               std::string::npos);
     pong_runs("", "\nsensitivity_left=5\nsensitivity_right=5\n");
 }
+
+std::vector<SensitivityRows> sensitivity_rows() {
+    std::vector<SensitivityRows> rows;
+    for (u32 m = 0; m < MACHINES; m += 5)
+        rows.push_back({m, std::min<u32>(m + 5, MACHINES)});
+    rows.push_back({0, 0});
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMachine, Sensitivity, ::testing::ValuesIn(sensitivity_rows()),
+                         [](const ::testing::TestParamInfo<SensitivityRows>& info) {
+                             return info.param.from < info.param.to
+                                        ? "Machines" + std::to_string(info.param.from) + "To" +
+                                              std::to_string(info.param.to - 1)
+                                        : std::string("TypedByHand");
+                         });

@@ -3,6 +3,7 @@
 // lie and which lies above which, as the X server reports them. Skipped where
 // Xvfb or xwininfo (or the window manager, openbox) is missing.
 #include "tests/support/program_test.h"
+#include "tests/support/row_name.h"
 #include "tests/support/wait_until.h"
 #include "tests/support/x_display.h"
 
@@ -26,6 +27,20 @@
 #include <vector>
 
 namespace {
+
+// Every warning the start-up gives: a settings line it cannot take, a
+// machine's missing monitor images.
+struct StartUpNotice {
+    const char* notice;
+    const char* machine; // the machine's menu item, nullptr the Arcadia
+    const char* unknown; // a key no setting has, put in the settings file
+};
+const StartUpNotice start_up_notices[] = {
+    {"a settings line it cannot take", nullptr, "nosuchsetting"},
+    {"BINBUG without its monitor images", "BINBUG", nullptr},
+    {"PHUNSY without its monitor images", "PHUNSY", nullptr},
+};
+void PrintTo(const StartUpNotice& n, std::ostream* out) { *out << n.notice; }
 
 class WindowFitProgram : public ProgramTest {
   protected:
@@ -145,68 +160,58 @@ class WindowFitProgram : public ProgramTest {
         test_write_file(file, ini);
     }
 
-    // Every warning the start-up gives (a settings line it cannot take, a
-    // machine's missing monitor images), with the tip of the day on and off,
-    // with an autosave and without: the warning and the tip open over the
-    // main window and stay above it, and the warning above the tip, however
-    // the window manager took the main window's activation.
-    void start_up_notices_above_the_main_window() {
-        const struct {
-            const char* notice;
-            const char* machine; // the machine's menu item, nullptr the Arcadia
-            const char* unknown; // a key no setting has, put in the settings file
-        } notices[] = {
-            {"a settings line it cannot take", nullptr, "nosuchsetting"},
-            {"BINBUG without its monitor images", "BINBUG", nullptr},
-            {"PHUNSY without its monitor images", "PHUNSY", nullptr},
-        };
-        for (const auto& n : notices) {
-            // The machine chosen and its autosave written by a first session.
-            ASSERT_TRUE(start_on_display()) << log();
-            std::string result;
-            if (n.machine) send(std::string("MENU SETTINGS.MACHINE.") + n.machine, &result);
-            ASSERT_TRUE(quit()) << log();
-            for (const bool tip : {false, true})
-                for (const bool autosave : {false, true}) {
-                    const std::string row = std::string(n.notice) + (tip ? ", tip on" : ", tip off") +
-                                            (autosave ? ", autosave" : ", no autosave");
-                    SCOPED_TRACE(row);
-                    set_setting("showtips", tip ? "true" : "false");
-                    set_setting("autosave", autosave ? "true" : "false");
-                    if (n.unknown) set_setting(n.unknown, "1");
-                    ASSERT_TRUE(start_on_display()) << log();
-                    const std::string title = std::string("Brindlemox ") + (n.machine ? n.machine : "36.4");
-                    ASSERT_FALSE(main_window(title.c_str()).name.empty()) << log();
-                    int tip_at = -1, warning = -1, main = -1;
-                    std::string order; // top first
-                    // Until the notices are all open and stacked as they
-                    // should be (up to the hang deadline): the window manager
-                    // restacks the warning over the tip as it takes the tip
-                    // in, which on a busy host can be seen half done.
-                    wait_until([&] {
-                        const std::vector<XWindow> all = windows();
-                        tip_at = warning = main = -1;
-                        order.clear();
-                        for (std::size_t i = 0; i < all.size(); ++i) {
-                            order += "\"" + all[i].name + "\" ";
-                            if (all[i].name == "Tip of the Day") tip_at = static_cast<int>(i);
-                            if (all[i].name == "Warning") warning = static_cast<int>(i);
-                            if (all[i].name.rfind(title, 0) == 0) main = static_cast<int>(i);
-                        }
-                        return main >= 0 && warning >= 0 && (tip_at >= 0) == tip && warning < main &&
-                               (!tip || (tip_at < main && warning < tip_at));
-                    });
-                    EXPECT_GE(main, 0) << order;
-                    EXPECT_GE(warning, 0) << order;
-                    EXPECT_EQ(tip_at >= 0, tip) << order;
-                    EXPECT_LT(warning, main) << order;
-                    if (tip) {
-                        EXPECT_LT(tip_at, main) << order;
-                        EXPECT_LT(warning, tip_at) << order;
+    // A warning the start-up gives, with the tip of the day on and off, with
+    // an autosave and without: the warning and the tip open over the main
+    // window and stay above it, and the warning above the tip, however the
+    // window manager took the main window's activation.
+    void start_up_notice_above_the_main_window(const StartUpNotice& n) {
+        // The machine chosen and its autosave written by a first session.
+        step("the first session");
+        ASSERT_TRUE(start_on_display()) << log();
+        std::string result;
+        if (n.machine) send(std::string("MENU SETTINGS.MACHINE.") + n.machine, &result);
+        ASSERT_TRUE(quit()) << log();
+        for (const bool tip : {false, true})
+            for (const bool autosave : {false, true}) {
+                const std::string row = std::string(n.notice) + (tip ? ", tip on" : ", tip off") +
+                                        (autosave ? ", autosave" : ", no autosave");
+                SCOPED_TRACE(row);
+                step(row);
+                set_setting("showtips", tip ? "true" : "false");
+                set_setting("autosave", autosave ? "true" : "false");
+                if (n.unknown) set_setting(n.unknown, "1");
+                ASSERT_TRUE(start_on_display()) << log();
+                const std::string title = std::string("Brindlemox ") + (n.machine ? n.machine : "36.4");
+                ASSERT_FALSE(main_window(title.c_str()).name.empty()) << log();
+                int tip_at = -1, warning = -1, main = -1;
+                std::string order; // top first
+                // Until the notices are all open and stacked as they
+                // should be (up to the hang deadline): the window manager
+                // restacks the warning over the tip as it takes the tip
+                // in, which on a busy host can be seen half done.
+                wait_until([&] {
+                    const std::vector<XWindow> all = windows();
+                    tip_at = warning = main = -1;
+                    order.clear();
+                    for (std::size_t i = 0; i < all.size(); ++i) {
+                        order += "\"" + all[i].name + "\" ";
+                        if (all[i].name == "Tip of the Day") tip_at = static_cast<int>(i);
+                        if (all[i].name == "Warning") warning = static_cast<int>(i);
+                        if (all[i].name.rfind(title, 0) == 0) main = static_cast<int>(i);
                     }
-                    ASSERT_TRUE(quit()) << log();
+                    return main >= 0 && warning >= 0 && (tip_at >= 0) == tip && warning < main &&
+                           (!tip || (tip_at < main && warning < tip_at));
+                });
+                EXPECT_GE(main, 0) << order;
+                EXPECT_GE(warning, 0) << order;
+                EXPECT_EQ(tip_at >= 0, tip) << order;
+                EXPECT_LT(warning, main) << order;
+                if (tip) {
+                    EXPECT_LT(tip_at, main) << order;
+                    EXPECT_LT(warning, tip_at) << order;
                 }
-        }
+                ASSERT_TRUE(quit()) << log();
+            }
     }
 
     // Whether a window whose title starts with `title` has the WM_STATE `state`.
@@ -442,15 +447,31 @@ TEST_F(WindowFitProgram, TheMainWindowLiesWhollyOnTheScreen) {
     EXPECT_TRUE(quit()) << log();
 }
 
-TEST_F(WindowFitProgram, EveryStartUpNoticeOpensAboveTheMainWindow) {
-    start_up_notices_above_the_main_window();
+// A notice a test, so that each stays well within a test's time on a busy
+// host: each starts the program five times.
+class StartUpNoticeBare : public WindowFitProgram,
+                          public ::testing::WithParamInterface<StartUpNotice> {};
+
+TEST_P(StartUpNoticeBare, OpensAboveTheMainWindow) {
+    start_up_notice_above_the_main_window(GetParam());
 }
 
 // The same under a window manager, which stacks a window by what it is
 // transient for and by the activations it takes.
-TEST_F(WindowManagerProgram, EveryStartUpNoticeOpensAboveTheMainWindow) {
-    start_up_notices_above_the_main_window();
+class StartUpNoticeFramed : public WindowManagerProgram,
+                            public ::testing::WithParamInterface<StartUpNotice> {};
+
+TEST_P(StartUpNoticeFramed, OpensAboveTheMainWindow) {
+    start_up_notice_above_the_main_window(GetParam());
 }
+
+std::string notice_name(const ::testing::TestParamInfo<StartUpNotice>& info) {
+    return row_name_of(info.param.notice, info.index);
+}
+INSTANTIATE_TEST_SUITE_P(EveryStartUpNotice, StartUpNoticeBare,
+                         ::testing::ValuesIn(start_up_notices), notice_name);
+INSTANTIATE_TEST_SUITE_P(EveryStartUpNotice, StartUpNoticeFramed,
+                         ::testing::ValuesIn(start_up_notices), notice_name);
 
 TEST_F(WindowFitProgram, AMachineOfAnotherSizeOpensTheWindowOnTheScreen) {
     ASSERT_TRUE(start_on_display()) << log();
