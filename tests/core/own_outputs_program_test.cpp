@@ -620,7 +620,7 @@ std::vector<MovedRow> moved_rows() {
     for (int part = 0; part < 3; part++)
         rows.push_back({"ASM from the command line", all * part / 3, all * (part + 1) / 3});
     for (const DbgFileWriter& row : dbg_file_writers()) {
-        const std::string names = row.names, who = names.substr(0, names.find('|'));
+        const std::string who = test_writer_name(row);
         if (row.suffixes[0] && who != "ASM" &&
             std::none_of(rows.begin(), rows.end(), [&](const MovedRow& r) { return r.writer == who; }))
             rows.push_back({who});
@@ -646,7 +646,7 @@ class OwnOutputsMoved : public OwnOutputsProgram,
     bool saver_moves(const std::string& who) {
         std::vector<DbgFileWriter> rows = dbg_file_writers();
         const auto row = std::find_if(rows.begin(), rows.end(), [&](const DbgFileWriter& r) {
-            return std::string(r.names).substr(0, std::string(r.names).find('|')) == who;
+            return test_writer_name(r) == who;
         });
         if (row == rows.end()) return false;
         const Writer saver{who, nullptr,
