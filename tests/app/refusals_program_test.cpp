@@ -7,11 +7,14 @@
 #include "tests/record/tools.h"
 #include "tests/support/blank_disks.h"
 #include "tests/support/program_test.h"
+#include "tests/support/row_name.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -58,8 +61,8 @@ class RefusalsProgram : public ProgramTest {
         test_write_file(home.path() / "t.mdcr", std::string(1024, '\1'));
         test_write_file(home.path() / "u.mdcr", std::string(512, '\2'));
         fine("SETMACHINE PHUNSY");
-        for (const char* line : {"DEBUGGER \"POKE 900 1B\"", "DEBUGGER \"POKE 901 7E\"",
-                                 "DEBUGGER \"JUMP 900\""})
+        for (const char* line :
+             {"DEBUGGER \"POKE 900 1B\"", "DEBUGGER \"POKE 901 7E\"", "DEBUGGER \"JUMP 900\""})
             fine(line);
         fine("OPEN " + at("t.mdcr"));
         fine("DEBUGGER \"WRITEPORT DATA $60\"");
@@ -106,9 +109,26 @@ class RefusalsProgram : public ProgramTest {
     }
 };
 
+// The cases, in the order of the table below; each is a test of its own, from
+// a fresh home, so that each stays well within a test's time on a busy host.
+const char* const REFUSAL_CASES[] = {
+    "two changed disks, a switch",
+    "two changed disks, a state opened",
+    "a playback over files the user made",
+    "a changed MDCR tape, a switch",
+    "the next day, the disk saved without the autosave",
+    "the next day, the file replaced by someone else",
+};
+
+class RefusalCase : public RefusalsProgram, public ::testing::WithParamInterface<std::size_t> {};
+
+std::string refusal_case_name(const ::testing::TestParamInfo<std::size_t>& info) {
+    return row_name_of(REFUSAL_CASES[info.param], info.param);
+}
+
 } // namespace
 
-TEST_F(RefusalsProgram, ARefusalNamesEverythingInTheWayWhyAndThePortsWayOn) {
+TEST_P(RefusalCase, ARefusalNamesEverythingInTheWayWhyAndThePortsWayOn) {
     const std::string h = home.path().string();
     const std::string two_disks =
         "The disk in drive 0 (\"a.raw\") was changed since it was inserted or updated.\n"
@@ -121,14 +141,13 @@ TEST_F(RefusalsProgram, ARefusalNamesEverythingInTheWayWhyAndThePortsWayOn) {
         "UPDATEMDCR saves it first; EJECTMDCR drops its changes.\n"
         "Answered \"Cancel\" without asking: a script command is running.\n";
     const struct {
-        const char* name;
         std::function<void()> set_up;
         std::string line;
         int rc;
         std::string answer;
         std::function<void()> then; // checks after the answer (none: nothing)
     } rows[] = {
-        {"two changed disks, a switch", [&] { two_changed_disks(); }, "SETMACHINE PIPBUG", 10,
+        {[&] { two_changed_disks(); }, "SETMACHINE PIPBUG", 10,
          two_disks + "SETMACHINE: the machine was kept as it was (the disks in drives 0 and 1 "
                      "were changed and not saved)\n",
          [&] {
@@ -142,17 +161,17 @@ TEST_F(RefusalsProgram, ARefusalNamesEverythingInTheWayWhyAndThePortsWayOn) {
                        "SETMACHINE: the machine was kept as it was (the disk in drive 1 was "
                        "changed and not saved)\n");
          }},
-        {"two changed disks, a state opened", [&] {
+        {[&] {
              fine("SAVEAS " + at("pip.cos"));
              two_changed_disks();
-         }, "OPEN " + h + "/pip.cos", 10,
+         },
+         "OPEN " + h + "/pip.cos", 10,
          two_disks + "OPEN: there was a problem opening the file \"" + h +
              "/pip.cos\" (the disks in drives 0 and 1 were changed and not saved)\n",
          nullptr},
-        {"a playback over the user's files", [&] { playback_over_users_files(); },
-         "OPEN " + h + "/take.cor", 10,
-         "OPEN: there was a problem opening the file \"" + h + "/take.cor\" (" + h +
-             "/take.mid, " + h + "/take.smus and " + h +
+        {[&] { playback_over_users_files(); }, "OPEN " + h + "/take.cor", 10,
+         "OPEN: there was a problem opening the file \"" + h + "/take.cor\" (" + h + "/take.mid, " +
+             h + "/take.smus and " + h +
              "/take.wav exist and nobody can be asked to replace them: the playback of "
              "take.cor generates its files there, and those files are not ones it wrote. Move "
              "or rename them (or the recording) and play it again)\n",
@@ -160,7 +179,7 @@ TEST_F(RefusalsProgram, ARefusalNamesEverythingInTheWayWhyAndThePortsWayOn) {
              for (const char* file : {"take.mid", "take.smus", "take.wav"})
                  EXPECT_EQ(test_read_file(home.path() / file), "mine\n") << file;
          }},
-        {"a changed MDCR tape, a switch", [&] { changed_tape(); }, "SETMACHINE PIPBUG", 10,
+        {[&] { changed_tape(); }, "SETMACHINE PIPBUG", 10,
          tape + "SETMACHINE: the machine was kept as it was (the MDCR tape was changed and not "
                 "saved)\n",
          [&] {
@@ -173,38 +192,37 @@ TEST_F(RefusalsProgram, ARefusalNamesEverythingInTheWayWhyAndThePortsWayOn) {
              EXPECT_NE(test_read_file(home.path() / "t.mdcr"), std::string(1024, '\1'));
              EXPECT_EQ(send("SETMACHINE PIPBUG", &said), 0) << said;
          }},
-        {"the next day, the disk saved without the autosave", [&] {
-             a_day_without_the_autosave([] {});
-         }, "UPDATEDISK 0", 0, "",
+        {[&] { a_day_without_the_autosave([] {}); }, "UPDATEDISK 0", 0, "",
          [&] {
              std::string said;
              EXPECT_EQ(send("SETMACHINE PIPBUG", &said), 0) << said; // nothing changed
          }},
-        {"the next day, the file replaced by someone else", [&] {
+        {[&] {
              a_day_without_the_autosave([&] {
                  test_write_file(home.path() / "new.raw", test_blank_binbug_disk());
                  fs::rename(home.path() / "new.raw", home.path() / "a.raw");
              });
-         }, "UPDATEDISK 0", 10,
+         },
+         "UPDATEDISK 0", 10,
          "Can't write the disk in drive 0 back: its file " + h +
              "/a.raw was replaced by another file since it went in.\nUPDATEDISK: the disk in "
              "drive 0 was not saved: UPDATEDISK 0 <file> saves it under another name; EJECTDISK "
              "0 drops its changes\n",
-         [&] {
-             EXPECT_EQ(test_read_file(home.path() / "a.raw"), test_blank_binbug_disk());
-         }},
+         [&] { EXPECT_EQ(test_read_file(home.path() / "a.raw"), test_blank_binbug_disk()); }},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        fs::remove(home.path() / "Games" / "AUTOSAVE.COS");
-        fs::remove(home.path() / "Configs" / "Brindlemox.ini");
-        ASSERT_NO_FATAL_FAILURE(restart());
-        ASSERT_NO_FATAL_FAILURE(row.set_up());
-        std::string said;
-        EXPECT_EQ(send(row.line, &said), row.rc) << said;
-        EXPECT_EQ(said, row.answer);
-        if (row.then) row.then();
-        send("QUIT", &said);
-        EXPECT_EQ(wait_exit(), 0);
-    }
+    ASSERT_EQ(std::size(rows), std::size(REFUSAL_CASES));
+    const auto& row = rows[GetParam()];
+    SCOPED_TRACE(REFUSAL_CASES[GetParam()]);
+    ASSERT_NO_FATAL_FAILURE(restart());
+    ASSERT_NO_FATAL_FAILURE(row.set_up());
+    std::string said;
+    EXPECT_EQ(send(row.line, &said), row.rc) << said;
+    EXPECT_EQ(said, row.answer);
+    if (row.then) row.then();
+    send("QUIT", &said);
+    EXPECT_EQ(wait_exit(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryCase, RefusalCase,
+                         ::testing::Range(std::size_t{0}, std::size(REFUSAL_CASES)),
+                         refusal_case_name);

@@ -9,6 +9,7 @@
 #include "tests/record/tools.h"
 #include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
+#include "tests/support/row_name.h"
 #include "tests/support/small_disk.h"
 #include "tests/support/wait_until.h"
 #include "tests/support/x_display.h"
@@ -78,11 +79,14 @@ class DesktopProgram : public ProgramTest {
     // The keyboard to the main window (its title names the file loaded, if
     // any), for its menus' shortcuts.
     // A machine switch may open the main window anew: wait until it is shown.
+    // Its title is the machine (on some machines), the version, then the
+    // file loaded and the state in brackets, each only where there is one
+    // ("Brindlemox Selbstbaucomputer 36.4", "Brindlemox 36.4 (paused)").
     void focus_main() {
-        wait_until([&] {
-            return x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox .*[0-9](: .*)?$' "
-                         "windowfocus --sync") == 0;
-        }, TEST_HANG_SECONDS, 100);
+        EXPECT_TRUE(wait_until([&] {
+            return x.run("/usr/bin/xdotool search --onlyvisible "
+                         "--name '^Brindlemox (.* )?[0-9][0-9.]*(: .*| \\(.*)?$' windowfocus --sync") == 0;
+        }, TEST_HANG_SECONDS, 100)) << "the main window never took the keyboard";
     }
     // The program's windows shown now (menus too).
     int shown() const {
@@ -1056,8 +1060,11 @@ TEST_F(DesktopProgram, SaveStateAsRevertAndTheRecentFilesNameWhatRuns) {
 
 // Every cause of a pause, driven where the user meets it, then Quit: only the
 // user's own pause is written as "paused", and only then does the next start
-// begin paused. The rows are the program's own causes.
-TEST_F(DesktopProgram, OnlyTheUsersOwnPauseOutlivesTheRun) {
+// begin paused. The rows are the program's own causes, a test each, so that
+// each stays well within a test's time on a busy host.
+class PauseCauseProgram : public DesktopProgram, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PauseCauseProgram, OnlyTheUsersOwnPauseOutlivesTheRun) {
     const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
     test_write_file(home.path() / "a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
     // Whether the title says "paused" (waited for up to `seconds`, after a
@@ -1074,62 +1081,67 @@ TEST_F(DesktopProgram, OnlyTheUsersOwnPauseOutlivesTheRun) {
         EXPECT_EQ(wait_exit(), 0) << log();
         pid = -1;
     };
-    for (int c = 0; c < PAUSE_CAUSES; c++) {
-        const auto cause = static_cast<PauseCause>(c);
-        SCOPED_TRACE(pause_cause_name(cause));
-        ASSERT_FALSE(start_on_display().name.empty()) << log();
-        int quit_rc = 0;
-        switch (cause) {
-        case PauseCause::user:
-            ASSERT_EQ(ask("PAUSE"), 0);
-            break;
-        case PauseCause::autopause: { // another program's window made active, then ours again
-            ASSERT_EQ(ask("MENU SETTINGS.SPEED.AUTOPAUSE"), 0);
-            focus_main();
-            x.run("/usr/bin/xmessage -geometry +700+700 other & echo $! > '" +
-                  (home.path() / "other.pid").string() + "'");
-            wait_until([&] {
-                return x.run("/usr/bin/xdotool search --name '^xmessage$' windowfocus --sync") == 0;
-            }, TEST_HANG_SECONDS, 100);
-            EXPECT_TRUE(paused_shown());
-            x.run("kill $(cat '" + (home.path() / "other.pid").string() + "')");
-            focus_main();
-            ASSERT_EQ(ask("MENU SETTINGS.SPEED.AUTOPAUSE"), 0); // the option itself back off
-            break;
-        }
-        case PauseCause::debugger: // stopped at a breakpoint inside a frame
-            ASSERT_EQ(ask("SETMACHINE ARCADIA"), 0);
-            ASSERT_EQ(ask("OPEN " + (home.path() / "a1.bin").string()), 0);
-            ASSERT_EQ(ask("DEBUGGER \"E 1 0\""), 0);
-            ASSERT_EQ(ask("DEBUGGER \"BP 0\""), 0);
-            ASSERT_EQ(ask("MENU PROJECT.RESETTOGAME"), 0);
-            ASSERT_TRUE(printed("Hit code breakpoint at $0")) << log();
-            quit_rc = 5; // names the autosave it cannot write
-            break;
-        case PauseCause::manual:
-            ASSERT_EQ(ask("MENU HELP.MANUAL"), 0);
-            break;
-        case PauseCause::web_page: { // a click on LODZ r0 in the opcodes chart
-            ASSERT_EQ(ask("MENU HELP.OPCODES"), 0);
-            const XWindow chart = wait_for("Opcodes");
-            ASSERT_FALSE(chart.name.empty()) << log();
-            click(chart.left + 90, chart.top + 12);
-            break;
-        }
-        case PauseCause::count:
-            break;
-        }
-        EXPECT_TRUE(paused_shown()) << "the cause did not pause";
-        quit(quit_rc);
-        const bool users = cause == PauseCause::user;
-        EXPECT_NE(test_read_file(ini).find(users ? "\npaused=true\n" : "\npaused=false\n"),
-                  std::string::npos);
-        ASSERT_FALSE(start_on_display().name.empty()) << log();
-        EXPECT_EQ(paused_shown(users ? TEST_HANG_SECONDS : 0), users);
-        ASSERT_EQ(ask("UNPAUSE"), 0);
-        quit(0);
+    const auto cause = static_cast<PauseCause>(GetParam());
+    SCOPED_TRACE(pause_cause_name(cause));
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    int quit_rc = 0;
+    switch (cause) {
+    case PauseCause::user:
+        ASSERT_EQ(ask("PAUSE"), 0);
+        break;
+    case PauseCause::autopause: { // another program's window made active, then ours again
+        ASSERT_EQ(ask("MENU SETTINGS.SPEED.AUTOPAUSE"), 0);
+        focus_main();
+        x.run("/usr/bin/xmessage -geometry +700+700 other & echo $! > '" +
+              (home.path() / "other.pid").string() + "'");
+        wait_until([&] {
+            return x.run("/usr/bin/xdotool search --name '^xmessage$' windowfocus --sync") == 0;
+        }, TEST_HANG_SECONDS, 100);
+        EXPECT_TRUE(paused_shown());
+        x.run("kill $(cat '" + (home.path() / "other.pid").string() + "')");
+        focus_main();
+        ASSERT_EQ(ask("MENU SETTINGS.SPEED.AUTOPAUSE"), 0); // the option itself back off
+        break;
     }
+    case PauseCause::debugger: // stopped at a breakpoint inside a frame
+        ASSERT_EQ(ask("SETMACHINE ARCADIA"), 0);
+        ASSERT_EQ(ask("OPEN " + (home.path() / "a1.bin").string()), 0);
+        ASSERT_EQ(ask("DEBUGGER \"E 1 0\""), 0);
+        ASSERT_EQ(ask("DEBUGGER \"BP 0\""), 0);
+        ASSERT_EQ(ask("MENU PROJECT.RESETTOGAME"), 0);
+        ASSERT_TRUE(printed("Hit code breakpoint at $0")) << log();
+        quit_rc = 5; // names the autosave it cannot write
+        break;
+    case PauseCause::manual:
+        ASSERT_EQ(ask("MENU HELP.MANUAL"), 0);
+        break;
+    case PauseCause::web_page: { // a click on LODZ r0 in the opcodes chart
+        ASSERT_EQ(ask("MENU HELP.OPCODES"), 0);
+        const XWindow chart = wait_for("Opcodes");
+        ASSERT_FALSE(chart.name.empty()) << log();
+        click(chart.left + 90, chart.top + 12);
+        break;
+    }
+    case PauseCause::count:
+        break;
+    }
+    EXPECT_TRUE(paused_shown()) << "the cause did not pause";
+    quit(quit_rc);
+    const bool users = cause == PauseCause::user;
+    EXPECT_NE(test_read_file(ini).find(users ? "\npaused=true\n" : "\npaused=false\n"),
+              std::string::npos);
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    EXPECT_EQ(paused_shown(users ? TEST_HANG_SECONDS : 0), users);
+    ASSERT_EQ(ask("UNPAUSE"), 0);
+    quit(0);
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryCause, PauseCauseProgram, ::testing::Range(0, PAUSE_CAUSES),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return row_name_of(
+                                 pause_cause_name(static_cast<PauseCause>(info.param)),
+                                 static_cast<std::size_t>(info.param));
+                         });
 
 // Sensitivity chosen in its window on the ball-and-paddle machine, whose
 // set-up brings 5 and 5 of its own, holds across a restart and whatever

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <functional>
@@ -42,8 +43,8 @@ std::vector<DiskMachine> disk_machines() {
         const MachineTraits& t = machine_table[m].traits;
         if (t.disk_images == DiskImages::NONE) continue;
         const bool twin = t.disk_images == DiskImages::TWIN;
-        found.push_back({machine_table[m].keyword, t.disk_layout, twin ? 1 : 0,
-                         twin ? ".img" : ".raw"});
+        found.push_back(
+            {machine_table[m].keyword, t.disk_layout, twin ? 1 : 0, twin ? ".img" : ".raw"});
     }
     return found;
 }
@@ -84,11 +85,41 @@ std::string kept(const std::string& named) {
     return "Changed disks not saved: " + named + "; the autosave keeps them for the next start.\n";
 }
 
+// Each machine with drives is a test of its own (or a few), from a fresh home,
+// so that each stays well within a test's time on a busy host. The rows are
+// exactly the machines with drives: one more (or fewer) needs the count below
+// changed.
+class MediaStatesOnADiskMachine : public MediaStates,
+                                  public ::testing::WithParamInterface<std::size_t> {
+  public:
+    static constexpr std::size_t DISK_MACHINES = 3; // BINBUG, CD2650, TWIN
+
+  protected:
+    void SetUp() override {
+        MediaStates::SetUp();
+        ASSERT_EQ(disk_machines().size(), DISK_MACHINES);
+    }
+    // The test's machine, its parameter counting `tests` to a machine.
+    static DiskMachine machine(std::size_t tests = 1) {
+        return disk_machines()[GetParam() / tests];
+    }
+};
+
+// The machine's keyword, as a test's name takes it, then `part` of the
+// machine's tests ("" when a machine has one).
+std::string disk_machine_part_name(std::size_t machine, std::size_t row, const std::string& part) {
+    const std::vector<DiskMachine> machines = disk_machines();
+    return row_name_of(machine < machines.size() ? machines[machine].name : "", row) + part;
+}
+
+std::string disk_machine_test_name(const ::testing::TestParamInfo<std::size_t>& info) {
+    return disk_machine_part_name(info.param, info.param, "");
+}
+
 } // namespace
 
-TEST_F(MediaStates, AChangedDiskComesBackFromEveryStateChangedAndNamed) {
-    const std::vector<DiskMachine> machines = disk_machines();
-    ASSERT_EQ(machines.size(), 3u);
+TEST_P(MediaStatesOnADiskMachine, AChangedDiskComesBackFromEveryStateChangedAndNamed) {
+    const DiskMachine row = machine();
     const fs::path games = home.path() / "Games";
     const fs::path autosave = games / "AUTOSAVE.COS", state = home.path() / "s.cos",
                    take = home.path() / "take.cor";
@@ -97,52 +128,48 @@ TEST_F(MediaStates, AChangedDiskComesBackFromEveryStateChangedAndNamed) {
                               {"OPEN of the state", "OPEN " + state.string()},
                               {"a recording's start", "OPEN " + take.string()}};
     test_write_file(home.path() / "Projects" / "note.txt", "a note\n");
-    for (const DiskMachine& row : machines) {
-        SCOPED_TRACE(row.name);
-        const fs::path disk = home.path() / ("work" + row.suffix);
-        test_write_file(disk, row.layout == DiskLayout::BINBUG
-                                  ? test_blank_binbug_disk()
-                                  : std::string(disk_geometry(row.layout).image_bytes, '\0'));
-        const std::string blank = test_read_file(disk);
-        const std::string named =
-            "drive " + std::to_string(row.drive) + " (\"" + disk.filename().string() + "\")";
-        fs::remove(autosave);
-        restart();
-        fine("SETMACHINE " + row.name);
-        fine("OPEN " + disk.string());
-        fine("DEBUGGER \"DRIVE " + std::to_string(row.drive) + "\"");
-        fine("DEBUGGER \"INJECT note.txt\"");
-        fine("SAVEAS " + state.string());
-        fine("MENU PROJECT.QUICKSAVE");
-        ASSERT_TRUE(write_recording(state, take, 3000, std::vector<u8>(8, 0)));
-        std::string said;
-        quit(&said);
-        EXPECT_EQ(said, kept(named));
+    const fs::path disk = home.path() / ("work" + row.suffix);
+    test_write_file(disk, row.layout == DiskLayout::BINBUG
+                              ? test_blank_binbug_disk()
+                              : std::string(disk_geometry(row.layout).image_bytes, '\0'));
+    const std::string blank = test_read_file(disk);
+    const std::string named =
+        "drive " + std::to_string(row.drive) + " (\"" + disk.filename().string() + "\")";
+    fs::remove(autosave);
+    restart();
+    fine("SETMACHINE " + row.name);
+    fine("OPEN " + disk.string());
+    fine("DEBUGGER \"DRIVE " + std::to_string(row.drive) + "\"");
+    fine("DEBUGGER \"INJECT note.txt\"");
+    fine("SAVEAS " + state.string());
+    fine("MENU PROJECT.QUICKSAVE");
+    ASSERT_TRUE(write_recording(state, take, 3000, std::vector<u8>(8, 0)));
+    std::string said;
+    quit(&said);
+    EXPECT_EQ(said, kept(named));
 
-        for (const Return& way : returns) {
-            SCOPED_TRACE(way.name);
-            if (!way.bring.empty()) fs::remove(autosave);
-            restart();
-            if (!way.bring.empty()) fine(way.bring);
-            EXPECT_EQ(fine("GETMACHINE"), row.name);
-            fine("DEBUGGER \"DRIVE " + std::to_string(row.drive) + "\"");
-            EXPECT_NE(fine("DEBUGGER DIR").find("NOTE"), std::string::npos);
-            // Still the file's disk: that file goes into no other drive.
-            EXPECT_EQ(send("OPEN " + disk.string(), &said), 5) << said;
-            EXPECT_NE(said.find(" is already in drive " + std::to_string(row.drive)),
-                      std::string::npos)
-                << said;
-            // Changed: a switch to another machine is refused, naming it.
-            EXPECT_EQ(send("SETMACHINE PIPBUG", &said), 10) << said;
-            EXPECT_NE(said.find("The disk in drive " + std::to_string(row.drive) + " (\"" +
-                                disk.filename().string() + "\") was changed"),
-                      std::string::npos)
-                << said;
-            EXPECT_EQ(fine("GETMACHINE"), row.name);
-            quit(&said);
-            EXPECT_EQ(said.rfind("Changed disks not saved: " + named, 0), 0u) << said;
-            EXPECT_TRUE(test_read_file(disk) == blank) << "the file was written";
-        }
+    for (const Return& way : returns) {
+        SCOPED_TRACE(way.name);
+        if (!way.bring.empty()) fs::remove(autosave);
+        restart();
+        if (!way.bring.empty()) fine(way.bring);
+        EXPECT_EQ(fine("GETMACHINE"), row.name);
+        fine("DEBUGGER \"DRIVE " + std::to_string(row.drive) + "\"");
+        EXPECT_NE(fine("DEBUGGER DIR").find("NOTE"), std::string::npos);
+        // Still the file's disk: that file goes into no other drive.
+        EXPECT_EQ(send("OPEN " + disk.string(), &said), 5) << said;
+        EXPECT_NE(said.find(" is already in drive " + std::to_string(row.drive)), std::string::npos)
+            << said;
+        // Changed: a switch to another machine is refused, naming it.
+        EXPECT_EQ(send("SETMACHINE PIPBUG", &said), 10) << said;
+        EXPECT_NE(said.find("The disk in drive " + std::to_string(row.drive) + " (\"" +
+                            disk.filename().string() + "\") was changed"),
+                  std::string::npos)
+            << said;
+        EXPECT_EQ(fine("GETMACHINE"), row.name);
+        quit(&said);
+        EXPECT_EQ(said.rfind("Changed disks not saved: " + named, 0), 0u) << said;
+        EXPECT_TRUE(test_read_file(disk) == blank) << "the file was written";
     }
 }
 
@@ -194,10 +221,12 @@ TEST_F(MediaStates, AnUnchangedDiskComesBackChangedOnlyWhenItsFileLostIt) {
         {"nothing", [] {}, false},
         {"written again as it was", [&] { test_write_file(disk, blank); }, false},
         {"written with other bytes", [&] { test_write_file(disk, other); }, true},
-        {"replaced by another file", [&] {
+        {"replaced by another file",
+         [&] {
              test_write_file(home.path() / "new.raw", other);
              fs::rename(home.path() / "new.raw", disk);
-         }, true},
+         },
+         true},
         {"removed", [&] { fs::remove(disk); }, true},
     };
     for (const auto& fate : fates) {
@@ -351,19 +380,22 @@ TEST_F(MediaStates, AStateOfANewerVersionIsRefusedByName) {
     }
 }
 
-// Each machine with drives is a test of its own, from a fresh home, so that
-// each stays well within a test's time on a busy host; the test checks that
-// these tests cover every machine with drives, one each.
 namespace {
-class MediaStatesNextStart : public MediaStates, public ::testing::WithParamInterface<std::size_t> {
+// The ways the next start begins are two tests to a machine: the first
+// seven, then the rest.
+class MediaStatesNextStart : public MediaStatesOnADiskMachine {
   public:
-    static constexpr std::size_t DISK_MACHINES = 3; // BINBUG, CD2650, TWIN
+    static constexpr std::size_t STARTS = 13, PARTS = 2, PER_PART = 7;
+    // The starts of the test given `param`: [first, end) of the table.
+    static std::size_t first(std::size_t param) { return param % PARTS * PER_PART; }
+    static std::size_t end(std::size_t param) { return std::min(STARTS, first(param) + PER_PART); }
 };
 
-// The machine's keyword, as a test's name takes it.
-std::string disk_machine_test_name(const ::testing::TestParamInfo<std::size_t>& info) {
-    const std::vector<DiskMachine> machines = disk_machines();
-    return row_name_of(info.param < machines.size() ? machines[info.param].name : "", info.param);
+std::string next_start_test_name(const ::testing::TestParamInfo<std::size_t>& info) {
+    using Test = MediaStatesNextStart;
+    return disk_machine_part_name(info.param / Test::PARTS, info.param,
+                                  "_Starts" + std::to_string(Test::first(info.param)) + "To" +
+                                      std::to_string(Test::end(info.param) - 1));
 }
 } // namespace
 
@@ -378,10 +410,6 @@ std::string disk_machine_test_name(const ::testing::TestParamInfo<std::size_t>& 
 // on during the run; the next plain start brings the disk back, its file as it
 // was.
 TEST_P(MediaStatesNextStart, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNextStartDoes) {
-    const std::vector<DiskMachine> machines = disk_machines();
-    // The instantiation's rows are exactly the machines with drives: one more
-    // (or fewer) needs the count above changed.
-    ASSERT_EQ(machines.size(), DISK_MACHINES);
     const fs::path configs = home.path() / "Configs";
     const fs::path other_state = home.path() / "pip.cos", same_state = home.path() / "same.cos",
                    program = home.path() / "prog.hex", elektor = home.path() / "e.tvc",
@@ -412,7 +440,7 @@ TEST_P(MediaStatesNextStart, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNex
         {"a batch job", {"DISGAME", program.string()}, false, ""},
     };
     {
-        const DiskMachine& row = machines[GetParam()];
+        const DiskMachine row = machine(PARTS);
         SCOPED_TRACE(row.name);
         const fs::path disk = home.path() / ("work" + row.suffix);
         const std::string blank = row.layout == DiskLayout::BINBUG
@@ -436,8 +464,9 @@ TEST_P(MediaStatesNextStart, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNex
         ASSERT_EQ(said, kept(named));
         const std::string ini = test_read_file(configs / "Brindlemox.ini");
         test_write_file(configs / "other.ini", ini);
-        for (const auto& start_row : starts) {
-            auto way = start_row;
+        ASSERT_EQ(std::size(starts), STARTS);
+        for (std::size_t i = first(GetParam()); i < end(GetParam()); i++) {
+            auto way = starts[i];
             SCOPED_TRACE(way.name);
             const bool off = std::string(way.name) == "the autosave switched off";
             for (std::string& arg : way.args) // the machine's own disk
@@ -490,8 +519,13 @@ TEST_P(MediaStatesNextStart, AChangedDiskTheAutosaveKeepsStaysKeptWhateverTheNex
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryDiskMachine, MediaStatesNextStart,
-                         ::testing::Range(std::size_t{0}, MediaStatesNextStart::DISK_MACHINES),
+INSTANTIATE_TEST_SUITE_P(
+    EveryDiskMachine, MediaStatesNextStart,
+    ::testing::Range(std::size_t{0},
+                     MediaStatesNextStart::DISK_MACHINES* MediaStatesNextStart::PARTS),
+    next_start_test_name);
+INSTANTIATE_TEST_SUITE_P(EveryDiskMachine, MediaStatesOnADiskMachine,
+                         ::testing::Range(std::size_t{0}, MediaStatesOnADiskMachine::DISK_MACHINES),
                          disk_machine_test_name);
 
 // A changed disk the autosave keeps holds back every switch, every start
@@ -501,9 +535,10 @@ INSTANTIATE_TEST_SUITE_P(EveryDiskMachine, MediaStatesNextStart,
 // (or to a name given); ejected, its changes are dropped, said with rc 5; then
 // the switch goes ahead, the quit keeps nothing, and the next start brings
 // nothing back.
-TEST_F(MediaStates, AKeptDiskIsUpdatedOrEjectedFromThePort) {
-    const fs::path other_state = home.path() / "pip.cos", autosave = home.path() / "Games" /
-                                                                     "AUTOSAVE.COS";
+TEST_P(MediaStatesOnADiskMachine, AKeptDiskIsUpdatedOrEjectedFromThePort) {
+    const DiskMachine row = machine();
+    const fs::path other_state = home.path() / "pip.cos",
+                   autosave = home.path() / "Games" / "AUTOSAVE.COS";
     test_write_file(home.path() / "Projects" / "note.txt", "a note\n");
     const struct {
         const char* name;
@@ -516,57 +551,55 @@ TEST_F(MediaStates, AKeptDiskIsUpdatedOrEjectedFromThePort) {
         {"update under a name given", "UPDATEDISK", "saved", 0, ""}, // the path written
         {"eject", "EJECTDISK", "", 5, "\") was changed and not saved: its changes are dropped\n"},
     };
-    for (const DiskMachine& row : disk_machines())
-        for (const auto& way : ways) {
-            SCOPED_TRACE(row.name + " " + way.name);
-            const fs::path disk = home.path() / ("work" + row.suffix),
-                           saved = home.path() / ("saved" + row.suffix);
-            const std::string blank =
-                row.layout == DiskLayout::BINBUG
-                    ? test_blank_binbug_disk()
-                    : std::string(disk_geometry(row.layout).image_bytes, '\0');
-            const std::string d = std::to_string(row.drive);
-            test_write_file(disk, blank);
-            fs::remove(saved);
-            fs::remove(autosave);
-            restart();
-            for (const std::string& line : std::vector<std::string>{
-                     "SETMACHINE PIPBUG", "SAVEAS " + other_state.string(),
-                     "SETMACHINE " + row.name, "OPEN " + disk.string(),
-                     "DEBUGGER \"DRIVE " + d + "\"", "DEBUGGER \"INJECT note.txt\""})
-                fine(line);
-            std::string said;
-            quit(&said);
-            restart({other_state.string()});
-            EXPECT_TRUE(has(log(), "Not loaded: ")) << log();
-            EXPECT_EQ(send("SETMACHINE PIPBUG", &said), 10) << said;
-            EXPECT_TRUE(has(said, "UPDATEDISK " + d + " saves it first; EJECTDISK " + d +
-                                      " drops its changes."))
-                << said;
-            const std::string line = std::string(way.command) + " " + d +
-                                     (way.file[0] ? std::string(" ") + way.file : "");
-            EXPECT_EQ(send(line, &said), way.rc) << said;
-            const std::string reply = way.file[0] ? saved.string()
-                                      : way.said[0]
-                                          ? std::string(way.command) + ": the disk in drive " + d +
-                                                " (\"" + disk.filename().string() + way.said
-                                          : "";
-            EXPECT_EQ(said, reply);
-            // The disk went where the command said, and nowhere else.
-            const bool updated = std::string(way.command) == "UPDATEDISK";
-            const fs::path written = way.file[0] ? saved : disk;
-            EXPECT_EQ(updated && has(test_read_file(written), "NOTE"), updated);
-            if (way.file[0] || !updated) {
-                EXPECT_TRUE(test_read_file(disk) == blank) << "its own file was written";
-            }
-            // Nothing holds the switch back now, and nothing is kept.
-            EXPECT_LE(send("SETMACHINE PIPBUG", &said), 5) << said;
-            EXPECT_EQ(fine("GETMACHINE"), "PIPBUG");
-            quit(&said, 0);
-            restart();
-            EXPECT_EQ(fine("GETMACHINE"), "PIPBUG");
-            quit(&said, 0);
+    for (const auto& way : ways) {
+        SCOPED_TRACE(row.name + " " + way.name);
+        const fs::path disk = home.path() / ("work" + row.suffix),
+                       saved = home.path() / ("saved" + row.suffix);
+        const std::string blank = row.layout == DiskLayout::BINBUG
+                                      ? test_blank_binbug_disk()
+                                      : std::string(disk_geometry(row.layout).image_bytes, '\0');
+        const std::string d = std::to_string(row.drive);
+        test_write_file(disk, blank);
+        fs::remove(saved);
+        fs::remove(autosave);
+        restart();
+        for (const std::string& line : std::vector<std::string>{
+                 "SETMACHINE PIPBUG", "SAVEAS " + other_state.string(), "SETMACHINE " + row.name,
+                 "OPEN " + disk.string(), "DEBUGGER \"DRIVE " + d + "\"",
+                 "DEBUGGER \"INJECT note.txt\""})
+            fine(line);
+        std::string said;
+        quit(&said);
+        restart({other_state.string()});
+        EXPECT_TRUE(has(log(), "Not loaded: ")) << log();
+        EXPECT_EQ(send("SETMACHINE PIPBUG", &said), 10) << said;
+        EXPECT_TRUE(has(said, "UPDATEDISK " + d + " saves it first; EJECTDISK " + d +
+                                  " drops its changes."))
+            << said;
+        const std::string line =
+            std::string(way.command) + " " + d + (way.file[0] ? std::string(" ") + way.file : "");
+        EXPECT_EQ(send(line, &said), way.rc) << said;
+        const std::string reply = way.file[0] ? saved.string()
+                                  : way.said[0]
+                                      ? std::string(way.command) + ": the disk in drive " + d +
+                                            " (\"" + disk.filename().string() + way.said
+                                      : "";
+        EXPECT_EQ(said, reply);
+        // The disk went where the command said, and nowhere else.
+        const bool updated = std::string(way.command) == "UPDATEDISK";
+        const fs::path written = way.file[0] ? saved : disk;
+        EXPECT_EQ(updated && has(test_read_file(written), "NOTE"), updated);
+        if (way.file[0] || !updated) {
+            EXPECT_TRUE(test_read_file(disk) == blank) << "its own file was written";
         }
+        // Nothing holds the switch back now, and nothing is kept.
+        EXPECT_LE(send("SETMACHINE PIPBUG", &said), 5) << said;
+        EXPECT_EQ(fine("GETMACHINE"), "PIPBUG");
+        quit(&said, 0);
+        restart();
+        EXPECT_EQ(fine("GETMACHINE"), "PIPBUG");
+        quit(&said, 0);
+    }
 }
 
 // The port's disk commands refuse what they cannot do, saying why, and change

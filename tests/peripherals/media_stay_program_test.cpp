@@ -8,6 +8,7 @@
 #include "tests/support/blank_disks.h"
 #include "tests/support/program_savers.h"
 #include "tests/support/program_test.h"
+#include "tests/support/row_name.h"
 #include "core/machine.h"
 #include "core/machine_debug.h"
 #include "core/machine_table.h"
@@ -42,29 +43,33 @@ bool has_media(const MachineTraits& t) {
     return t.disk_images != DiskImages::NONE || t.mdcr || t.cassette || t.has_papertape;
 }
 
-// Left out: SMS tapes (they start at $0000, the monitor's ROM on these
+// The machines with media, as their rows of the machine table.
+std::vector<u32> media_machine_rows() {
+    std::vector<u32> rows;
+    for (u32 m = 0; m < MACHINES; m++)
+        if (has_media(machine_table[m].traits)) rows.push_back(m);
+    return rows;
+}
+
+// The machine of row `m`, set up here to find a RAM address. Left out of its
+// programs: SMS tapes (they start at $0000, the monitor's ROM on these
 // machines, and load without a set-up, as HEX does) and BPNF tapes (they ask
 // for a load address, which nobody answers through the port).
-std::vector<MediaMachine> media_machines() {
-    std::vector<MediaMachine> found;
-    for (u32 m = 0; m < MACHINES; m++) {
-        MediaMachine row;
-        row.name = machine_table[m].keyword;
-        row.traits = machine_table[m].traits;
-        if (!has_media(row.traits)) continue;
-        if (!machine_switch(m, machine_table[m].default_memmap, true, true, false)) continue;
-        const auto ram = [](int a) {
-            for (int i = a; i < a + 4; i++)
-                if (mem_attributes[i] & (MEM_UNWRITABLE | MEM_UNREADABLE | MEM_BIOS | MEM_DEVICE))
-                    return false;
-            return true;
-        };
-        for (int a = 0x0900; a < 0x7000 && row.ram < 0; a += 0x100)
-            if (ram(a)) row.ram = a;
-        row.programs = test_program_savers(true);
-        found.push_back(row);
-    }
-    return found;
+MediaMachine media_machine(u32 m) {
+    MediaMachine row;
+    row.name = machine_table[m].keyword;
+    row.traits = machine_table[m].traits;
+    if (!machine_switch(m, machine_table[m].default_memmap, true, true, false)) return row;
+    const auto ram = [](int a) {
+        for (int i = a; i < a + 4; i++)
+            if (mem_attributes[i] & (MEM_UNWRITABLE | MEM_UNREADABLE | MEM_BIOS | MEM_DEVICE))
+                return false;
+        return true;
+    };
+    for (int a = 0x0900; a < 0x7000 && row.ram < 0; a += 0x100)
+        if (ram(a)) row.ram = a;
+    row.programs = test_program_savers(true);
+    return row;
 }
 
 // A short 8-bit mono WAV tape: its header, then 200 samples.
@@ -173,41 +178,50 @@ class MediaStayProgram : public ProgramTest {
     }
 };
 
+// Each machine with media is a test of its own, from a fresh home, so that
+// each stays well within a test's time on a busy host.
+class MediaStayOnAMachine : public MediaStayProgram, public ::testing::WithParamInterface<u32> {};
+
+std::string media_machine_test_name(const ::testing::TestParamInfo<u32>& info) {
+    return row_name_of(machine_table[info.param].keyword, info.param);
+}
+
 } // namespace
 
-TEST_F(MediaStayProgram, EveryProgramFileLeavesEveryMediumWhereItIs) {
-    const std::vector<MediaMachine> machines = media_machines();
-    ASSERT_GE(machines.size(), 7u);
+// A change to the machine table that takes media from a machine shows here.
+TEST(MediaStayRows, TheMachinesWithMediaAreAtLeastTheSeven) {
+    EXPECT_GE(media_machine_rows().size(), 7u);
+}
+
+TEST_P(MediaStayOnAMachine, EveryProgramFileLeavesEveryMediumWhereItIs) {
+    const MediaMachine row = media_machine(GetParam());
     media_files();
-    for (const MediaMachine& row : machines) {
-        SCOPED_TRACE(row.name);
-        ASSERT_GE(row.ram, 0);
-        const std::vector<Held> held = start_with_media(row);
-        const bool disks = row.traits.disk_images != DiskImages::NONE;
-        std::string changed; // what QUIT names
-        for (const bool after_change : {false, true}) {
-            if (after_change) changed = change_media(row);
-            for (const auto& [saver, suffix] : row.programs) {
-                SCOPED_TRACE(suffix + (after_change ? " after the change" : ""));
-                const std::string file = (home.path() / ("p-" + row.name + suffix)).string();
-                const std::string range = "$" + test_hex(row.ram) + " $" + test_hex(row.ram + 3);
-                fine("DEBUGGER \"FILL " + range + " $5A\"");
-                fine("DEBUGGER \"" + saver + range + " " + file + "\"");
-                fine("DEBUGGER \"FILL " + range + " 0\"");
-                fine("OPEN " + file);
-                // A BIN image goes where the machine places one.
-                if (suffix != ".bin") {
-                    EXPECT_EQ(fine("PEEK " + std::to_string(row.ram + 1)), "90");
-                }
-                expect_held(held);
-                if (disks && after_change) {
-                    EXPECT_NE(fine("DEBUGGER DIR").find("NOTE"), std::string::npos)
-                        << "the change on the disk in drive 0";
-                }
+    ASSERT_GE(row.ram, 0);
+    const std::vector<Held> held = start_with_media(row);
+    const bool disks = row.traits.disk_images != DiskImages::NONE;
+    std::string changed; // what QUIT names
+    for (const bool after_change : {false, true}) {
+        if (after_change) changed = change_media(row);
+        for (const auto& [saver, suffix] : row.programs) {
+            SCOPED_TRACE(suffix + (after_change ? " after the change" : ""));
+            const std::string file = (home.path() / ("p-" + row.name + suffix)).string();
+            const std::string range = "$" + test_hex(row.ram) + " $" + test_hex(row.ram + 3);
+            fine("DEBUGGER \"FILL " + range + " $5A\"");
+            fine("DEBUGGER \"" + saver + range + " " + file + "\"");
+            fine("DEBUGGER \"FILL " + range + " 0\"");
+            fine("OPEN " + file);
+            // A BIN image goes where the machine places one.
+            if (suffix != ".bin") {
+                EXPECT_EQ(fine("PEEK " + std::to_string(row.ram + 1)), "90");
+            }
+            expect_held(held);
+            if (disks && after_change) {
+                EXPECT_NE(fine("DEBUGGER DIR").find("NOTE"), std::string::npos)
+                    << "the change on the disk in drive 0";
             }
         }
-        quit_naming(changed);
     }
+    quit_naming(changed);
 }
 
 // A set-up of the machine that runs (Reinitialize, the machine chosen again)
@@ -215,34 +229,34 @@ TEST_F(MediaStayProgram, EveryProgramFileLeavesEveryMediumWhereItIs) {
 // it is, held by its file, before and after it was changed, unasked; the
 // changes are still there to be named, and a switch to another machine still
 // asks about them (refused, nobody to ask under the port).
-TEST_F(MediaStayProgram, EverySetUpOfTheRunningMachineKeepsEveryMedium) {
-    const std::vector<MediaMachine> machines = media_machines();
-    ASSERT_GE(machines.size(), 7u);
+TEST_P(MediaStayOnAMachine, EverySetUpOfTheRunningMachineKeepsEveryMedium) {
+    const MediaMachine row = media_machine(GetParam());
     media_files();
-    for (const MediaMachine& row : machines) {
-        SCOPED_TRACE(row.name);
-        const std::vector<Held> held = start_with_media(row);
-        const bool disks = row.traits.disk_images != DiskImages::NONE;
-        std::string changed;
-        for (const bool after_change : {false, true}) {
-            if (after_change) changed = change_media(row);
-            for (const std::string& set_up :
-                 {std::string("MENU PROJECT.REINITIALIZE"), "SETMACHINE " + row.name}) {
-                SCOPED_TRACE(set_up + (after_change ? " after the change" : ""));
-                std::string result;
-                EXPECT_LE(send(set_up, &result), 5) << result;
-                expect_held(held);
-                if (disks && after_change) {
-                    EXPECT_NE(fine("DEBUGGER DIR").find("NOTE"), std::string::npos)
-                        << "the change on the disk in drive 0";
-                }
+    ASSERT_GE(row.ram, 0);
+    const std::vector<Held> held = start_with_media(row);
+    const bool disks = row.traits.disk_images != DiskImages::NONE;
+    std::string changed;
+    for (const bool after_change : {false, true}) {
+        if (after_change) changed = change_media(row);
+        for (const std::string& set_up :
+             {std::string("MENU PROJECT.REINITIALIZE"), "SETMACHINE " + row.name}) {
+            SCOPED_TRACE(set_up + (after_change ? " after the change" : ""));
+            std::string result;
+            EXPECT_LE(send(set_up, &result), 5) << result;
+            expect_held(held);
+            if (disks && after_change) {
+                EXPECT_NE(fine("DEBUGGER DIR").find("NOTE"), std::string::npos)
+                    << "the change on the disk in drive 0";
             }
         }
-        if (!changed.empty()) {
-            std::string result;
-            const char* other = row.name == "PIPBUG" ? "ARCADIA" : "PIPBUG";
-            EXPECT_EQ(send(std::string("SETMACHINE ") + other, &result), 10) << result;
-        }
-        quit_naming(changed);
     }
+    if (!changed.empty()) {
+        std::string result;
+        const char* other = row.name == "PIPBUG" ? "ARCADIA" : "PIPBUG";
+        EXPECT_EQ(send(std::string("SETMACHINE ") + other, &result), 10) << result;
+    }
+    quit_naming(changed);
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryMachineWithMedia, MediaStayOnAMachine,
+                         ::testing::ValuesIn(media_machine_rows()), media_machine_test_name);
