@@ -224,7 +224,7 @@ TEST_F(CommandRefusalsProgram, AFileNamedAfterTheGameKeepsTheUsersFileThere) {
     fine("OPEN " + (projects / "tiny.bin").string());
     std::string result;
     for (const char* line : {"DISGAME 0 8 tiny.bin", "DISGAME", "SAVEAOF 0 8", "SAVEBIN 0 8 tiny.asm"}) {
-        EXPECT_EQ(ask(std::string("DEBUGGER \"") + line + "\"", &result), 10) << line;
+        EXPECT_EQ(ask(std::string("DEBUGGER \"") + line + "\"", &result), 10) << line << ": " << log();
         EXPECT_NE(result.find("Kept " + projects.string() + "/tiny."), std::string::npos)
             << line << ": " << result;
     }
