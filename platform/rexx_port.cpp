@@ -27,7 +27,7 @@ struct Client {
     std::string out;         // reply bytes not yet written
     bool discarding = false; // inside an over-long line: drop up to its line feed
     bool full = false;       // out reached REXX_REPLY_MAX ...
-    Clock::time_point full_since; // ... at this time
+    Clock::time_point full_since; // ... and took none of it since this time
     Clock::time_point heard;      // the last bytes read from it or its last reply
     bool own = false;             // a script of this program (a connection from this process)
     bool busy = false;            // its request is being answered
@@ -329,12 +329,13 @@ void serve_pass(RexxPortHandler handler) {
         answer(c, handler);
         if (listen_fd < 0) break; // closed by a handler
         if (c.gone) continue;
+        const std::size_t owed = c.out.size();
         if (!gone && flush(c)) {
             if (c.sent_all && !c.held && c.out.empty() && c.in.find('\n') == std::string::npos)
                 gone = true;
             if (c.out.size() < REXX_REPLY_MAX) {
                 c.full = false;
-            } else if (!c.full) {
+            } else if (!c.full || c.out.size() < owed) { // full, or it took some
                 c.full = true;
                 c.full_since = now;
             } else if (now - c.full_since > std::chrono::milliseconds(REXX_STALL_MS)) {

@@ -28,8 +28,9 @@ constexpr std::size_t REXX_LINE_MAX = 4096; // longest request line, line feed e
 // being answered, nor a script of this program), and the notice says so.
 constexpr int REXX_CLIENTS_MAX = 16;
 // Reply bytes kept for a client that does not read them: past this nothing
-// more is read from it until they drain; one that stays full this long is
-// dropped.
+// more is read from it until they drain; one that stays full this long,
+// taking none of its replies, is dropped (one that reads a long reply on,
+// however slowly this program writes it, is not).
 constexpr std::size_t REXX_REPLY_MAX = 1 << 20;
 constexpr int REXX_STALL_MS = 5000;
 

@@ -252,6 +252,48 @@ TEST_F(RexxPort, AClientThatNeverReadsIsNotAnsweredPastTheCap) {
         ASSERT_EQ(got.compare(at, reply.size(), reply), 0) << at;
 }
 
+// A reply over the cap (a whole game disassembled to the port) goes whole to
+// a client that reads it on, however long this program takes to write it: a
+// pass now and then, as on a busy host, each taking a little of it, until the
+// reply has stayed over the cap longer than the stall allows.
+TEST_F(RexxPort, AClientThatReadsALongReplyOnIsNotDroppedHoweverSlowlyItIsWritten) {
+    ASSERT_EQ(rexx_port_open("LONG", true, &name), REXX_PORT_OK);
+    const std::string text(3 * REXX_REPLY_MAX, 'l');
+    const std::string reply = "0 " + std::to_string(text.size()) + "\n" + text;
+    const RexxPortHandler long_reply = [](const char*, std::string* result) {
+        *result = std::string(3 * REXX_REPLY_MAX, 'l');
+        return 0;
+    };
+    const int fd = raw_connect();
+    ASSERT_EQ(fcntl(fd, F_SETFL, O_NONBLOCK), 0);
+    ASSERT_EQ(send(fd, "LONG\n", 5, MSG_NOSIGNAL), 5);
+    std::string got;
+    char buffer[24 * 1024]; // a little of it each pass
+    const auto read_some = [&] {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
+        return n;
+    };
+    const auto began = std::chrono::steady_clock::now();
+    bool over_the_stall = false; // the reply still over the cap past the stall
+    for (;;) {
+        rexx_port_serve(long_reply);
+        if (read_some() == 0) break; // dropped
+        if (got.size() >= reply.size()) break;
+        const bool over = reply.size() - got.size() > REXX_REPLY_MAX + 256 * 1024;
+        if (over && std::chrono::steady_clock::now() - began >
+                        std::chrono::milliseconds(REXX_STALL_MS + 500))
+            over_the_stall = true;
+        // While over the cap, a pass a tenth of a second; then as fast as it goes.
+        if (over) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ASSERT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(TEST_HANG_SECONDS));
+    }
+    close(fd);
+    EXPECT_TRUE(over_the_stall) << "the reply drained before the stall's time: no case";
+    ASSERT_EQ(got.size(), reply.size()) << "dropped part way";
+    EXPECT_EQ(got, reply);
+}
+
 TEST_F(RexxPort, RepliesCarryCodeAndResult) {
     ASSERT_EQ(rexx_port_open("BMX", true, &name), REXX_PORT_OK);
     std::string result;
