@@ -792,7 +792,7 @@ TEST_F(DesktopProgram, AFileRequesterPutAwayLeavesThePlaybackRunning) {
                 return true;
         return false;
     };
-    ASSERT_TRUE(playing()) << log();
+    ASSERT_TRUE(wait_until(playing)) << "the title does not say so: " << log(); // its next pass
     struct Requester {
         const char *keys, *title;
         std::vector<const char*> ways_away;
