@@ -19,6 +19,7 @@
 #include "tests/record/tools.h"
 #include "tests/support/port_client.h"
 #include "tests/support/program_test.h"
+#include "tests/support/writer_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,7 @@ std::vector<WriterRow> writer_rows() {
             row.names.push_back(stem + s);
         // Its words up to <filename>, a range where they name one; ASM reads
         // DIR/<stem>.s and writes beside it.
-        std::string names = w.names, words = names.substr(0, names.find('|'));
+        std::string words = test_writer_name(w);
         std::istringstream arguments(w.arguments);
         for (std::string a; arguments >> a && a.find("<filename>") == std::string::npos;)
             words += a.find("end") != std::string::npos ? " $90F" : " $900";

@@ -11,6 +11,7 @@
 #include "core/settings_vars.h"
 #include "debugger/commands.h"
 #include "record/recorder.h"
+#include "tests/support/writer_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@ namespace {
 std::map<std::string, std::set<std::string>> writers_of_suffixes() {
     std::map<std::string, std::set<std::string>> writers;
     for (const DbgFileWriter& w : dbg_file_writers()) {
-        const std::string names = w.names, who = names.substr(0, names.find('|'));
+        const std::string who = test_writer_name(w);
         std::istringstream suffixes(w.suffixes);
         for (std::string suffix; suffixes >> suffix;)
             writers[suffix].insert(who);

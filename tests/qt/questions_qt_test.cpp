@@ -5,6 +5,7 @@
 // keeping answer cannot work (a write-protected disk) still has a way on
 // other than dropping it.
 #include "tests/qt/qt_session.h"
+#include "tests/support/writer_lines.h"
 
 #include "app/shutdown.h"
 #include "core/machine_table.h"
@@ -554,7 +555,7 @@ TEST_F(QuestionsQt, ANameTypedWholeOnTheDebuggersLineAsksBeforeItReplaces) {
         if (!machine.keyword || !machine.keyword[0]) continue;
         ASSERT_LE(command(std::string("SETMACHINE ") + machine.keyword), 5);
         for (const DbgFileWriter& w : writers) {
-            const std::string names = w.names, word = names.substr(0, names.find('|'));
+            const std::string word = test_writer_name(w);
             if (!w.suffixes[0] || word == "ASM" || done.count(word)) continue;
             // The command's words up to the name, a range where they take one.
             std::string line = word;
